@@ -1,0 +1,146 @@
+// The board view: shows a document's scanned image and holds the tracing
+// drawn over it. Its member functions are split by concern over several
+// files: the image side lives in image/, the rest in board/ and exchange/.
+#pragma once
+
+#include "board/board_types.h"
+#include "board/params.h"
+#include "platform/scroll_view.h"
+
+#include <vector>
+
+class CDibDoc;
+
+class CDibView : public CScrollView {
+  public:
+    CDibView();
+    ~CDibView() override;
+
+    CDibDoc* GetDocument() const;
+
+    // --- Image painting, palette and clipboard (image/view_image.cpp) ---
+    void OnDraw(CDC* dc) override;
+    void OnInitialUpdate() override;
+    void OnActivateView(bool activate, CScrollView* activated, CScrollView* deactivated) override;
+    // Print preview is offered whenever the view is shown; nothing to prepare.
+    bool OnPreparePrinting() { return true; }
+    long OnRealizeDibPalette(CScrollView* foreground, long lParam) override;
+    void OnEditCopy();
+    void OnUpdateEditCopy(CCmdUI* ui);
+    void OnEditPaste();
+    void OnUpdateEditPaste(CCmdUI* ui);
+    // Sets the scroll sizes from the document's image size, unzoomed.
+    void SetScrollSizesFromImage();
+
+    // --- Command routing (board/view_commands.cpp) ---
+    bool OnCommand(UINT id) override;
+    bool OnUpdateCommand(UINT id, CCmdUI* ui) override;
+
+    // --- Board model (board/view_model.cpp) ---
+    // False (and nothing added) when the array is full or was not allocated.
+    bool AppendPad(float x, float y);
+    bool AppendTrack(float x1, float y1, float x2, float y2, int layer);
+    void ClearBoard();
+    // Forgets a chain in progress, a grab and the keyboard target; used
+    // whenever the whole board is replaced.
+    void ResetEditState();
+    bool IsBoardEmpty() const { return m_nPadCount == 0 && m_nTrackCount == 0; }
+
+    // --- Parameters and colours (board/view_params.cpp) ---
+    void OnChangeParameters();
+    void OnLayerColor();
+
+    // --- Rendering (board/view_render.cpp) ---
+    void DrawBoard();
+    CPoint SnapTrackEnd(CPoint start, CPoint cursor) const;
+
+    // --- Hit testing and junctions (board/view_hittest.cpp) ---
+    int HitTestPad(int px, int py, int sx, int sy);
+    int HitTestTrack(int px, int py, int sx, int sy);
+    static bool IsWithinRadius(float ax, float ay, float bx, float by, float r);
+    int FindPadNear(float x, float y) const;
+    int FindTrackEndNear(int start, int excluded, float x, float y) const;
+    int FindTrackEndAt(int start, int excluded, float layer, float x, float y) const;
+    void SavePad(int pad);
+    void SaveTrackEnd(int coord);
+    void SavePadWithTrackEnds(int excluded, int pad);
+    void SaveJunction(int excluded, float x, float y, float layer);
+    void SaveTrackWithJunctions(int track);
+    void MoveSavedTrackEnds(int px, int py);
+    void MoveSavedPads(int px, int py);
+    void OffsetPad(int pad, float dx, float dy);
+    void OffsetTrackEnd(int coord, float dx, float dy);
+    void OffsetPadWithTrackEnds(int excluded, int pad, int dx, int dy);
+    void OffsetJunction(int excluded, float x, float y, float layer, int dx, int dy);
+    void OffsetTrackWithJunctions(int track, int dx, int dy);
+
+    // --- Mouse editing (board/view_mouse.cpp) ---
+    void OnLButtonDown(UINT flags, CPoint point) override;
+    void OnMouseMove(UINT flags, CPoint point) override;
+    void OnLButtonUp(UINT flags, CPoint point) override;
+    void OnRButtonDown(UINT flags, CPoint point) override;
+    BOOL OnSetCursor() override;
+
+    // --- Edit modes, layers, units, status line (board/view_modes.cpp) ---
+    void OnPadMode();
+    void OnLineMode();
+    void OnComponentMark();
+    void OnSelectAll();
+    void OnMoveStatus();
+    void OnToggleUnits();
+    void OnTrackMode();
+    void OnToggleLayer(int layer);
+    void OnUpdateToggleLayer(int layer, CCmdUI* ui);
+    BOOL OnMouseWheel(UINT flags, short delta, CPoint point) override;
+    void ShowCursorPosition(CPoint point);
+
+    // --- Keyboard editing (board/view_keys.cpp) ---
+    void OnKeyDown(UINT key, UINT repeat, UINT flags) override;
+
+    // --- Work file and Protel files (exchange/view_*.cpp) ---
+    void OnSaveWork();
+    void OnOpenWork();
+    void OnSaveProtel();
+    void OnOpenProtel();
+
+    // --- Help (the guide dialog, shown through the user services) ---
+    void OnHelpContents();
+
+    // The board model and the edit state, in the order the view was designed
+    // with. Public so that the exchange code, tests and benchmarks can reach
+    // them as the view's own handlers do.
+    CRect m_rcImageDest;
+    int m_nPadCount = 0;
+    int m_nTrackCount = 0;
+    int m_nImageWidth = 0;
+    int m_nImageHeight = 0;
+    Pad* m_pPads = nullptr;
+    Track* m_pTracks = nullptr;
+    Cursor m_hCursorPad = Cursor::UpArrow;
+    Cursor m_hCursorLine = Cursor::Cross;
+    Cursor m_hCursorSelectAll = Cursor::No;
+    Cursor m_hCursorMark = Cursor::AppStarting;
+    Cursor m_hCursorMove = Cursor::Arrow;
+    bool m_bPadMode = true;
+    CPoint m_ptLastPoint;
+    CPoint m_ptBandEnd;
+    int m_bLineStarted = 0;
+    bool m_bMarkMode = false;
+    bool m_bShowMil = false;
+    bool m_bMoveMode = false;
+    bool m_bFreeAngle = false;
+    bool m_bSelectAll = false;
+    int m_nScale = 1;
+    int m_bLayerVisible[kLayerCount + 1] = {};
+    int m_nKeyObject = 0;
+    int m_nKeyIndex = 0;
+    int m_nKeyTrack = 0;
+    CRect m_rcRedraw;
+    // Saved positions of a drag; they grow as needed, so every attached end
+    // moves and a cancel restores all of them.
+    std::vector<BackupEntry> m_TrackBackup;
+    std::vector<BackupEntry> m_PadBackup;
+    int m_nSelPad = -1;
+    int m_nSelTrack = -1;
+    CPoint m_ptDragStart;
+};

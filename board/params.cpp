@@ -1,0 +1,60 @@
+#include "board/params.h"
+
+#include "platform/atomic_file.h"
+
+#include <cstdio>
+#include <cstring>
+
+const int g_nMaxItems = 20000;
+int g_nPadRadiusX = 0;
+int g_nPadRadiusY = 0;
+int g_nScanLinesX = 200;
+int g_nScanLinesY = 200;
+float g_fMilPerPixelX = 1000.0f / 200;
+float g_fMilPerPixelY = 1000.0f / 200;
+int g_nLineWidth = 0;
+int g_nCurrentLayer = 0;
+COLORREF g_crLayerColor[kLayerColorCount] = {};
+
+namespace {
+const char* const kLayerNames[kLayerCount] = {
+    "Top Layer",      "1 Mid Layer",    "2 Mid Layer",  "3 Mid Layer",
+    "4 Mid Layer",    "Bottom Layer",   "Top Overlay",  "Bottom Overlay",
+    "Ground Plane",   "Power Plane",    "Boder Layer",  "Keep Out Layer"};
+} // namespace
+
+bool IsValidLayer(int layer) { return layer >= 1 && layer <= kLayerCount; }
+
+const char* LayerName(int layer) { return IsValidLayer(layer) ? kLayerNames[layer - 1] : " "; }
+
+const char* LayerMenuText(int layer) {
+    if (layer == 11)
+        return "Board Layer";
+    return LayerName(layer);
+}
+
+bool ReadLayerColors(const std::string& path) {
+    std::FILE* fp = std::fopen(path.c_str(), "rb");
+    if (!fp)
+        return false;
+    unsigned char bytes[sizeof g_crLayerColor] = {};
+    const size_t got = std::fread(bytes, 1, sizeof bytes, fp);
+    std::fclose(fp);
+    // Only whole entries are taken; a trailing partial entry keeps its colour.
+    const size_t whole = got / sizeof(COLORREF);
+    for (size_t i = 0; i < whole; ++i) {
+        COLORREF c = 0;
+        std::memcpy(&c, bytes + i * sizeof c, sizeof c);
+        g_crLayerColor[i] = c;
+    }
+    return true;
+}
+
+bool WriteLayerColors(const std::string& path) {
+    AtomicFile file;
+    if (!file.Open(path))
+        return false;
+    if (std::fwrite(g_crLayerColor, sizeof g_crLayerColor, 1, file.Stream()) != 1)
+        return false;
+    return file.Commit();
+}

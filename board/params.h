@@ -1,0 +1,36 @@
+// Drawing parameters and layer colours shared by every board view.
+#pragma once
+
+#include "platform/types.h"
+
+#include <string>
+
+constexpr int kLayerCount = 12;     // layer numbers 1 to 12
+constexpr int kLayerColorCount = 14; // colours for layer numbers 0 to 13
+
+extern const int g_nMaxItems;
+extern int g_nPadRadiusX;
+extern int g_nPadRadiusY;
+extern int g_nScanLinesX;
+extern int g_nScanLinesY;
+extern float g_fMilPerPixelX;
+extern float g_fMilPerPixelY;
+extern int g_nLineWidth;
+extern int g_nCurrentLayer;
+extern COLORREF g_crLayerColor[kLayerColorCount];
+
+// Name of a layer number as the status bar and the parameters dialog show it;
+// " " for numbers outside 1 to 12.
+const char* LayerName(int layer);
+// Text of the layer's item in the Toggle Layers menu ("Board Layer" for 11).
+const char* LayerMenuText(int layer);
+bool IsValidLayer(int layer);
+
+// The colour file img_pcb.col in the current directory.
+inline constexpr const char* kLayerColorFile = "img_pcb.col";
+// Reads up to 56 bytes into the colour table; a short file fills only what
+// it holds. False when the file cannot be opened.
+bool ReadLayerColors(const std::string& path);
+// Writes the 56 bytes through a temporary file. False when it could not be
+// written; an existing file is then left as it was.
+bool WriteLayerColors(const std::string& path);

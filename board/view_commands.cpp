@@ -1,0 +1,79 @@
+// The view's command map: which handler runs for each command id, and the
+// update handlers that set check marks and enabling.
+#include "board/dib_view.h"
+
+#include "res/resource.h"
+
+namespace {
+// Toggle Layers commands and the layer number each one shows or hides.
+struct LayerCommand {
+    UINT id;
+    int layer;
+};
+constexpr LayerCommand kLayerCommands[] = {
+    {ID_LAYER_TOP, 1},           {ID_LAYER_MID1, 2},    {ID_LAYER_MID2, 3},
+    {ID_LAYER_MID3, 4},          {ID_LAYER_MID4, 5},    {ID_LAYER_BOTTOM, 6},
+    {ID_LAYER_TOP_OVERLAY, 7},   {ID_LAYER_BOTTOM_OVERLAY, 8}, {ID_LAYER_GROUND, 9},
+    {ID_LAYER_POWER, 10},        {ID_LAYER_BOARD, 11},  {ID_LAYER_KEEPOUT, 12},
+};
+
+int LayerOfCommand(UINT id) {
+    for (const LayerCommand& c : kLayerCommands)
+        if (c.id == id)
+            return c.layer;
+    return 0;
+}
+} // namespace
+
+bool CDibView::OnCommand(UINT id) {
+    switch (id) {
+    case ID_PARAMETERS: OnChangeParameters(); return true;
+    case ID_LAYER_COLOR: OnLayerColor(); return true;
+    case ID_PAD_MODE: OnPadMode(); return true;
+    case ID_LINE_MODE: OnLineMode(); return true;
+    case ID_SAVE_WORK: OnSaveWork(); return true;
+    case ID_OPEN_WORK: OnOpenWork(); return true;
+    case ID_COMPONENT_MARK: OnComponentMark(); return true;
+    case ID_OPEN_PROTEL: OnOpenProtel(); return true;
+    case ID_TOGGLE_UNITS: OnToggleUnits(); return true;
+    case ID_SELECT_ALL: OnSelectAll(); return true;
+    case ID_TRACK_MODE: OnTrackMode(); return true;
+    case ID_MOVE_STATUS: OnMoveStatus(); return true;
+    case ID_HELP_CONTENTS: OnHelpContents(); return true;
+    case ID_FILE_PRINT: OnSaveProtel(); return true;
+    case ID_EDIT_COPY: OnEditCopy(); return true;
+    case ID_EDIT_PASTE: OnEditPaste(); return true;
+    default:
+        break;
+    }
+    if (const int layer = LayerOfCommand(id)) {
+        OnToggleLayer(layer);
+        return true;
+    }
+    return false;
+}
+
+bool CDibView::OnUpdateCommand(UINT id, CCmdUI* ui) {
+    switch (id) {
+    case ID_EDIT_COPY: OnUpdateEditCopy(ui); return true;
+    case ID_EDIT_PASTE: OnUpdateEditPaste(ui); return true;
+    case ID_FILE_PRINT_PREVIEW: ui->Enable(OnPreparePrinting()); return true;
+    default:
+        break;
+    }
+    if (const int layer = LayerOfCommand(id)) {
+        OnUpdateToggleLayer(layer, ui);
+        return true;
+    }
+    // Every other command with a handler here is enabled while a view is active.
+    switch (id) {
+    case ID_PARAMETERS: case ID_LAYER_COLOR: case ID_PAD_MODE: case ID_LINE_MODE:
+    case ID_SAVE_WORK: case ID_OPEN_WORK: case ID_COMPONENT_MARK: case ID_OPEN_PROTEL:
+    case ID_TOGGLE_UNITS: case ID_SELECT_ALL: case ID_TRACK_MODE: case ID_MOVE_STATUS:
+    case ID_HELP_CONTENTS: case ID_FILE_PRINT:
+        ui->Enable(true);
+        return true;
+    default:
+        return false;
+    }
+}

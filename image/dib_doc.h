@@ -1,0 +1,30 @@
+// The image document: one scanned picture, held as a DIB block with its
+// palette and size.
+#pragma once
+
+#include "image/dib.h"
+#include "platform/document.h"
+
+class CDibDoc : public CDocument {
+  public:
+    CDibDoc();
+    ~CDibDoc() override;
+
+    HDIB GetDibBlock() const { return m_hDibBlock; }
+    CPalette* GetDibPalette() const { return m_pDibPalette; }
+    CSize GetImageSize() const { return m_sizeImage; }
+
+    bool OnNewDocument() override;
+    bool OnOpenDocument(const std::string& path) override;
+    bool OnSaveDocument(const std::string& path) override;
+
+    // Validates the current block, records its size and builds its palette.
+    void PrepareDib();
+    // Frees the current block and takes ownership of the new one.
+    void ReplaceDibBlock(HDIB block);
+
+  private:
+    HDIB m_hDibBlock = nullptr;
+    CPalette* m_pDibPalette = nullptr;
+    CSize m_sizeImage{1, 1};
+};

@@ -1,0 +1,67 @@
+#include "platform/atomic_file.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
+
+AtomicFile::~AtomicFile() { Discard(); }
+
+bool AtomicFile::Open(const std::string& target) {
+    Discard();
+    m_target = target;
+    m_temp = target + ".XXXXXX";
+    const int fd = mkstemp(m_temp.data());
+    if (fd < 0) {
+        m_temp.clear();
+        return false;
+    }
+    // Keep the permissions an existing file had, or the usual ones for a new file.
+    struct stat st {};
+    if (stat(target.c_str(), &st) == 0)
+        fchmod(fd, st.st_mode & 07777);
+    else {
+        const mode_t mask = umask(0);
+        umask(mask);
+        fchmod(fd, 0666 & ~mask);
+    }
+    m_fp = fdopen(fd, "wb");
+    if (!m_fp) {
+        const int err = errno;
+        close(fd);
+        unlink(m_temp.c_str());
+        m_temp.clear();
+        errno = err;
+        return false;
+    }
+    return true;
+}
+
+bool AtomicFile::Commit() {
+    if (!m_fp)
+        return false;
+    std::FILE* fp = m_fp;
+    m_fp = nullptr;
+    bool ok = !std::ferror(fp) && std::fflush(fp) == 0 && fsync(fileno(fp)) == 0;
+    ok = (std::fclose(fp) == 0) && ok;
+    if (ok)
+        ok = std::rename(m_temp.c_str(), m_target.c_str()) == 0;
+    if (!ok) {
+        const int err = errno;
+        unlink(m_temp.c_str());
+        errno = err;
+    }
+    m_temp.clear();
+    return ok;
+}
+
+void AtomicFile::Discard() {
+    if (m_fp) {
+        std::fclose(m_fp);
+        m_fp = nullptr;
+    }
+    if (!m_temp.empty()) {
+        unlink(m_temp.c_str());
+        m_temp.clear();
+    }
+}

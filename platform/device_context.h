@@ -1,0 +1,62 @@
+// A device context: what the view draws with. The screen, the print preview,
+// an off-screen picture and the test recorder all implement this.
+#pragma once
+
+#include "platform/dib_types.h"
+#include "platform/palette.h"
+#include "platform/types.h"
+
+#include <cstddef>
+
+struct Pen {
+    int width = 1;
+    COLORREF color = RGB(0, 0, 0);
+    bool operator==(const Pen&) const = default;
+};
+
+struct Brush {
+    COLORREF color = RGB(255, 255, 255);
+    bool hollow = false;
+    bool operator==(const Brush&) const = default;
+};
+
+// GetDeviceCaps indexes.
+constexpr int HORZRES = 8;
+constexpr int VERTRES = 10;
+constexpr int LOGPIXELSX = 88;
+constexpr int LOGPIXELSY = 90;
+
+class CDC {
+  public:
+    virtual ~CDC() = default;
+
+    // Solid pens and brushes; each returns the one selected before.
+    virtual Pen SelectPen(const Pen& pen) = 0;
+    virtual Brush SelectBrush(const Brush& brush) = 0;
+
+    virtual CPoint MoveTo(int x, int y) = 0;
+    virtual bool LineTo(int x, int y) = 0;
+    // Filled with the brush, outlined with the pen, inside the bounding box.
+    virtual bool Ellipse(int left, int top, int right, int bottom) = 0;
+
+    virtual int SetStretchBltMode(int mode) = 0;
+    // Returns the palette selected before (null if none).
+    virtual CPalette* SelectPalette(CPalette* palette, bool forceBackground) = 0;
+    // Number of system palette entries changed: always 0 on a true-colour display.
+    virtual UINT RealizePalette() = 0;
+
+    virtual int GetDeviceCaps(int index) const = 0;
+    virtual bool IsPrinting() const = 0;
+
+    // Unscaled copy of DIB pixels. Scan lines are bottom-up, as in Windows:
+    // ySrc counts from the bottom scan line. bitsBytes bounds every read of
+    // bits (Windows trusts the header; we do not). Returns scan lines drawn.
+    virtual int SetDIBitsToDevice(int xDest, int yDest, DWORD width, DWORD height, int xSrc,
+                                  int ySrc, UINT startScan, UINT numScans, const void* bits,
+                                  const BITMAPINFO* info, UINT usage, std::size_t bitsBytes) = 0;
+    // Scaled copy. ySrc counts from the bottom scan line as well.
+    virtual int StretchDIBits(int xDest, int yDest, int destWidth, int destHeight, int xSrc,
+                              int ySrc, int srcWidth, int srcHeight, const void* bits,
+                              const BITMAPINFO* info, UINT usage, DWORD rop,
+                              std::size_t bitsBytes) = 0;
+};

@@ -1,0 +1,122 @@
+// Modal dialogs described by a template (controls placed in dialog units),
+// with the data exchange of the Windows dialogs. The dialog object holds the
+// state of every control; the host window that shows it copies what the user
+// typed into that state before each handler runs, and shows the state again
+// afterwards. Dialog logic is therefore plain code that tests can drive.
+#pragma once
+
+#include "platform/types.h"
+
+#include <string>
+#include <vector>
+
+enum class ControlKind { DefPushButton, PushButton, LText, RText, CText, Edit, DropList, Icon, Bitmap };
+
+struct DialogControl {
+    int id = -1; // -1: a static control without an id
+    ControlKind kind = ControlKind::LText;
+    CRect dlu;   // left, top, right, bottom in dialog units
+    std::string text;
+    std::vector<std::string> items; // list entries of a drop-down list
+    int sel = -1;                   // selected entry of a drop-down list
+    std::string image;              // resource name of an icon or bitmap
+    bool visible = true;
+};
+
+// Builds the rectangle from the template's x, y, width, height.
+constexpr CRect DluRect(int x, int y, int cx, int cy) { return CRect(x, y, x + cx, y + cy); }
+
+struct DialogTemplate {
+    int id = 0;
+    std::string title;
+    int cx = 0; // size in dialog units
+    int cy = 0;
+    std::string fontName;
+    int fontPoints = 8;
+    bool resizable = false;
+    bool centered = false;
+    bool sunkenEdge = false;
+    std::vector<DialogControl> controls;
+};
+
+class CDialog;
+
+class CDataExchange {
+  public:
+    CDataExchange(CDialog* dialog, bool saveAndValidate)
+        : m_pDlgWnd(dialog), m_bSaveAndValidate(saveAndValidate) {}
+    // Marks the exchange failed after the user was told why.
+    void Fail() { m_bFailed = true; }
+    bool Failed() const { return m_bFailed; }
+
+    CDialog* m_pDlgWnd;
+    bool m_bSaveAndValidate;
+
+  private:
+    bool m_bFailed = false;
+};
+
+// Integer text of an edit box; on saving, text that is not a whole number
+// shows "Please enter an integer." and fails the exchange.
+void DDX_Text(CDataExchange* dx, int id, int& value);
+// Selection index of a drop-down list.
+void DDX_CBIndex(CDataExchange* dx, int id, int& index);
+
+class CDialog {
+  public:
+    explicit CDialog(DialogTemplate dialogTemplate);
+    virtual ~CDialog() = default;
+
+    // Runs the dialog modally through the user services.
+    int DoModal();
+
+    const DialogTemplate& Template() const { return m_template; }
+
+    // Handlers the host calls.
+    virtual BOOL OnInitDialog();
+    virtual void DoDataExchange(CDataExchange* /*dx*/) {}
+    virtual void OnOK();
+    virtual void OnCancel();
+    // A button was pressed; IDOK and IDCANCEL go to OnOK and OnCancel.
+    virtual void OnCommand(int id);
+    // A click on the dialog's client area (not on a control that takes clicks).
+    virtual void OnLButtonDown(UINT /*flags*/, CPoint /*point*/) {}
+
+    void EndDialog(int result);
+    bool IsEnded() const { return m_ended; }
+    int Result() const { return m_result; }
+    // Resets the end state when a dialog runs again.
+    void BeginRun();
+
+    // Copies controls into members (true) or members into controls (false).
+    bool UpdateData(bool saveAndValidate = true);
+
+    // Controls. Unknown ids are tolerated: getters give empty values,
+    // setters do nothing.
+    DialogControl* GetDlgItem(int id);
+    const DialogControl* GetDlgItem(int id) const;
+    std::string GetDlgItemText(int id) const;
+    void SetDlgItemText(int id, const std::string& text);
+    int GetCurSel(int id) const;
+    void SetCurSel(int id, int index);
+    void ShowDlgItem(int id, bool show);
+    bool IsDlgItemVisible(int id) const;
+    std::vector<DialogControl>& Controls() { return m_template.controls; }
+
+    // Dialog units to client pixels, from the base units of the dialog's font
+    // (average character width and height), which the host sets.
+    void SetBaseUnits(int baseX, int baseY) {
+        m_baseX = baseX;
+        m_baseY = baseY;
+    }
+    CRect MapDialogRect(const CRect& dlu) const;
+    // Client rectangle of a control in pixels; empty for unknown ids.
+    CRect GetDlgItemClientRect(int id) const;
+
+  private:
+    DialogTemplate m_template;
+    bool m_ended = false;
+    int m_result = 0;
+    int m_baseX = 6;
+    int m_baseY = 13;
+};

@@ -1,0 +1,24 @@
+// Turns DIB pixels into 32-bit colours (0xFFRRGGBB), for the device contexts
+// that show them. Every bit depth and compression a scanner or image program
+// writes is understood; every read stays inside the bytes given.
+#pragma once
+
+#include "platform/dib_types.h"
+
+#include <cstddef>
+#include <cstdint>
+
+struct DibPixels {
+    const BITMAPINFO* info = nullptr; // header with the colour table after it
+    std::size_t infoBytes = 0;        // bytes readable from info (header + table)
+    const void* bits = nullptr;
+    std::size_t bitsBytes = 0;
+};
+
+// Decodes the rectangle (x, y, width, height) of the picture, with y counted
+// from the top row of the picture as shown, into out (width * height
+// colours, rows of outStride colours). Parts of the rectangle outside the
+// picture, or pixels the data do not cover, come out black. False when the
+// header cannot be decoded at all.
+bool DecodeDibRect(const DibPixels& dib, int x, int y, int width, int height, std::uint32_t* out,
+                   std::ptrdiff_t outStride);

@@ -1,0 +1,15 @@
+# Fails when a file of the core (board, image, exchange) or of the platform
+# interfaces outside platform/qt includes a Qt header.
+set(found "")
+foreach(dir board image exchange platform platform/scripted)
+  file(GLOB files ${ROOT}/${dir}/*.h ${ROOT}/${dir}/*.cpp)
+  foreach(f ${files})
+    file(STRINGS ${f} lines REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"](Q[A-Za-z]|Qt[A-Za-z]*/|qt)")
+    if(lines)
+      list(APPEND found "${f}: ${lines}")
+    endif()
+  endforeach()
+endforeach()
+if(found)
+  message(FATAL_ERROR "Qt headers in Qt-free code:\n${found}")
+endif()
