@@ -47,6 +47,10 @@ class CDC {
 
     virtual int GetDeviceCaps(int index) const = 0;
     virtual bool IsPrinting() const = 0;
+    // Bounding box of what can be drawn, in this context's coordinates:
+    // during a paint, the area being repainted. Drawing outside it is
+    // clipped, so callers may skip what lies wholly outside.
+    virtual CRect GetClipBox() const = 0;
 
     // Unscaled copy of DIB pixels. Scan lines are bottom-up, as in Windows:
     // ySrc counts from the bottom scan line. bitsBytes bounds every read of

@@ -29,6 +29,7 @@ class RecordingDC : public CDC {
     UINT RealizePalette() override;
     int GetDeviceCaps(int index) const override;
     bool IsPrinting() const override { return m_printing; }
+    CRect GetClipBox() const override { return clipBox; }
     int SetDIBitsToDevice(int xDest, int yDest, DWORD width, DWORD height, int xSrc, int ySrc,
                           UINT startScan, UINT numScans, const void* bits,
                           const BITMAPINFO* info, UINT usage, std::size_t bitsBytes) override;
@@ -45,6 +46,7 @@ class RecordingDC : public CDC {
     CPoint current;
     int stretchMode = 0;
     CPalette* palette = nullptr;
+    CRect clipBox{-1000000, -1000000, 1000000, 1000000};
 
     // Only the lines, ellipses and blits, without selections.
     std::vector<DrawOp> Drawn() const;

@@ -16,6 +16,7 @@ class ForwardingDC : public CDC {
     UINT RealizePalette() override { return m_target.RealizePalette(); }
     int GetDeviceCaps(int index) const override { return m_target.GetDeviceCaps(index); }
     bool IsPrinting() const override { return false; }
+    CRect GetClipBox() const override { return m_target.GetClipBox(); }
     int SetDIBitsToDevice(int xd, int yd, DWORD w, DWORD h, int xs, int ys, UINT start, UINT n,
                           const void* bits, const BITMAPINFO* info, UINT usage,
                           std::size_t bytes) override {
