@@ -40,10 +40,6 @@ class CDibView : public CScrollView {
     // False (and nothing added) when the array is full or was not allocated.
     bool AppendPad(float x, float y);
     bool AppendTrack(float x1, float y1, float x2, float y2, int layer);
-    // True when `pads` more pads and `tracks` more tracks fit; otherwise
-    // shows one message saying the board is full. Editing calls it before
-    // adding, so that a click adds all of its objects or none.
-    bool CheckRoomFor(int pads, int tracks);
     void ClearBoard();
     // Forgets a chain in progress, a grab and the keyboard target; used
     // whenever the whole board is replaced.

@@ -6,7 +6,6 @@
 #include "platform/user_services.h"
 
 #include <new>
-#include <string>
 
 namespace {
 constexpr const char* kCaption = "Quarzline";
@@ -80,18 +79,6 @@ bool CDibView::AppendTrack(float x1, float y1, float x2, float y2, int layer) {
     m_pTracks[m_nTrackCount] = Track{x1, y1, x2, y2, static_cast<float>(layer)};
     ++m_nTrackCount;
     return true;
-}
-
-bool CDibView::CheckRoomFor(int pads, int tracks) {
-    const bool padsFit = pads <= 0 || (m_pPads && m_nPadCount <= g_nMaxItems - pads);
-    const bool tracksFit = tracks <= 0 || (m_pTracks && m_nTrackCount <= g_nMaxItems - tracks);
-    if (padsFit && tracksFit)
-        return true;
-    const std::string what = padsFit ? "tracks" : "pads";
-    Services().MessageBox("The board is full: it holds at most " + std::to_string(g_nMaxItems) +
-                              " " + what + ", and nothing was added.",
-                          kCaption, MB_OK | MB_ICONEXCLAMATION);
-    return false;
 }
 
 void CDibView::ClearBoard() {

@@ -143,26 +143,6 @@ TEST_F(BoardModel, ArraysNeverGrowPastTheirCapacity) {
     EXPECT_TRUE(view.IsBoardEmpty());
 }
 
-TEST_F(BoardModel, RoomCheckShowsOneMessageWhenTheBoardIsFull) {
-    CDibView view;
-    services.messages.clear();
-    for (int i = 0; i < g_nMaxItems - 2; ++i)
-        view.AppendTrack(0, 0, 1, 1, 1);
-    EXPECT_TRUE(view.CheckRoomFor(1, 2));
-    EXPECT_FALSE(view.CheckRoomFor(0, 3)) << "a component mark needs three tracks";
-    ASSERT_EQ(services.messages.size(), 1u);
-    EXPECT_EQ(services.messages[0].caption, "Quarzline");
-    EXPECT_EQ(services.messages[0].text,
-              "The board is full: it holds at most 20000 tracks, and nothing was added.");
-    for (int i = 0; i < g_nMaxItems; ++i)
-        view.AppendPad(0, 0);
-    EXPECT_FALSE(view.CheckRoomFor(1, 0));
-    EXPECT_EQ(services.messages.back().text,
-              "The board is full: it holds at most 20000 pads, and nothing was added.");
-    EXPECT_EQ(view.m_nTrackCount, g_nMaxItems - 2);
-    view.ClearBoard();
-}
-
 TEST_F(BoardModel, ResetEditStateForgetsChainGrabAndKeyboardTarget) {
     CDibView view;
     view.m_bLineStarted = 1;
