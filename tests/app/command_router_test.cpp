@@ -26,10 +26,18 @@ class FakeView : public CScrollView {
     }
     bool OnUpdateCommand(UINT id, CCmdUI* ui) override {
         switch (id) {
-        case kViewCommand: ui->Enable(viewEnabled); ui->SetCheck(1); return true;
-        case kViewUpdateOnly: ui->Enable(true); return true;
-        case kShared: ui->Enable(true); return true;
-        default: return false;
+        case kViewCommand:
+            ui->Enable(viewEnabled);
+            ui->SetCheck(1);
+            return true;
+        case kViewUpdateOnly:
+            ui->Enable(true);
+            return true;
+        case kShared:
+            ui->Enable(true);
+            return true;
+        default:
+            return false;
         }
     }
     bool viewEnabled = true;
@@ -41,8 +49,9 @@ struct RouterFixture : ::testing::Test {
         router.SetActiveViewSource([this]() -> CScrollView* { return active; });
         router.Add(kViewUpdateOnly, [this] { frameRan.push_back(kViewUpdateOnly); });
         router.Add(kShared, [this] { frameRan.push_back(kShared); });
-        router.Add(kFrameCommand, [this] { frameRan.push_back(kFrameCommand); },
-                   [this](CCmdUI& ui) { ui.Enable(frameEnabled); });
+        router.Add(
+            kFrameCommand, [this] { frameRan.push_back(kFrameCommand); },
+            [this](CCmdUI& ui) { ui.Enable(frameEnabled); });
     }
     CommandRouter router;
     FakeView view;

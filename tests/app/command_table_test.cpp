@@ -191,12 +191,28 @@ TEST(CommandTable, NamesMatchTheIdentifiersOfTheResourceHeader) {
 }
 
 TEST(CommandTable, ToolbarHasSixteenButtonsAndSixSeparatorsInOrder) {
-    const UINT expected[] = {ID_FILE_NEW,    ID_FILE_OPEN,   ID_FILE_SAVE,      0,
-                             ID_EDIT_CUT,    ID_EDIT_COPY,   ID_EDIT_PASTE,     0,
-                             ID_APP_ABOUT,   0,              ID_PARAMETERS,     ID_LAYER_COLOR,
-                             0,              ID_LINE_MODE,   ID_PAD_MODE,       ID_COMPONENT_MARK,
-                             0,              ID_OPEN_WORK,   ID_SAVE_WORK,      0,
-                             ID_OPEN_PROTEL, ID_FILE_PRINT};
+    const UINT expected[] = {ID_FILE_NEW,
+                             ID_FILE_OPEN,
+                             ID_FILE_SAVE,
+                             0,
+                             ID_EDIT_CUT,
+                             ID_EDIT_COPY,
+                             ID_EDIT_PASTE,
+                             0,
+                             ID_APP_ABOUT,
+                             0,
+                             ID_PARAMETERS,
+                             ID_LAYER_COLOR,
+                             0,
+                             ID_LINE_MODE,
+                             ID_PAD_MODE,
+                             ID_COMPONENT_MARK,
+                             0,
+                             ID_OPEN_WORK,
+                             ID_SAVE_WORK,
+                             0,
+                             ID_OPEN_PROTEL,
+                             ID_FILE_PRINT};
     const auto layout = ToolbarLayout();
     ASSERT_EQ(layout.size(), std::size(expected));
     for (std::size_t i = 0; i < layout.size(); ++i)

@@ -8,7 +8,9 @@
 #include <QSettings>
 
 namespace {
-QString Scratch(const QString& name) { return QDir::current().absoluteFilePath(name); }
+QString Scratch(const QString& name) {
+    return QDir::current().absoluteFilePath(name);
+}
 } // namespace
 
 TEST(RecentFiles, KeepsTheFourMostRecentNewestFirst) {
@@ -47,7 +49,8 @@ TEST(RecentFiles, SurviveASaveAndLoadAndNeverLoadMoreThanTheCapacity) {
     {
         QSettings settings(file, QSettings::IniFormat);
         for (int i = 1; i <= 6; ++i)
-            settings.setValue(QString("Recent File List/File%1").arg(i), Scratch(QString("x%1.bmp").arg(i)));
+            settings.setValue(QString("Recent File List/File%1").arg(i),
+                              Scratch(QString("x%1.bmp").arg(i)));
     }
     QSettings settings(file, QSettings::IniFormat);
     RecentFileList loaded(4);

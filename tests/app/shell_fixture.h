@@ -22,7 +22,8 @@ class ShellTest : public ::testing::Test {
   protected:
     void SetUp() override {
         settingsFile = QDir::current().absoluteFilePath(
-            QString("settings-%1.ini").arg(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+            QString("settings-%1.ini")
+                .arg(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         QFile::remove(settingsFile);
     }
 

@@ -10,8 +10,8 @@
 #include <QApplication>
 #include <QMenuBar>
 #include <QSettings>
-#include <QStatusTipEvent>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QToolBar>
 
 TEST_F(ShellTest, StartsWithOneEmptyDocumentWindowNamedDib1) {
@@ -73,15 +73,16 @@ TEST_F(ShellTest, MenusSwitchWhenTheLastDocumentClosesAndTheFirstOpens) {
 TEST_F(ShellTest, MenusHoldTheirItemsInOrder) {
     ASSERT_TRUE(Start());
     EXPECT_EQ(MenuTexts(ShownMenu("&File")),
-              QStringList({"&New\tCtrl+N", "&Open...\tCtrl+O", "&Close", "&Save\tCtrl+S", "Save &As...",
-                           "-", "&Print...\tCtrl+P", "Print Pre&view", "P&rint Setup...", "-",
-                           "Recent File", "-", "E&xit"}));
-    EXPECT_EQ(MenuTexts(ShownMenu("&Edit")), QStringList({"S&elect all\tCtrl+A", "-", "&Move Status\tCtrl+M"}));
+              QStringList({"&New\tCtrl+N", "&Open...\tCtrl+O", "&Close", "&Save\tCtrl+S",
+                           "Save &As...", "-", "&Print...\tCtrl+P", "Print Pre&view",
+                           "P&rint Setup...", "-", "Recent File", "-", "E&xit"}));
+    EXPECT_EQ(MenuTexts(ShownMenu("&Edit")),
+              QStringList({"S&elect all\tCtrl+A", "-", "&Move Status\tCtrl+M"}));
     EXPECT_EQ(MenuTexts(ShownMenu("&View")),
-              QStringList({"Tool&bar", "Stat&us Bar", "-", "To&ggle Units", "Toggle &Layers>", "Top Layer",
-                           "1 Mid Layer", "2 Mid Layer", "3 Mid Layer", "4 Mid Layer", "Bottom Layer",
-                           "Top Overlay", "Bottom Overlay", "Ground Plane", "Power Plane", "Board Layer",
-                           "Keep Out Layer", "<", "Track Mode"}));
+              QStringList({"Tool&bar", "Stat&us Bar", "-", "To&ggle Units", "Toggle &Layers>",
+                           "Top Layer", "1 Mid Layer", "2 Mid Layer", "3 Mid Layer", "4 Mid Layer",
+                           "Bottom Layer", "Top Overlay", "Bottom Overlay", "Ground Plane",
+                           "Power Plane", "Board Layer", "Keep Out Layer", "<", "Track Mode"}));
     // The Window menu lists the open windows after its commands.
     EXPECT_EQ(MenuTexts(ShownMenu("&Window")),
               QStringList({"&New Window", "&Cascade", "&Tile", "&Arrange Icons", "-", "&1 Dib1"}));
@@ -89,8 +90,8 @@ TEST_F(ShellTest, MenusHoldTheirItemsInOrder) {
 
     ASSERT_TRUE(Run(ID_FILE_CLOSE));
     EXPECT_EQ(MenuTexts(ShownMenu("&File")),
-              QStringList({"&New\tCtrl+N", "&Open...\tCtrl+O", "-", "P&rint Setup...", "-", "Recent File",
-                           "-", "E&xit"}));
+              QStringList({"&New\tCtrl+N", "&Open...\tCtrl+O", "-", "P&rint Setup...", "-",
+                           "Recent File", "-", "E&xit"}));
     EXPECT_EQ(MenuTexts(ShownMenu("&View")), QStringList({"&Toolbar", "&Status Bar"}));
     EXPECT_EQ(MenuTexts(ShownMenu("&Help")), QStringList({"&About TRACEVU..."}));
 }
@@ -102,9 +103,9 @@ TEST_F(ShellTest, CommandsWithoutHandlerAreGreyed) {
     }
     // A new document has no image to copy.
     EXPECT_FALSE(Enabled(ID_EDIT_COPY));
-    for (UINT id : {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_FILE_CLOSE, ID_WINDOW_NEW,
-                    ID_WINDOW_CASCADE, ID_PAD_MODE, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_APP_ABOUT,
-                    ID_APP_EXIT, ID_VIEW_TOOLBAR}) {
+    for (UINT id : {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_FILE_CLOSE,
+                    ID_WINDOW_NEW, ID_WINDOW_CASCADE, ID_PAD_MODE, ID_FILE_PRINT,
+                    ID_FILE_PRINT_PREVIEW, ID_APP_ABOUT, ID_APP_EXIT, ID_VIEW_TOOLBAR}) {
         EXPECT_TRUE(Enabled(id)) << id;
     }
     // The buttons follow: Cut is greyed, New is not.
@@ -124,8 +125,8 @@ TEST_F(ShellTest, CommandsWithoutHandlerAreGreyed) {
 TEST_F(ShellTest, DocumentAndViewCommandsAreGreyedWithoutADocument) {
     ASSERT_TRUE(Start());
     ASSERT_TRUE(Run(ID_FILE_CLOSE));
-    for (UINT id : {ID_FILE_SAVE, ID_FILE_CLOSE, ID_PAD_MODE, ID_PARAMETERS, ID_EDIT_COPY, ID_FILE_PRINT,
-                    ID_FILE_PRINT_PREVIEW, ID_WINDOW_NEW, ID_WINDOW_TILE_HORZ}) {
+    for (UINT id : {ID_FILE_SAVE, ID_FILE_CLOSE, ID_PAD_MODE, ID_PARAMETERS, ID_EDIT_COPY,
+                    ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_WINDOW_NEW, ID_WINDOW_TILE_HORZ}) {
         EXPECT_FALSE(Enabled(id)) << id;
     }
     for (UINT id : {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_PRINT_SETUP, ID_APP_ABOUT, ID_APP_EXIT}) {
@@ -305,7 +306,8 @@ TEST_F(ShellTest, HighlightedButtonsAndMenuItemsShowTheirPromptThenReady) {
     // An open menu sends its prompts to the menu bar it dropped from.
     QMenu* edit = ShownMenu("&Edit");
     MenuItem(edit, ID_MOVE_STATUS)->showStatusText(Frame().menuBar());
-    EXPECT_EQ(Frame().PaneText(0), "Enter into move status,then you can move any object, lines or pads");
+    EXPECT_EQ(Frame().PaneText(0),
+              "Enter into move status,then you can move any object, lines or pads");
     emit edit->aboutToHide();
     EXPECT_EQ(Frame().PaneText(0), "Ready");
 }

@@ -2,6 +2,7 @@
 // lock-key indicators of the status bar.
 #include "shell_fixture.h"
 
+#include "app/help_dialogs.h"
 #include "app/status_bar.h"
 #include "app/toolbar_art.h"
 
@@ -91,11 +92,11 @@ TEST_F(ShellTest, AcceleratorsCoverEveryKeyOfTheTable) {
         for (const QKeySequence& key : action->shortcuts())
             bound[key.toString(QKeySequence::PortableText)] = action->data().toUInt();
     const std::pair<const char*, UINT> expected[] = {
-        {"Ctrl+N", ID_FILE_NEW},       {"Ctrl+O", ID_FILE_OPEN},     {"Ctrl+S", ID_FILE_SAVE},
-        {"Ctrl+P", ID_FILE_PRINT},     {"Ctrl+A", ID_SELECT_ALL},    {"Ctrl+M", ID_MOVE_STATUS},
-        {"Ctrl+C", ID_EDIT_COPY},      {"Ctrl+Ins", ID_EDIT_COPY},   {"Ctrl+X", ID_EDIT_CUT},
-        {"Shift+Del", ID_EDIT_CUT},    {"Ctrl+V", ID_EDIT_PASTE},    {"Shift+Ins", ID_EDIT_PASTE},
-        {"Ctrl+Z", ID_EDIT_UNDO},      {"Alt+Backspace", ID_EDIT_UNDO}, {"F6", ID_NEXT_PANE},
+        {"Ctrl+N", ID_FILE_NEW},    {"Ctrl+O", ID_FILE_OPEN},        {"Ctrl+S", ID_FILE_SAVE},
+        {"Ctrl+P", ID_FILE_PRINT},  {"Ctrl+A", ID_SELECT_ALL},       {"Ctrl+M", ID_MOVE_STATUS},
+        {"Ctrl+C", ID_EDIT_COPY},   {"Ctrl+Ins", ID_EDIT_COPY},      {"Ctrl+X", ID_EDIT_CUT},
+        {"Shift+Del", ID_EDIT_CUT}, {"Ctrl+V", ID_EDIT_PASTE},       {"Shift+Ins", ID_EDIT_PASTE},
+        {"Ctrl+Z", ID_EDIT_UNDO},   {"Alt+Backspace", ID_EDIT_UNDO}, {"F6", ID_NEXT_PANE},
         {"Shift+F6", ID_PREV_PANE},
     };
     for (const auto& [key, id] : expected) {
@@ -144,4 +145,18 @@ TEST(StatusBarIndicators, ALockKeyTogglesOncePerPressHoweverOftenItIsSeen) {
     bar.TrackKeyEvent(again);
     EXPECT_FALSE(bar.ScrollLock());
     EXPECT_EQ(bar.PaneText(4), "");
+}
+
+TEST(ToolbarArt, DialogsGetTheApplicationIconAndTheButtonPictures) {
+    const QPixmap pad = CTraceApp::ResourceImage(ToolbarImageName(ID_PAD_MODE));
+    ASSERT_FALSE(pad.isNull());
+    // Shown at the button's own size, whatever the screen's density.
+    EXPECT_EQ(pad.deviceIndependentSize().toSize(), QSize(16, 15));
+    const int scale = static_cast<int>(pad.devicePixelRatio());
+    EXPECT_EQ(pad.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
+              ButtonImage(ID_PAD_MODE, scale));
+    EXPECT_FALSE(CTraceApp::ResourceImage(kAppIconImage).isNull());
+    EXPECT_TRUE(CTraceApp::ResourceImage(ToolbarImageName(ID_APP_EXIT)).isNull());
+    EXPECT_TRUE(CTraceApp::ResourceImage("toolbar:99999999999999").isNull());
+    EXPECT_TRUE(CTraceApp::ResourceImage("no such picture").isNull());
 }
