@@ -5,20 +5,18 @@
 #include "app/doc_template.h"
 #include "app/help_dialogs.h"
 #include "app/main_frame.h"
+#include "app/printing.h"
 #include "app/shell_services.h"
 #include "app/status_bar.h"
 #include "app/toolbar_art.h"
 #include "board/dib_view.h"
 #include "image/dib_doc.h"
-#include "platform/qt/qt_dc.h"
 #include "platform/qt/qt_user_services.h"
 
 #include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPageSetupDialog>
-#include <QPainter>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QSettings>
 #include <QToolBar>
@@ -31,10 +29,6 @@
 namespace {
 // Names of toolbar pictures in dialogs: the prefix and the command id.
 constexpr const char* kToolbarPrefix = "toolbar:";
-
-QString Text(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
-}
 
 std::unique_ptr<QSettings> OpenSettings(const QString& file) {
     if (!file.isEmpty())
@@ -280,17 +274,8 @@ void CTraceApp::OnFilePrintSetup() {
 
 void CTraceApp::OnFilePrintPreview() {
     auto* view = static_cast<CDibView*>(m_router.ActiveView());
-    if (!view || !view->OnPreparePrinting())
-        return;
-    QPrintPreviewDialog dialog(&Printer(), m_mainFrame.get());
-    dialog.setWindowTitle(Text(kMainFrameTitle) + " - Print Preview");
-    connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [view](QPrinter* printer) {
-        QPainter painter(printer);
-        QtPrintDC dc(painter, *printer);
-        view->OnDraw(&dc);
-    });
-    dialog.resize(m_mainFrame->size() * 9 / 10);
-    dialog.exec();
+    if (view && view->OnPreparePrinting())
+        RunPrintPreview(*view, Printer(), m_mainFrame.get());
 }
 
 bool CTraceApp::CloseAllForExit() {
@@ -305,7 +290,9 @@ void CTraceApp::SaveSettings() {
     m_recentFiles.Save(*OpenSettings(m_options.settingsFile));
 }
 
-void CTraceApp::OnAppAbout() { RunAboutBox(); }
+void CTraceApp::OnAppAbout() {
+    RunAboutBox();
+}
 
 QPixmap CTraceApp::ResourceImage(const std::string& name) {
     // Drawn for the screen's density, shown at the picture's own size.

@@ -8,11 +8,16 @@
 #include "image/dib_doc.h"
 
 #include <QApplication>
+#include <QDropEvent>
+#include <QFile>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QToolBar>
+#include <QUrl>
 
 TEST_F(ShellTest, StartsWithOneEmptyDocumentWindowNamedDib1) {
     ASSERT_TRUE(Start());
@@ -318,4 +323,51 @@ TEST_F(ShellTest, PaletteRelaysNeedAnActiveDocumentWindow) {
     ASSERT_TRUE(Run(ID_FILE_CLOSE));
     EXPECT_FALSE(Frame().OnQueryNewPalette());
     Frame().OnPaletteChanged(); // nothing to relay to; must not fail
+}
+
+TEST_F(ShellTest, DroppedLocalFilesAreOpenedAndOtherDropsIgnored) {
+    ASSERT_TRUE(Start());
+    QSignalSpy dropped(&Frame(), &CMainFrame::filesDropped);
+    const QString missing = QDir::current().absoluteFilePath("dropped.bmp");
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(missing), QUrl("https://example.org/remote.bmp")});
+    // A drop reaches the window after the drag entered it.
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&Frame(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&Frame(), &drop);
+    ASSERT_EQ(dropped.size(), 1);
+    EXPECT_EQ(dropped[0][0].toStringList(), QStringList{missing});
+    // The file does not open: no window is left for it.
+    EXPECT_EQ(Children().size(), 1u);
+
+    QMimeData text;
+    text.setText("not a file");
+    QDragEnterEvent textEnter(QPoint(10, 10), Qt::CopyAction, &text, Qt::LeftButton,
+                              Qt::NoModifier);
+    QApplication::sendEvent(&Frame(), &textEnter);
+    EXPECT_FALSE(textEnter.isAccepted());
+    QDropEvent other(QPointF(10, 10), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&Frame(), &other);
+    EXPECT_EQ(dropped.size(), 1);
+}
+
+TEST(DesktopEntry, DeclaresTheProgramTheImageTypeAndTheIcon) {
+    QFile entry(TRACEVU_SOURCE_DIR "/res/tracevu.desktop");
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QStringList lines = QString::fromUtf8(entry.readAll()).split('\n');
+    EXPECT_EQ(lines.value(0), "[Desktop Entry]");
+    EXPECT_TRUE(lines.contains("Type=Application"));
+    EXPECT_TRUE(lines.contains("Exec=tracevu %F"));
+    EXPECT_TRUE(lines.contains("Icon=tracevu"));
+    EXPECT_TRUE(lines.contains("MimeType=image/bmp;"));
+    // The icon it names is drawn at build time in the theme's layout.
+    for (int size : {16, 32, 48, 256}) {
+        const QString icon =
+            QString(TRACEVU_BINARY_DIR "/app/icons/hicolor/%1x%1/apps/tracevu.png").arg(size);
+        QImage image(icon);
+        ASSERT_FALSE(image.isNull()) << icon.toStdString();
+        EXPECT_EQ(image.size(), QSize(size, size));
+    }
 }
