@@ -92,7 +92,7 @@ int CMainFrame::OnCreate() {
 
     m_idleTimer = new QTimer(this);
     m_idleTimer->setInterval(kIdleUpdateMs);
-    connect(m_idleTimer, &QTimer::timeout, this, &CMainFrame::UpdateCommandStates);
+    connect(m_idleTimer, &QTimer::timeout, this, &CMainFrame::UpdateToolbarStates);
     m_idleTimer->start();
     qApp->installEventFilter(this);
     UpdateCommandStates();
@@ -274,6 +274,14 @@ void CMainFrame::UpdateCommandStates() {
             continue;
         ApplyState(action);
     }
+}
+
+void CMainFrame::UpdateToolbarStates() {
+    if (!m_toolBar || m_toolBar->isHidden() || isMinimized())
+        return;
+    for (QAction* action : m_toolBar->actions())
+        if (!action->isSeparator())
+            ApplyState(action);
 }
 
 QList<QAction*> CMainFrame::ToolbarActions() const {

@@ -60,6 +60,9 @@ class CMainFrame : public QMainWindow {
     // Brings every menu item, button and accelerator in line with the state
     // the command routing reports.
     void UpdateCommandStates();
+    // The buttons only, as the program idles; menus are brought up to date
+    // as they open, accelerators as they are pressed.
+    void UpdateToolbarStates();
     // The toolbar entries in order; separators are actions too.
     QList<QAction*> ToolbarActions() const;
 

@@ -10,6 +10,7 @@
 #include "app/status_bar.h"
 #include "app/toolbar_art.h"
 #include "board/dib_view.h"
+#include "board/help_hook.h"
 #include "image/dib_doc.h"
 #include "platform/qt/qt_user_services.h"
 
@@ -81,6 +82,7 @@ CTraceApp::~CTraceApp() {
     SaveSettings();
     m_mainFrame.reset();
     m_template.reset();
+    SetOperationGuideRunner(nullptr);
 }
 
 bool CTraceApp::InitInstance(const QStringList& arguments) {
@@ -92,6 +94,8 @@ bool CTraceApp::InitInstance(const QStringList& arguments) {
 
     m_template = std::make_unique<CMultiDocTemplate>();
     m_template->SetChangeHandler([this] { OnDocumentsChanged(); });
+    // Help, Contents reaches the view, which opens the guide through this.
+    SetOperationGuideRunner(RunGuide);
 
     m_mainFrame = std::make_unique<CMainFrame>(m_router, m_recentFiles);
     if (m_mainFrame->OnCreate() != 0) {

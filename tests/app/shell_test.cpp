@@ -371,3 +371,16 @@ TEST(DesktopEntry, DeclaresTheProgramTheImageTypeAndTheIcon) {
         EXPECT_EQ(image.size(), QSize(size, size));
     }
 }
+
+TEST_F(ShellTest, HelpCommandsOpenTheAboutBoxAndTheGuide) {
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(Run(ID_APP_ABOUT));
+    ASSERT_TRUE(Run(ID_HELP_CONTENTS));
+    EXPECT_EQ(services.dialogsRun,
+              (std::vector<int>{static_cast<int>(IDD_ABOUTBOX), static_cast<int>(IDD_GUIDE)}));
+    // Without a document window only the About box is there.
+    ASSERT_TRUE(Run(ID_FILE_CLOSE));
+    EXPECT_FALSE(Enabled(ID_HELP_CONTENTS));
+    EXPECT_TRUE(Run(ID_APP_ABOUT));
+    EXPECT_EQ(services.dialogsRun.size(), 3u);
+}
