@@ -170,6 +170,7 @@ void QtViewWidget::EnsureBuffer() {
     const QRegion uncovered = QRegion(QRect(QPoint(0, 0), logical)) - kept;
     m_dirty += uncovered;
     m_erase += uncovered;
+    viewport()->update(uncovered);
 }
 
 QPainter* QtViewWidget::AcquirePainter() {
@@ -197,7 +198,11 @@ void QtViewWidget::ShiftBuffer(CPoint from, CPoint to) {
     const int dx = from.x - to.x;
     const int dy = from.y - to.y;
     const QRect client = viewport()->rect();
-    if (m_painting || m_buffer.isNull() || std::abs(dx) >= client.width() ||
+    // At a fractional device pixel ratio the picture cannot move by whole
+    // device pixels; redrawing it is exact.
+    const qreal ratio = m_buffer.devicePixelRatio();
+    const bool wholePixels = ratio == std::floor(ratio);
+    if (m_painting || m_buffer.isNull() || !wholePixels || std::abs(dx) >= client.width() ||
         std::abs(dy) >= client.height()) {
         Invalidate(true);
         return;

@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QPrinter>
 
 namespace {
 constexpr QRgb kWhite = 0xFFFFFFFF;
@@ -238,4 +239,23 @@ TEST(QtPainterDC, TouchedRectCoversWhatWasDrawn) {
     const QRect touched = dc.TouchedRect();
     EXPECT_TRUE(touched.contains(PaintedBounds(image))) << touched.x() << "," << touched.y();
     EXPECT_LE(touched.width(), 60);
+}
+
+TEST(QtPrintDC, ReportsPrintingAndThePrintersCapabilities) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QStringLiteral("preview.pdf"));
+    printer.setResolution(600);
+    QPainter painter(&printer);
+    ASSERT_TRUE(painter.isActive());
+    QtPrintDC dc(painter, printer);
+    EXPECT_TRUE(dc.IsPrinting());
+    EXPECT_EQ(dc.GetDeviceCaps(LOGPIXELSX), 600);
+    EXPECT_EQ(dc.GetDeviceCaps(LOGPIXELSY), 600);
+    EXPECT_EQ(dc.GetDeviceCaps(HORZRES), printer.width());
+    EXPECT_GT(dc.GetDeviceCaps(HORZRES), 3000); // a page is several inches wide
+    EXPECT_EQ(dc.GetClipBox(), CRect(0, 0, printer.width(), printer.height()));
+    dc.SelectPen(Pen{4, RGB(0, 0, 0)});
+    dc.MoveTo(100, 100);
+    EXPECT_TRUE(dc.LineTo(1000, 100));
 }

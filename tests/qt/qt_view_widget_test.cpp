@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QWheelEvent>
 
+#include <cmath>
 #include <optional>
 #include <vector>
 
@@ -209,11 +210,46 @@ TEST_F(QtViewWidgetTest, ScrollingMovesThePictureAndRedrawsOnlyTheUncoveredStrip
     Repaint();
     view.ScrollToPosition(CPoint(0, 210));
     const CRect client = widget.GetClientRect();
+    const qreal ratio = widget.BackBuffer().devicePixelRatio();
+    if (ratio != std::floor(ratio)) {
+        // Fractional device pixels: the whole picture is drawn again.
+        EXPECT_EQ(widget.PendingRedraw(), QRegion(widget.viewport()->rect()));
+        Repaint();
+        EXPECT_EQ(Shown(10, 40), kRed);
+        return;
+    }
     EXPECT_EQ(widget.PendingRedraw(), QRegion(0, client.Height() - 10, client.Width(), 10));
     EXPECT_EQ(Shown(10, 40), kRed); // moved up with the picture
     Repaint();
     EXPECT_EQ(Shown(10, 40), kRed);
     EXPECT_EQ(Shown(10, 50), kWhite);
+}
+
+TEST_F(QtViewWidgetTest, ScrollingWhileAClientContextIsOpenKeepsBothRight) {
+    // Edge scrolling: the view holds a client context, scrolls, then draws.
+    auto dc = widget.GetClientDC();
+    dc->SelectPen(Pen{1, RGB(0, 0, 255)});
+    dc->MoveTo(0, 100);
+    dc->LineTo(50, 100);
+    view.ScrollToPosition(CPoint(0, 5));
+    dc->MoveTo(0, 120);
+    dc->LineTo(50, 120);
+    widget.resize(320, 220); // the buffer waits until the context is released
+    dc.reset();
+    Repaint();
+    const qreal ratio = widget.BackBuffer().devicePixelRatio();
+    if (ratio == std::floor(ratio)) {
+        EXPECT_EQ(Shown(10, 95), kBlue); // drawn before the scroll: moved with the picture
+        EXPECT_EQ(Shown(10, 100), kWhite);
+    } else {
+        // The picture is redrawn rather than moved by a fraction of a pixel,
+        // which clears what the client context drew.
+        EXPECT_EQ(Shown(10, 100), kWhite);
+        EXPECT_EQ(Shown(10, 120), kWhite);
+        return;
+    }
+    EXPECT_EQ(Shown(10, 120), kBlue); // drawn after it: where it was drawn
+    EXPECT_EQ(widget.BackBuffer().deviceIndependentSize().toSize(), widget.viewport()->size());
 }
 
 TEST_F(QtViewWidgetTest, ANewScrollRangeRedrawsEverything) {
