@@ -36,9 +36,10 @@ DibCheck DibCheckBlock(HDIB dib);
 // longer headers (52, 56, 108, 124 bytes) become 40-byte ones with their
 // masks after them, and pixel bits found at bitsOffset (a file's pixel
 // offset less the file header; 0 when unknown) are moved up against the
-// colour table. A run-length image without an image size gets the size of
-// the data it has. A block that does not hold what its header describes is
-// left as it is, for the check to refuse.
+// colour table; the block then ends where its data end. A run-length image
+// without an image size gets the size of the data it has. A block whose
+// header or colour table does not fit is left as it is, for the check to
+// refuse.
 void DibNormalizeBlock(HDIB dib, std::size_t bitsOffset);
 
 // BMP files.

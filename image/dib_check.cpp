@@ -97,17 +97,17 @@ DibCheck DibCheckBlock(HDIB dib) {
     return DibCheckBlock(lock.get(), lock.size());
 }
 
-void DibNormalizeBlock(HDIB dib, std::size_t bitsOffset) {
-    GlobalLockGuard lock(dib);
-    auto* p = static_cast<BYTE*>(lock.get());
-    const std::size_t bytes = lock.size();
+namespace {
+
+// Returns the bytes in use afterwards.
+std::size_t NormalizeLocked(BYTE* p, std::size_t bytes, std::size_t bitsOffset) {
     if (!p || bytes < kCoreSize)
-        return;
+        return bytes;
     const DWORD size = ReadU32(p, 0);
     if (size != kCoreSize && size != kInfoSize && !IsLongInfoHeader(size))
-        return;
+        return bytes;
     if (bytes < size)
-        return;
+        return bytes;
 
     // Where the parts lie now, and where they go.
     std::size_t tableFrom = size;
@@ -133,9 +133,11 @@ void DibNormalizeBlock(HDIB dib, std::size_t bitsOffset) {
     }
     const std::size_t naturalBits = tableFrom + tableBytes;
     if (naturalBits > bytes)
-        return;
+        return bytes;
     const std::size_t bitsFrom =
         (bitsOffset > naturalBits && bitsOffset < bytes) ? bitsOffset : naturalBits;
+
+    const std::size_t bitsBytes = bytes - bitsFrom;
 
     if (size != kCoreSize) {
         WriteU32(p, 0, kInfoSize);
@@ -144,12 +146,24 @@ void DibNormalizeBlock(HDIB dib, std::size_t bitsOffset) {
     if (tableTo != tableFrom)
         std::memmove(p + tableTo, p + tableFrom, tableBytes);
     const std::size_t bitsTo = tableTo + tableBytes;
-    const std::size_t bitsBytes = bytes - bitsFrom;
-    if (bitsTo != bitsFrom) {
+    if (bitsTo != bitsFrom)
         std::memmove(p + bitsTo, p + bitsFrom, bitsBytes);
-        std::memset(p + bitsTo + bitsBytes, 0, bitsFrom - bitsTo);
-    }
     if (size != kCoreSize && (compression == BI_RLE8 || compression == BI_RLE4) &&
         ReadU32(p, 20) == 0)
         WriteU32(p, 20, static_cast<DWORD>(std::min<std::size_t>(bitsBytes, 0xFFFFFFFFu)));
+    return bitsTo + bitsBytes;
+}
+
+} // namespace
+
+void DibNormalizeBlock(HDIB dib, std::size_t bitsOffset) {
+    std::size_t used;
+    {
+        GlobalLockGuard lock(dib);
+        used = NormalizeLocked(static_cast<BYTE*>(lock.get()), lock.size(), bitsOffset);
+    }
+    // The block ends where its data end, so that what was moved up never
+    // leaves bytes behind that could pass for pixels.
+    if (used < GlobalSize(dib))
+        GlobalReAlloc(dib, used, GMEM_MOVEABLE);
 }
