@@ -85,8 +85,11 @@ bool DibMakePalette(HDIB dib, CPalette* palette) {
     const WORD count = DibColorCount(header);
     if (count == 0)
         return false;
+    // The entries themselves are counted here, not the 16-bit table size,
+    // which wraps for counts of 16384 and more.
+    const std::size_t entry = IsInfoHeader(header) ? sizeof(RGBQUAD) : sizeof(RGBTRIPLE);
     const std::size_t tableOffset = DibHeaderSize(header) + DibMaskBytes(header);
-    if (tableOffset + DibColorTableBytes(header) > bytes)
+    if (tableOffset + count * entry > bytes)
         return false;
 
     HGLOBAL record = GlobalAlloc(GHND, sizeof(LOGPALETTE) + count * sizeof(PALETTEENTRY));
@@ -96,7 +99,6 @@ bool DibMakePalette(HDIB dib, CPalette* palette) {
     log->palVersion = 0x300;
     log->palNumEntries = count;
     const auto* table = static_cast<const BYTE*>(header) + tableOffset;
-    const std::size_t entry = IsInfoHeader(header) ? sizeof(RGBQUAD) : sizeof(RGBTRIPLE);
     // The record's first entry is part of LOGPALETTE; the rest follow it.
     PALETTEENTRY* entries = log->palPalEntry;
     for (WORD i = 0; i < count; ++i) {

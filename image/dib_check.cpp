@@ -79,6 +79,11 @@ DibCheck DibCheckBlock(const void* block, std::size_t bytes) {
         return DibCheck::Invalid;
     if (bitCount <= 8 && DibColorCount(block) == 0)
         return DibCheck::Invalid;
+    // A table of 16384 entries or more has a 16-bit size that wraps, so its
+    // bits would be looked for inside it.
+    const std::size_t entry = size == kInfoSize ? sizeof(RGBQUAD) : sizeof(RGBTRIPLE);
+    if (std::size_t{DibColorCount(block)} * entry != DibColorTableBytes(block))
+        return DibCheck::Invalid;
 
     const std::size_t bitsOffset = static_cast<std::size_t>(DibPixelData(block) - p);
     if (bitsOffset > bytes)

@@ -100,6 +100,15 @@ TEST(DibCheck, RefusesBlocksWhosePartsRunPastTheEnd) {
     EXPECT_TRUE(dc.Drawn().empty());
     GlobalFree(dib);
 
+    // 32768 entries: the 16-bit table size wraps to 0, the entries do not.
+    std::vector<BYTE> wrapping = DibOf(corpus::Of("16", 16));
+    corpus::Set32(wrapping, 32, 0x8000);
+    EXPECT_EQ(DibColorTableBytes(wrapping.data()), 0);
+    EXPECT_EQ(DibCheckBlock(wrapping.data(), wrapping.size()), DibCheck::Invalid);
+    HDIB wraps = testutil::BlockOf(wrapping);
+    EXPECT_FALSE(DibMakePalette(wraps, &palette));
+    GlobalFree(wraps);
+
     std::vector<BYTE> huge = good;
     corpus::Set32(huge, 4, 0x7FFFFFFF);
     corpus::Set32(huge, 8, 0x7FFFFFFF);
