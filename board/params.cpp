@@ -10,8 +10,8 @@ int g_nPadRadiusX = 0;
 int g_nPadRadiusY = 0;
 int g_nScanLinesX = 200;
 int g_nScanLinesY = 200;
-float g_fMilPerPixelX = 1000.0f / 200;
-float g_fMilPerPixelY = 1000.0f / 200;
+float g_fMilPerPixelX = 5.0f; // MilPerPixel(200)
+float g_fMilPerPixelY = 5.0f;
 int g_nLineWidth = 0;
 int g_nCurrentLayer = 0;
 COLORREF g_crLayerColor[kLayerColorCount] = {};
@@ -26,6 +26,8 @@ const char* const kLayerNames[kLayerCount] = {
 bool IsValidLayer(int layer) { return layer >= 1 && layer <= kLayerCount; }
 
 const char* LayerName(int layer) { return IsValidLayer(layer) ? kLayerNames[layer - 1] : " "; }
+
+float MilPerPixel(int scanLines) { return static_cast<float>(1000.0 / scanLines); }
 
 const char* LayerMenuText(int layer) {
     if (layer == 11)

@@ -26,6 +26,17 @@ const char* LayerName(int layer);
 const char* LayerMenuText(int layer);
 bool IsValidLayer(int layer);
 
+// Mils per image pixel for a scan resolution in dots per inch: 1000 / scan
+// lines, divided in double and rounded to float once. Every conversion
+// between pixels and mils uses this one factor.
+float MilPerPixel(int scanLines);
+
+// Largest magnitude of a stored coordinate or layer number that the board
+// takes in from files. Up to 2^24 a float holds every whole number exactly,
+// and positions, rectangles and scroll sizes derived from it stay far inside
+// the range of int.
+constexpr int kMaxStoredValue = 1 << 24;
+
 // The colour file img_pcb.col in the current directory.
 inline constexpr const char* kLayerColorFile = "img_pcb.col";
 // Reads up to 56 bytes into the colour table; a short file fills only what

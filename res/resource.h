@@ -71,3 +71,11 @@ constexpr unsigned ID_VIEW_STATUS_BAR = 59393;
 // The view's private palette message.
 constexpr unsigned WM_USER = 0x0400;
 constexpr unsigned WM_REALIZEDIBPAL = WM_USER;
+
+// Controls of the "Change Parameters" dialog.
+constexpr unsigned IDC_PAD_RADIUS_X = 101;
+constexpr unsigned IDC_PAD_RADIUS_Y = 102;
+constexpr unsigned IDC_SCAN_LINES_X = 103;
+constexpr unsigned IDC_CURRENT_LAYER = 105;
+constexpr unsigned IDC_LINE_WIDTH = 106;
+constexpr unsigned IDC_SCAN_LINES_Y = 107;

@@ -1,0 +1,34 @@
+// Editing steps shared by the board view's mouse and keyboard handlers.
+#pragma once
+
+class CDibView;
+struct CPoint;
+
+namespace board {
+// Writes every saved position of a drag back (pads first) and forgets it.
+void RestoreSavedPositions(CDibView& view);
+// Ends a drag where it is: empties the backups and drops the grab.
+void ForgetDrag(CDibView& view);
+bool IsDragging(const CDibView& view);
+// Margins of the repaints around a moved object (10 pixels) and around an old
+// rubber band (5 pixels), widened for large pads or wide lines.
+int DragMargin();
+int BandMargin();
+
+// The largest zoom factor, and the largest zoomed image extent: zoom factor
+// times image size stays far below the int range, with room for scrolling.
+constexpr int kMaxScale = 256;
+constexpr long long kMaxZoomedExtent = 1LL << 30;
+bool CanZoomIn(const CDibView& view);
+// Page Up and Page Down: the zoom about the pointer's client position p0,
+// with s0 the scroll position when the key arrived.
+void ZoomIn(CDibView& view, CPoint p0, CPoint s0);
+void ZoomOut(CDibView& view, CPoint p0, CPoint s0);
+
+// Select-all transforms of every pad and track end; none repaints.
+void MoveAll(CDibView& view, float dx, float dy);
+// Turns every point about the origin of stored coordinates by angle radians.
+void RotateAll(CDibView& view, double angle);
+void MirrorLeftRight(CDibView& view);
+void MirrorTopBottom(CDibView& view);
+} // namespace board

@@ -1,0 +1,75 @@
+// The edit modes, the track mode and unit toggles, layer visibility and the
+// coordinate read-out in the status line.
+#include "board/dib_view.h"
+#include "platform/user_services.h"
+
+#include <cstdio>
+
+void CDibView::OnPadMode() {
+    m_bPadMode = true;
+    m_bSelectAll = m_bMarkMode = m_bMoveMode = false;
+    m_bLineStarted = 0;
+}
+
+// Leaves a chain in progress going.
+void CDibView::OnLineMode() { m_bPadMode = m_bSelectAll = m_bMarkMode = m_bMoveMode = false; }
+
+void CDibView::OnComponentMark() {
+    m_bMarkMode = true;
+    m_bPadMode = m_bSelectAll = m_bMoveMode = false;
+    m_bLineStarted = 0;
+}
+
+void CDibView::OnSelectAll() {
+    m_bSelectAll = true;
+    m_bPadMode = m_bMarkMode = m_bMoveMode = false;
+    m_bLineStarted = 0;
+    SetCursor(m_hCursorSelectAll);
+}
+
+void CDibView::OnMoveStatus() {
+    m_bMoveMode = true;
+    m_bPadMode = m_bSelectAll = m_bMarkMode = false;
+    m_bLineStarted = 0;
+    SetCursor(m_hCursorMove);
+}
+
+void CDibView::OnToggleUnits() { m_bShowMil = !m_bShowMil; }
+
+void CDibView::OnTrackMode() { m_bFreeAngle = !m_bFreeAngle; }
+
+void CDibView::OnToggleLayer(int layer) {
+    if (!IsValidLayer(layer))
+        return;
+    m_bLayerVisible[layer] = m_bLayerVisible[layer] == 1 ? 0 : 1;
+    Invalidate(false);
+}
+
+void CDibView::OnUpdateToggleLayer(int layer, CCmdUI* ui) {
+    ui->SetCheck(IsValidLayer(layer) && m_bLayerVisible[layer] == 1 ? 1 : 0);
+    ui->Enable(true);
+}
+
+BOOL CDibView::OnMouseWheel(UINT flags, short delta, CPoint point) {
+    return CScrollView::OnMouseWheel(flags, delta, point);
+}
+
+// The image pixel under the pointer, in millimetres or mils through the scan
+// resolution.
+void CDibView::ShowCursorPosition(CPoint point) {
+    const CPoint s = GetScrollPosition();
+    const int scale = m_nScale > 0 ? m_nScale : 1;
+    const long long pixelX = (static_cast<long long>(s.x) + point.x) / scale;
+    const long long pixelY = (static_cast<long long>(s.y) + point.y) / scale;
+    char text[96];
+    if (m_bShowMil) {
+        const double x = static_cast<float>(pixelX) * g_fMilPerPixelX;
+        const double y = static_cast<float>(pixelY) * g_fMilPerPixelY;
+        std::snprintf(text, sizeof text, "X: %5.f mil, Y: %5.f mil", x, y);
+    } else {
+        const double x = static_cast<float>(pixelX) * g_fMilPerPixelX * 0.0254;
+        const double y = static_cast<float>(pixelY) * g_fMilPerPixelY * 0.0254;
+        std::snprintf(text, sizeof text, "X: %4.2f mm, Y: %4.2f mm", x, y);
+    }
+    Services().SetStatusPaneText(0, text);
+}

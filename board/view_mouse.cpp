@@ -1,0 +1,273 @@
+// Mouse editing: placing pads, component marks and track chains, dragging a
+// pad or track with what is joined to it, and the cursor of each mode.
+#include "board/dib_view.h"
+#include "board/view_edit.h"
+#include "board/view_geometry.h"
+#include "platform/user_services.h"
+
+#include <algorithm>
+#include <string>
+
+using namespace board;
+
+namespace {
+constexpr const char* kCaption = "Quarzline";
+constexpr int kDragMargin = 10;
+constexpr int kBandMargin = 5;
+constexpr int kEdgeZone = 10;
+constexpr int kEdgeScroll = 5;
+constexpr int kKeyTargetReach = 10;
+constexpr int kPadPenWidth = 2;
+
+void ShowBoardFull(const char* what) {
+    const std::string text = "The board is full: it holds at most " +
+                             std::to_string(g_nMaxItems) + " " + what +
+                             ". Nothing was added.";
+    Services().MessageBox(text, kCaption, MB_OK | MB_ICONSTOP);
+}
+
+COLORREF CurrentLayerColor() {
+    if (g_nCurrentLayer < 0 || g_nCurrentLayer >= kLayerColorCount)
+        return RGB(0, 0, 0);
+    return g_crLayerColor[g_nCurrentLayer];
+}
+
+// Draws a stroke at once, before the next paint, in the current layer's colour.
+void DrawStrokes(CDibView& view, const CPoint (*strokes)[2], int count, COLORREF color) {
+    std::unique_ptr<CDC> dc = view.GetClientDC();
+    if (!dc)
+        return;
+    const Pen previous = dc->SelectPen(Pen{g_nLineWidth, color});
+    for (int i = 0; i < count; ++i) {
+        dc->MoveTo(strokes[i][0].x, strokes[i][0].y);
+        dc->LineTo(strokes[i][1].x, strokes[i][1].y);
+    }
+    dc->SelectPen(previous);
+}
+
+CPoint Offset(CPoint p, int dx, int dy) {
+    return {SaturateToInt(std::int64_t{p.x} + dx), SaturateToInt(std::int64_t{p.y} + dy)};
+}
+
+CPoint ToStored(CPoint client, CPoint scroll) { return Offset(client, scroll.x, scroll.y); }
+
+void GrabAt(CDibView& view, CPoint point) {
+    if (IsDragging(view))
+        return;
+    const CPoint s = view.GetScrollPosition();
+    const int pad = view.HitTestPad(point.x, point.y, s.x, s.y);
+    if (pad >= 0) {
+        view.m_nSelPad = pad;
+        view.SavePadWithTrackEnds(-1, pad);
+    } else {
+        view.m_nSelTrack = view.HitTestTrack(point.x, point.y, s.x, s.y);
+        if (view.m_nSelTrack < 0)
+            return;
+        view.SaveTrackWithJunctions(view.m_nSelTrack);
+    }
+    view.m_ptDragStart = point;
+    InflateSaturated(&view.m_rcRedraw, DragMargin());
+}
+
+// Three short strokes across the point: horizontal, vertical and diagonal.
+void PlaceComponentMark(CDibView& view, CPoint point) {
+    if (!view.m_pTracks || view.m_nTrackCount > g_nMaxItems - 3) {
+        ShowBoardFull("tracks");
+        return;
+    }
+    const CPoint q = ToStored(point, view.GetScrollPosition());
+    const CPoint strokes[3][2] = {{{-5, 0}, {5, 0}}, {{0, -5}, {0, 5}}, {{-4, -4}, {4, 4}}};
+    CPoint drawn[3][2];
+    for (int i = 0; i < 3; ++i) {
+        const CPoint a = Offset(q, strokes[i][0].x, strokes[i][0].y);
+        const CPoint b = Offset(q, strokes[i][1].x, strokes[i][1].y);
+        view.AppendTrack(static_cast<float>(a.x), static_cast<float>(a.y),
+                         static_cast<float>(b.x), static_cast<float>(b.y), g_nCurrentLayer);
+        drawn[i][0] = Offset(point, strokes[i][0].x, strokes[i][0].y);
+        drawn[i][1] = Offset(point, strokes[i][1].x, strokes[i][1].y);
+    }
+    DrawStrokes(view, drawn, 3, CurrentLayerColor());
+}
+
+void PlacePad(CDibView& view, CPoint point) {
+    view.m_bLineStarted = 0;
+    const CPoint q = ToStored(point, view.GetScrollPosition());
+    if (!view.AppendPad(static_cast<float>(q.x), static_cast<float>(q.y))) {
+        ShowBoardFull("pads");
+        return;
+    }
+    Services().MessageBeep(MB_ICONQUESTION);
+    std::unique_ptr<CDC> dc = view.GetClientDC();
+    if (!dc)
+        return;
+    const Pen oldPen = dc->SelectPen(Pen{kPadPenWidth, RGB(255, 0, 0)});
+    const Brush oldBrush = dc->SelectBrush(Brush{RGB(0, 0, 0)});
+    const CRect disc = BoxAround(point, g_nPadRadiusX, g_nPadRadiusY);
+    dc->Ellipse(disc.left, disc.top, disc.right, disc.bottom);
+    dc->SelectBrush(oldBrush);
+    dc->SelectPen(oldPen);
+}
+
+// The first click starts a chain; each further click stores the segment from
+// the chain's last point to the (snapped) click and continues from its end.
+void AddChainPoint(CDibView& view, CPoint point) {
+    const CPoint s = view.GetScrollPosition();
+    if (!view.m_bLineStarted) {
+        view.m_bLineStarted = 1;
+        view.m_ptLastPoint = ToStored(point, s);
+        view.m_ptBandEnd = view.m_ptLastPoint;
+        return;
+    }
+    const CPoint start = view.m_ptLastPoint - s;
+    const CPoint end = view.m_bFreeAngle ? point : view.SnapTrackEnd(start, point);
+    const CPoint storedEnd = ToStored(end, s);
+    if (!view.AppendTrack(static_cast<float>(view.m_ptLastPoint.x),
+                          static_cast<float>(view.m_ptLastPoint.y),
+                          static_cast<float>(storedEnd.x), static_cast<float>(storedEnd.y),
+                          g_nCurrentLayer)) {
+        ShowBoardFull("tracks");
+        return;
+    }
+    const CPoint stroke[1][2] = {{end, start}};
+    DrawStrokes(view, stroke, 1, CurrentLayerColor());
+    view.m_ptLastPoint = storedEnd;
+}
+
+void Drag(CDibView& view, CPoint point) {
+    view.MoveSavedTrackEnds(point.x, point.y);
+    view.MoveSavedPads(point.x, point.y);
+    InflateSaturated(&view.m_rcRedraw, DragMargin());
+    view.InvalidateRect(&view.m_rcRedraw, false);
+}
+
+// The keyboard target is dropped once the pointer is more than 10 pixels
+// away from it on either axis.
+void DropFarKeyTarget(CDibView& view, CPoint point) {
+    if (view.m_nKeyObject != 1 && view.m_nKeyObject != 2)
+        return;
+    float x = 0, y = 0;
+    const int k = view.m_nKeyIndex;
+    if (view.m_nKeyObject == 1 && view.m_pPads && k >= 0 && k < view.m_nPadCount) {
+        x = view.m_pPads[k].x;
+        y = view.m_pPads[k].y;
+    } else if (view.m_nKeyObject == 2 && view.m_pTracks && k >= 0 && k / 5 < view.m_nTrackCount &&
+               (k % 5 == 0 || k % 5 == 2)) {
+        const Track& t = view.m_pTracks[k / 5];
+        x = k % 5 == 0 ? t.x1 : t.x2;
+        y = k % 5 == 0 ? t.y1 : t.y2;
+    } else {
+        view.m_nKeyObject = 0; // names nothing in the model any more
+        return;
+    }
+    CPoint c;
+    if (!ToClient(x, y, view.GetScrollPosition(), &c) ||
+        std::llabs(std::int64_t{c.x} - point.x) > kKeyTargetReach ||
+        std::llabs(std::int64_t{c.y} - point.y) > kKeyTargetReach)
+        view.m_nKeyObject = 0;
+}
+
+// Near an edge of the view a chain in progress scrolls the view along.
+void ScrollAtEdges(CDibView& view, CPoint point) {
+    CPoint s = view.GetScrollPosition();
+    const CRect client = view.ClientRect();
+    if (point.x < client.left + kEdgeZone)
+        s.x = s.x < kEdgeScroll ? 0 : s.x - kEdgeScroll;
+    if (point.x > client.right - kEdgeZone)
+        s.x = SaturateToInt(std::int64_t{s.x} + kEdgeScroll);
+    if (point.y < client.top + kEdgeZone)
+        s.y = s.y < kEdgeScroll ? 0 : s.y - kEdgeScroll;
+    if (point.y > client.bottom - kEdgeZone)
+        s.y = SaturateToInt(std::int64_t{s.y} + kEdgeScroll);
+    view.ScrollToPosition(s);
+}
+
+// The old band is removed by repainting the area it covered; the new one is
+// drawn at once.
+void MoveRubberBand(CDibView& view, CPoint point) {
+    ScrollAtEdges(view, point);
+    const CPoint s = view.GetScrollPosition();
+    const CPoint start = view.m_ptLastPoint - s;
+    CRect old = BoxOf(start, view.m_ptBandEnd - s);
+    InflateSaturated(&old, BandMargin());
+    CRect visible;
+    if (visible.IntersectRect(old, view.ClientRect()))
+        view.InvalidateRect(&visible, false);
+
+    const CPoint end = view.m_bFreeAngle ? point : view.SnapTrackEnd(start, point);
+    if (std::unique_ptr<CDC> dc = view.GetClientDC()) {
+        const Pen previous = dc->SelectPen(Pen{g_nLineWidth, RGB(255, 255, 255)});
+        dc->MoveTo(end.x, end.y);
+        dc->LineTo(start.x, start.y);
+        dc->SelectPen(previous);
+    }
+    view.m_ptBandEnd = ToStored(end, s);
+}
+} // namespace
+
+namespace board {
+bool IsDragging(const CDibView& view) { return view.m_nSelPad != -1 || view.m_nSelTrack != -1; }
+
+// The margins of 10 and 5 pixels suit the starting sizes; larger pads or
+// wider lines need more, or a repaint would leave pieces of them behind.
+int DragMargin() {
+    const int stroke = std::min(AbsSaturated(g_nLineWidth) / 2, kFarAway) + 2;
+    const int disc =
+        std::min(std::max(AbsSaturated(g_nPadRadiusX), AbsSaturated(g_nPadRadiusY)), kFarAway) + 3;
+    return std::max({kDragMargin, stroke, disc});
+}
+
+int BandMargin() {
+    return std::max(kBandMargin, std::min(AbsSaturated(g_nLineWidth) / 2, kFarAway) + 2);
+}
+} // namespace board
+
+void CDibView::OnLButtonDown(UINT /*flags*/, CPoint point) {
+    if (m_bMoveMode)
+        GrabAt(*this, point);
+    else if (m_bMarkMode)
+        PlaceComponentMark(*this, point);
+    else if (m_bPadMode)
+        PlacePad(*this, point);
+    else
+        AddChainPoint(*this, point);
+}
+
+void CDibView::OnMouseMove(UINT /*flags*/, CPoint point) {
+    if (m_bMoveMode && IsDragging(*this)) {
+        Drag(*this, point);
+        return;
+    }
+    DropFarKeyTarget(*this, point);
+    ShowCursorPosition(point);
+    if (!m_bPadMode && m_bLineStarted)
+        MoveRubberBand(*this, point);
+}
+
+void CDibView::OnLButtonUp(UINT /*flags*/, CPoint /*point*/) {
+    if (m_bMoveMode && IsDragging(*this))
+        ForgetDrag(*this);
+}
+
+void CDibView::OnRButtonDown(UINT /*flags*/, CPoint /*point*/) {
+    m_bLineStarted = 0;
+    if (m_bMoveMode && IsDragging(*this)) {
+        InvalidateRect(&m_rcRedraw, false);
+        RestoreSavedPositions(*this);
+    } else {
+        Invalidate(false);
+    }
+}
+
+BOOL CDibView::OnSetCursor() {
+    if (m_bSelectAll)
+        SetCursor(m_hCursorSelectAll);
+    else if (m_bMarkMode)
+        SetCursor(m_hCursorMark);
+    else if (m_bMoveMode)
+        SetCursor(m_hCursorMove);
+    else if (m_bPadMode)
+        SetCursor(m_hCursorPad);
+    else
+        SetCursor(m_hCursorLine);
+    return TRUE;
+}

@@ -1,0 +1,117 @@
+// Drawing the board over the image: tracks in array order, then pads, then
+// the rubber band of a track chain at the pointer.
+#include "board/dib_view.h"
+#include "board/view_geometry.h"
+
+#include <cmath>
+#include <cstdlib>
+
+using namespace board;
+
+namespace {
+constexpr COLORREF kPadOutline = RGB(255, 0, 0);
+constexpr COLORREF kPadFill = RGB(0, 0, 0);
+constexpr COLORREF kBandColor = RGB(255, 255, 255);
+constexpr int kPadPenWidth = 2;
+
+// How far a wide pen's stroke may reach beyond a line's end points or an
+// ellipse's box; anything farther from the clip box cannot change a pixel.
+int StrokeReach(int penWidth) { return AbsSaturated(penWidth) + 2; }
+
+void DrawTracks(const CDibView& view, CDC& dc, CPoint scroll, const CRect& clip) {
+    const int reach = StrokeReach(g_nLineWidth);
+    for (int i = 0; i < view.m_nTrackCount; ++i) {
+        const Track& t = view.m_pTracks[i];
+        const int layer = TrackLayer(t);
+        if (layer == 0 || view.m_bLayerVisible[layer] == 0)
+            continue;
+        CPoint a, b;
+        if (!ToClient(t.x1, t.y1, scroll, &a) || !ToClient(t.x2, t.y2, scroll, &b))
+            continue;
+        CRect box = BoxOf(a, b);
+        InflateSaturated(&box, reach);
+        if (!Touches(box, clip))
+            continue;
+        const Pen previous = dc.SelectPen(Pen{g_nLineWidth, g_crLayerColor[layer]});
+        dc.MoveTo(a.x, a.y);
+        dc.LineTo(b.x, b.y);
+        dc.SelectPen(previous);
+    }
+}
+
+// A pad is drawn only when its centre lies in the client rectangle, edges
+// included, even though part of a disc centred just outside would show.
+void DrawPads(const CDibView& view, CDC& dc, CPoint scroll, const CRect& client,
+              const CRect& clip) {
+    const Pen oldPen = dc.SelectPen(Pen{kPadPenWidth, kPadOutline});
+    const Brush oldBrush = dc.SelectBrush(Brush{kPadFill});
+    const int reach = StrokeReach(kPadPenWidth);
+    for (int i = 0; i < view.m_nPadCount; ++i) {
+        const Pad& p = view.m_pPads[i];
+        CPoint c;
+        if (!ToClient(p.x, p.y, scroll, &c))
+            continue;
+        if (c.x < client.left || c.x > client.right || c.y < client.top || c.y > client.bottom)
+            continue;
+        const CRect disc = BoxAround(c, g_nPadRadiusX, g_nPadRadiusY);
+        CRect reachBox = BoxOf({disc.left, disc.top}, {disc.right, disc.bottom});
+        InflateSaturated(&reachBox, reach);
+        if (!Touches(reachBox, clip))
+            continue;
+        dc.Ellipse(disc.left, disc.top, disc.right, disc.bottom);
+    }
+    dc.SelectBrush(oldBrush);
+    dc.SelectPen(oldPen);
+}
+
+void DrawRubberBand(CDibView& view, CDC& dc, CPoint scroll, const CRect& client) {
+    CPoint cursor = view.GetCursorPos();
+    view.ScreenToClient(&cursor);
+    if (!client.PtInRect(cursor))
+        return;
+    const CPoint start = view.m_ptLastPoint - scroll;
+    const CPoint end = view.m_bFreeAngle ? cursor : view.SnapTrackEnd(start, cursor);
+    const Pen previous = dc.SelectPen(Pen{g_nLineWidth, kBandColor});
+    dc.MoveTo(end.x, end.y);
+    dc.LineTo(start.x, start.y);
+    dc.SelectPen(previous);
+}
+} // namespace
+
+// Draws with a client context of its own, never the one being painted, so a
+// printed page or the print preview shows the image alone. What lies wholly
+// outside the context's clip box is skipped: it could not change a pixel.
+void CDibView::DrawBoard() {
+    std::unique_ptr<CDC> dc = GetClientDC();
+    if (!dc)
+        return;
+    const CPoint scroll = GetScrollPosition();
+    const CRect client = ClientRect();
+    const CRect clip = dc->GetClipBox();
+    if (m_pTracks)
+        DrawTracks(*this, *dc, scroll, clip);
+    if (m_pPads)
+        DrawPads(*this, *dc, scroll, client, clip);
+    if (m_bLineStarted)
+        DrawRubberBand(*this, *dc, scroll, client);
+}
+
+// The 45-degree constraint: the end of a segment from start towards the
+// cursor, horizontal, vertical or diagonal by the cursor's angle. The bounds
+// are the single-precision values of 0.3927 and 1.178 (about 22.5 and 67.5
+// degrees), and a vertical cursor counts as 1.570795.
+CPoint CDibView::SnapTrackEnd(CPoint start, CPoint cursor) const {
+    constexpr double kVertical = 1.5707950592041016;
+    constexpr double kHorizontalBound = 0.3926999866962433;
+    constexpr double kDiagonalBound = 1.1779999732971191;
+    const int sign = cursor.x < start.x ? -1 : 1;
+    const std::int64_t dx = std::llabs(std::int64_t{cursor.x} - start.x);
+    const std::int64_t dy = std::llabs(std::int64_t{cursor.y} - start.y);
+    const double angle =
+        dx == 0 ? kVertical : std::atan(static_cast<double>(dy) / static_cast<double>(dx));
+    if (angle <= kHorizontalBound)
+        return {cursor.x, start.y};
+    if (angle < kDiagonalBound)
+        return {SaturateToInt(start.x + sign * dy), cursor.y};
+    return {start.x, cursor.y};
+}

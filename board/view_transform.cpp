@@ -1,0 +1,138 @@
+// Zooming, and the select-all transforms of the whole tracing: move, rotate
+// and mirror.
+#include "board/dib_view.h"
+#include "board/view_edit.h"
+#include "board/view_geometry.h"
+
+#include <algorithm>
+#include <cmath>
+
+using namespace board;
+
+namespace {
+template <typename PointFn>
+void ForEachPoint(CDibView& view, PointFn fn) {
+    if (view.m_pPads)
+        for (int i = 0; i < view.m_nPadCount; ++i)
+            fn(view.m_pPads[i].x, view.m_pPads[i].y);
+    if (view.m_pTracks)
+        for (int i = 0; i < view.m_nTrackCount; ++i) {
+            Track& t = view.m_pTracks[i];
+            fn(t.x1, t.y1);
+            fn(t.x2, t.y2);
+        }
+}
+
+// The factor is a power of two, so scaling floats by it is exact.
+void ScaleBoard(CDibView& view, float factor) {
+    ForEachPoint(view, [factor](float& x, float& y) {
+        x *= factor;
+        y *= factor;
+    });
+}
+
+CPoint ScalePoint(CPoint p, bool doubling) {
+    if (doubling)
+        return {SaturateToInt(2LL * p.x), SaturateToInt(2LL * p.y)};
+    return {p.x / 2, p.y / 2};
+}
+
+// A chain in progress and a drag in progress go on at the new scale: the
+// chain's last point and band end, the saved positions and the drag start
+// are scaled with the board, so the chain continues where it was and a
+// cancel puts everything back exactly where it would have been.
+void ScaleEditState(CDibView& view, bool doubling, CPoint s0) {
+    view.m_ptLastPoint = ScalePoint(view.m_ptLastPoint, doubling);
+    view.m_ptBandEnd = ScalePoint(view.m_ptBandEnd, doubling);
+    const float factor = doubling ? 2.0f : 0.5f;
+    for (BackupEntry& e : view.m_PadBackup) {
+        e.x *= factor;
+        e.y *= factor;
+    }
+    for (BackupEntry& e : view.m_TrackBackup) {
+        e.x *= factor;
+        e.y *= factor;
+    }
+    if (!IsDragging(view))
+        return;
+    // The drag start is a client point: map it through stored coordinates.
+    const CPoint start = ScalePoint(view.m_ptDragStart + s0, doubling);
+    view.m_ptDragStart = start - view.GetScrollPosition();
+    // The redraw rectangle holds client positions of the old scale. The zoom
+    // repaints the whole view, so from here on the drag's repaint covers the
+    // whole view too, and a cancel shows the restored objects wherever they are.
+    view.m_rcRedraw = view.ClientRect();
+}
+
+void SetZoomedScrollSizes(CDibView& view) {
+    const long long w = static_cast<long long>(view.m_nScale) * std::max(0, view.m_nImageWidth);
+    const long long h = static_cast<long long>(view.m_nScale) * std::max(0, view.m_nImageHeight);
+    view.SetScrollSizes(MM_TEXT, CSize(SaturateToInt(w), SaturateToInt(h)));
+}
+
+// Polar angle by cos = x / r and sin = y / r, turned by the angle.
+void RotatePoint(float& x, float& y, double angle) {
+    const double dx = x;
+    const double dy = y;
+    const double r = std::sqrt(dx * dx + dy * dy);
+    if (r == 0.0)
+        return;
+    const double theta = std::atan2(dy, dx) + angle;
+    x = NarrowToFloat(r * std::cos(theta));
+    y = NarrowToFloat(r * std::sin(theta));
+}
+} // namespace
+
+namespace board {
+bool CanZoomIn(const CDibView& view) {
+    const long long next = 2LL * view.m_nScale;
+    const long long extent = std::max({0, view.m_nImageWidth, view.m_nImageHeight});
+    return next <= kMaxScale && next * extent <= kMaxZoomedExtent;
+}
+
+void ZoomIn(CDibView& view, CPoint p0, CPoint s0) {
+    if (!CanZoomIn(view))
+        return;
+    view.m_nScale *= 2;
+    ScaleBoard(view, 2.0f);
+    view.Invalidate(true);
+    SetZoomedScrollSizes(view);
+    view.ScrollToPosition({SaturateToInt(2LL * s0.x + p0.x), SaturateToInt(2LL * s0.y + p0.y)});
+    ScaleEditState(view, true, s0);
+}
+
+void ZoomOut(CDibView& view, CPoint p0, CPoint s0) {
+    if (view.m_nScale <= 1)
+        return;
+    view.m_nScale /= 2;
+    ScaleBoard(view, 0.5f);
+    view.Invalidate(true);
+    SetZoomedScrollSizes(view);
+    view.ScrollToPosition({SaturateToInt((static_cast<long long>(s0.x) + p0.x) / 2 - p0.x),
+                           SaturateToInt((static_cast<long long>(s0.y) + p0.y) / 2 - p0.y)});
+    ScaleEditState(view, false, s0);
+}
+
+void MoveAll(CDibView& view, float dx, float dy) {
+    ForEachPoint(view, [dx, dy](float& x, float& y) {
+        x += dx;
+        y += dy;
+    });
+}
+
+// Each press turns the current coordinates again; nothing keeps a total
+// angle, so rounding accumulates over many presses.
+void RotateAll(CDibView& view, double angle) {
+    ForEachPoint(view, [angle](float& x, float& y) { RotatePoint(x, y, angle); });
+}
+
+void MirrorLeftRight(CDibView& view) {
+    const float w = static_cast<float>(static_cast<long long>(view.m_nScale) * view.m_nImageWidth);
+    ForEachPoint(view, [w](float& x, float&) { x = w - x; });
+}
+
+void MirrorTopBottom(CDibView& view) {
+    const float h = static_cast<float>(static_cast<long long>(view.m_nScale) * view.m_nImageHeight);
+    ForEachPoint(view, [h](float&, float& y) { y = h - y; });
+}
+} // namespace board

@@ -1,0 +1,48 @@
+// A board as plain data, the form in which the file formats hand pads and
+// tracks to the view and to the command-line tool, and what a reader found
+// wrong with a file.
+#pragma once
+
+#include "board/board_types.h"
+
+#include <span>
+#include <string>
+#include <vector>
+
+// Pads and tracks in stored coordinates at some zoom factor.
+struct BoardData {
+    std::vector<Pad> pads;
+    std::vector<Track> tracks;
+};
+
+// A read-only look at pads and tracks held elsewhere (the view's arrays).
+struct BoardSpan {
+    std::span<const Pad> pads;
+    std::span<const Track> tracks;
+};
+
+inline BoardSpan SpanOf(const BoardData& board) { return {board.pads, board.tracks}; }
+
+// What a reader had to leave out of a file.
+struct ReadReport {
+    // Pad and track records that could not be taken: too few numbers on the
+    // data line, a number that is not a whole number in range, a keyword on
+    // the last line, or a coordinate too large for the board.
+    int skippedRecords = 0;
+    int firstSkippedLine = 0; // 1-based, the smallest; 0 when none was skipped
+    // Records beyond the board's capacity.
+    int padsLeftOut = 0;
+    int tracksLeftOut = 0;
+
+    void Skip(int line);
+    // Adds another report's counts.
+    void Merge(const ReadReport& other);
+    bool Clean() const { return skippedRecords == 0 && padsLeftOut == 0 && tracksLeftOut == 0; }
+};
+
+// Keeps the first `capacity` pads and tracks and counts the rest in the report.
+void TrimToCapacity(BoardData& board, int capacity, ReadReport& report);
+
+// One or two sentences telling the user what was left out; empty when the
+// report is clean.
+std::string DescribeReadReport(const ReadReport& report, int capacity);

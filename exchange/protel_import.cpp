@@ -1,0 +1,180 @@
+#include "exchange/protel.h"
+
+#include "board/params.h"
+#include "exchange/text_lines.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+
+ProtelRecord RecordKind(std::string_view line) {
+    if (line.size() < 2 || (line[0] != 'F' && line[0] != 'C'))
+        return ProtelRecord::None;
+    switch (line[1]) {
+    case 'A': return ProtelRecord::Arc;
+    case 'T': return ProtelRecord::Track;
+    case 'F': return ProtelRecord::Fill;
+    case 'V': return ProtelRecord::Via;
+    case 'P': return ProtelRecord::Pad;
+    case 'S': return ProtelRecord::String;
+    default: return ProtelRecord::None;
+    }
+}
+
+namespace {
+// Numbers on the data line of each kind of record.
+int FieldCount(ProtelRecord kind) {
+    switch (kind) {
+    case ProtelRecord::Arc: return 6;
+    case ProtelRecord::Track: return 7;
+    case ProtelRecord::Fill: return 5;
+    case ProtelRecord::Via: return 4;
+    case ProtelRecord::Pad: return 8;
+    case ProtelRecord::String: return 6;
+    case ProtelRecord::None: break;
+    }
+    return 0;
+}
+
+// Records followed by one more line (a pad's name, a string's text).
+bool HasTextLine(ProtelRecord kind) {
+    return kind == ProtelRecord::Pad || kind == ProtelRecord::String;
+}
+
+// Mils to image pixels, y still upwards: the product with the scan lines is
+// a whole number, scaled by 0.001 in double and kept as float.
+float ToPixels(int mils, int scanLines) {
+    return static_cast<float>(static_cast<double>(static_cast<std::int64_t>(mils) * scanLines) *
+                              0.001);
+}
+
+// A pad or track in pixels with y upwards, and the line it came from.
+struct RawPad {
+    float x, y;
+    int line;
+};
+struct RawTrack {
+    float x1, y1, x2, y2;
+    int layer;
+    int line;
+};
+
+struct Scan {
+    std::vector<RawPad> pads;
+    std::vector<RawTrack> tracks;
+    int maxX = 0;
+    int maxY = 0;
+};
+
+void TakeRecord(ProtelRecord kind, const int* f, int line, const ProtelImportSettings& s,
+                Scan& scan) {
+    scan.maxX = std::max(scan.maxX, f[0]);
+    scan.maxY = std::max(scan.maxY, f[1]);
+    if (kind == ProtelRecord::Track) {
+        scan.maxX = std::max(scan.maxX, f[2]);
+        scan.maxY = std::max(scan.maxY, f[3]);
+        scan.tracks.push_back({ToPixels(f[0], s.scanLinesX), ToPixels(f[1], s.scanLinesY),
+                               ToPixels(f[2], s.scanLinesX), ToPixels(f[3], s.scanLinesY),
+                               f[5], line});
+    } else if (kind == ProtelRecord::Pad) {
+        scan.pads.push_back({ToPixels(f[0], s.scanLinesX), ToPixels(f[1], s.scanLinesY), line});
+    }
+}
+
+Scan ReadRecords(std::string_view text, const ProtelImportSettings& settings,
+                 ReadReport& report) {
+    Scan scan;
+    LineCursor lines(text);
+    std::string_view line;
+    while (lines.Next(line)) {
+        if (line.starts_with("COMP")) {
+            for (int i = 0; i < 3 && lines.Next(line); ++i) {
+            }
+            continue;
+        }
+        const ProtelRecord kind = RecordKind(line);
+        if (kind == ProtelRecord::None)
+            continue;
+        const int keywordLine = lines.LineNumber();
+        const bool stored = kind == ProtelRecord::Pad || kind == ProtelRecord::Track;
+        std::string_view data;
+        if (!lines.Next(data)) {
+            if (stored)
+                report.Skip(keywordLine);
+            break;
+        }
+        int fields[8];
+        const int need = FieldCount(kind);
+        if (ReadIntegers(data, fields, need) == need)
+            TakeRecord(kind, fields, keywordLine, settings, scan);
+        else if (stored)
+            report.Skip(keywordLine);
+        if (HasTextLine(kind))
+            lines.Next(line);
+    }
+    return scan;
+}
+
+// Rounds half up and adds the 10 pixels to spare; false when the result is
+// beyond what the board keeps.
+bool ExtentInPixels(int maxMils, int scanLines, int image, int scale, int& extent) {
+    const double pixels =
+        std::floor(static_cast<double>(static_cast<std::int64_t>(maxMils) * scanLines) * 0.001 +
+                   0.5) +
+        10;
+    const double chosen = std::max(pixels, static_cast<double>(image));
+    if (chosen * scale > kMaxStoredValue)
+        return false;
+    extent = static_cast<int>(chosen);
+    return true;
+}
+
+// Flips y against the height and brings a value to the zoom; false when the
+// result is beyond what the board keeps.
+bool Place(float x, float yUp, float height, int scale, float& outX, float& outY) {
+    outX = x * static_cast<float>(scale);
+    outY = (height - yUp) * static_cast<float>(scale);
+    return std::fabs(outX) <= kMaxStoredValue && std::fabs(outY) <= kMaxStoredValue;
+}
+} // namespace
+
+std::optional<ProtelImport> ImportProtel(std::string_view text,
+                                         const ProtelImportSettings& settings,
+                                         ReadReport& report) {
+    if (settings.scale < 1 || settings.scanLinesX < 1 || settings.scanLinesY < 1)
+        return std::nullopt;
+    ReadReport found;
+    const Scan scan = ReadRecords(text, settings, found);
+    ProtelImport result;
+    if (!ExtentInPixels(scan.maxX, settings.scanLinesX, settings.imageWidth, settings.scale,
+                        result.width) ||
+        !ExtentInPixels(scan.maxY, settings.scanLinesY, settings.imageHeight, settings.scale,
+                        result.height))
+        return std::nullopt;
+
+    const float height = static_cast<float>(result.height);
+    const int scale = settings.scale;
+    result.board.pads.reserve(scan.pads.size());
+    for (const RawPad& raw : scan.pads) {
+        Pad pad{};
+        if (Place(raw.x, raw.y, height, scale, pad.x, pad.y))
+            result.board.pads.push_back(pad);
+        else
+            found.Skip(raw.line);
+    }
+    result.board.tracks.reserve(scan.tracks.size());
+    for (const RawTrack& raw : scan.tracks) {
+        Track track{};
+        if (std::llabs(static_cast<std::int64_t>(raw.layer)) <= kMaxStoredValue &&
+            Place(raw.x1, raw.y1, height, scale, track.x1, track.y1) &&
+            Place(raw.x2, raw.y2, height, scale, track.x2, track.y2)) {
+            track.layer = static_cast<float>(raw.layer);
+            result.board.tracks.push_back(track);
+        } else {
+            found.Skip(raw.line);
+        }
+    }
+    report.Merge(found);
+    return result;
+}

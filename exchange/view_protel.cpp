@@ -1,0 +1,61 @@
+// The Protel commands of the board view: export (the print command, 57607)
+// and import (507).
+#include "board/dib_view.h"
+#include "exchange/messages.h"
+#include "exchange/protel.h"
+#include "exchange/text_lines.h"
+#include "exchange/view_board_load.h"
+#include "platform/user_services.h"
+
+void CDibView::OnSaveProtel() {
+    FileDialogRequest request;
+    request.open = false;
+    request.filter = kProtelSaveFilter;
+    request.defaultExt = kProtelSaveExtension;
+    request.flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_SHOWHELP;
+    const auto path = Services().FileDialog(request);
+    if (!path)
+        return;
+    ProtelExportSettings settings;
+    settings.milPerPixelX = g_fMilPerPixelX;
+    settings.milPerPixelY = g_fMilPerPixelY;
+    settings.imageHeight = m_nImageHeight;
+    settings.scale = m_nScale;
+    const auto text = FormatProtel(ViewBoard(*this), settings);
+    if (!text) {
+        ShowBoardError(kExportRangeText);
+        return;
+    }
+    if (!WriteWholeFile(*path, *text))
+        ShowBoardError(kWriteErrorText);
+}
+
+void CDibView::OnOpenProtel() {
+    FileDialogRequest request;
+    request.open = true;
+    request.filter = kProtelOpenFilter;
+    request.defaultExt = kProtelOpenExtension;
+    request.flags = OFN_HIDEREADONLY | OFN_SHOWHELP;
+    const auto path = Services().FileDialog(request);
+    if (!path)
+        return;
+    std::string text;
+    if (!ReadWholeFile(*path, text)) {
+        ShowBoardError(kReadErrorText);
+        return;
+    }
+    ProtelImportSettings settings;
+    settings.scanLinesX = g_nScanLinesX;
+    settings.scanLinesY = g_nScanLinesY;
+    settings.imageWidth = m_nImageWidth;
+    settings.imageHeight = m_nImageHeight;
+    settings.scale = m_nScale;
+    ReadReport report;
+    auto imported = ImportProtel(text, settings, report);
+    if (!imported) {
+        ShowBoardError(kImportRangeText);
+        return;
+    }
+    SetScrollSizes(MM_TEXT, CSize(imported->width * m_nScale, imported->height * m_nScale));
+    ReplaceViewBoard(*this, imported->board, report);
+}

@@ -1,0 +1,158 @@
+// Construction and destruction of the board view, and its capacity.
+#include "board/dib_view.h"
+#include "exchange/scratch_dir.h"
+#include "platform/scripted/scripted_host.h"
+#include "platform/scripted/scripted_services.h"
+#include "tests/board/params_guard.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+std::string Bytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class BoardModel : public ::testing::Test {
+  protected:
+    ScratchDir dir;
+    ParamsGuard guard;
+    ScriptedServices services;
+    ScriptedViewHost host;
+};
+} // namespace
+
+TEST_F(BoardModel, ConstructionWithoutColourFileSaysDiskErrorAndStartsEmpty) {
+    g_nLineWidth = 9;
+    g_nPadRadiusX = g_nPadRadiusY = 8;
+    g_nCurrentLayer = 4;
+    CDibView view;
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].text, "Disk error!");
+    EXPECT_EQ(services.messages[0].caption, "Quarzline");
+    EXPECT_EQ(services.messages[0].icon(), MB_ICONSTOP);
+    EXPECT_EQ(services.statusPanes[1], "Top Layer");
+    EXPECT_EQ(g_nLineWidth, 3);
+    EXPECT_EQ(g_nPadRadiusX, 5);
+    EXPECT_EQ(g_nPadRadiusY, 5);
+    EXPECT_EQ(g_nCurrentLayer, 1);
+    EXPECT_EQ(view.m_nPadCount, 0);
+    EXPECT_EQ(view.m_nTrackCount, 0);
+    EXPECT_NE(view.m_pPads, nullptr);
+    EXPECT_NE(view.m_pTracks, nullptr);
+    EXPECT_TRUE(view.m_bPadMode);
+    EXPECT_FALSE(view.m_bMoveMode || view.m_bSelectAll || view.m_bMarkMode ||
+                 view.m_bShowMil || view.m_bFreeAngle);
+    EXPECT_EQ(view.m_nScale, 1);
+    EXPECT_EQ(view.m_nSelPad, -1);
+    EXPECT_EQ(view.m_nSelTrack, -1);
+    EXPECT_EQ(view.m_bLineStarted, 0);
+    EXPECT_EQ(view.m_nKeyObject, 0);
+    for (int layer = 1; layer <= 12; ++layer)
+        EXPECT_EQ(view.m_bLayerVisible[layer], 1);
+}
+
+TEST_F(BoardModel, ColourFileIsReadAtConstructionAndWrittenAtDestruction) {
+    std::string bytes(56, '\0');
+    bytes[6 * 4] = '\x40';
+    std::ofstream("img_pcb.col", std::ios::binary) << bytes;
+    {
+        CDibView view;
+        EXPECT_TRUE(services.messages.empty());
+        EXPECT_EQ(g_crLayerColor[6], RGB(0x40, 0, 0));
+        g_crLayerColor[2] = RGB(1, 2, 3);
+    }
+    bytes[2 * 4] = 1;
+    bytes[2 * 4 + 1] = 2;
+    bytes[2 * 4 + 2] = 3;
+    EXPECT_EQ(Bytes("img_pcb.col"), bytes);
+}
+
+TEST_F(BoardModel, ClosingAnEmptyBoardAsksNothingAndCreatesTheColourFile) {
+    for (COLORREF& c : g_crLayerColor)
+        c = 0;
+    { CDibView view; }
+    EXPECT_EQ(services.messages.size(), 1u) << "only the missing colour file";
+    EXPECT_EQ(Bytes("img_pcb.col"), std::string(56, '\0'));
+}
+
+TEST_F(BoardModel, ClosingANonEmptyBoardAsksEvenRightAfterASave) {
+    services.fileAnswers.push_back("saved.dpb");
+    services.answers.push_back(IDYES);
+    services.fileAnswers.push_back("closing.dpb");
+    {
+        CDibView view;
+        view.AttachHost(&host);
+        view.AppendPad(3, 4);
+        view.OnSaveWork();
+        services.messages.clear();
+    }
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].text, "Do you save your change?");
+    EXPECT_EQ(services.messages[0].caption, "Quarzline");
+    EXPECT_EQ(services.messages[0].buttons(), MB_YESNO);
+    EXPECT_EQ(services.messages[0].icon(), MB_ICONQUESTION);
+    EXPECT_EQ(Bytes("closing.dpb"), "FP\r\n3 4\r\n");
+    EXPECT_EQ(services.fileRequests.size(), 2u);
+}
+
+TEST_F(BoardModel, AnsweringNoOrCancellingTheSaveStillCloses) {
+    services.answers.push_back(IDNO);
+    services.answers.push_back(IDYES); // then the save dialog is cancelled
+    for (int i = 0; i < 2; ++i) {
+        CDibView view;
+        view.AppendTrack(1, 2, 3, 4, 1);
+    }
+    EXPECT_EQ(services.fileRequests.size(), 1u);
+    EXPECT_TRUE(std::filesystem::exists("img_pcb.col"));
+}
+
+TEST_F(BoardModel, TwoViewsHaveTheirOwnBoardsAndShareTheParameters) {
+    CDibView first;
+    first.AppendPad(1, 1);
+    g_nPadRadiusX = 8;
+    g_nLineWidth = 7;
+    CDibView second;
+    EXPECT_EQ(second.m_nPadCount, 0);
+    EXPECT_EQ(first.m_nPadCount, 1);
+    EXPECT_EQ(g_nPadRadiusX, 5);
+    EXPECT_EQ(g_nLineWidth, 3);
+    first.ClearBoard();
+}
+
+TEST_F(BoardModel, ArraysNeverGrowPastTheirCapacity) {
+    CDibView view;
+    services.messages.clear();
+    for (int i = 0; i < g_nMaxItems; ++i) {
+        ASSERT_TRUE(view.AppendPad(static_cast<float>(i), 0));
+        ASSERT_TRUE(view.AppendTrack(0, 0, static_cast<float>(i), 0, 2));
+    }
+    EXPECT_FALSE(view.AppendPad(1, 1));
+    EXPECT_FALSE(view.AppendTrack(1, 1, 1, 1, 1));
+    EXPECT_EQ(view.m_nPadCount, g_nMaxItems);
+    EXPECT_EQ(view.m_nTrackCount, g_nMaxItems);
+    EXPECT_EQ(view.m_pPads[g_nMaxItems - 1].x, g_nMaxItems - 1);
+    EXPECT_TRUE(services.messages.empty()) << "appending itself shows nothing";
+    view.ClearBoard();
+    EXPECT_TRUE(view.IsBoardEmpty());
+}
+
+TEST_F(BoardModel, ResetEditStateForgetsChainGrabAndKeyboardTarget) {
+    CDibView view;
+    view.m_bLineStarted = 1;
+    view.m_nSelPad = 2;
+    view.m_nSelTrack = -1;
+    view.m_TrackBackup.push_back({5, 1, 1});
+    view.m_nKeyObject = 2;
+    view.ResetEditState();
+    EXPECT_EQ(view.m_bLineStarted, 0);
+    EXPECT_EQ(view.m_nSelPad, -1);
+    EXPECT_TRUE(view.m_TrackBackup.empty());
+    EXPECT_EQ(view.m_nKeyObject, 0);
+}

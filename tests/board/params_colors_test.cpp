@@ -1,0 +1,107 @@
+#include "board/params.h"
+#include "exchange/scratch_dir.h"
+#include "tests/board/params_guard.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+
+namespace {
+void PutBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string Bytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Fourteen colours, little-endian: entry i is RGB(i, 2i, 3i).
+std::string ColorFile() {
+    std::string bytes;
+    for (int i = 0; i < kLayerColorCount; ++i)
+        bytes += {static_cast<char>(i), static_cast<char>(2 * i), static_cast<char>(3 * i), 0};
+    return bytes;
+}
+} // namespace
+
+TEST(LayerTable, NamesAndMenuTexts) {
+    const char* names[] = {"Top Layer",      "1 Mid Layer",  "2 Mid Layer",    "3 Mid Layer",
+                           "4 Mid Layer",    "Bottom Layer", "Top Overlay",    "Bottom Overlay",
+                           "Ground Plane",   "Power Plane",  "Boder Layer",    "Keep Out Layer"};
+    for (int layer = 1; layer <= 12; ++layer) {
+        EXPECT_STREQ(LayerName(layer), names[layer - 1]);
+        EXPECT_TRUE(IsValidLayer(layer));
+    }
+    EXPECT_STREQ(LayerMenuText(11), "Board Layer");
+    EXPECT_STREQ(LayerMenuText(12), "Keep Out Layer");
+    for (int layer : {0, 13, -1, 1000}) {
+        EXPECT_STREQ(LayerName(layer), " ");
+        EXPECT_FALSE(IsValidLayer(layer));
+    }
+}
+
+TEST(LayerTable, MilPerPixelIsTheFloatOfTheDoubleQuotient) {
+    EXPECT_EQ(MilPerPixel(200), 5.0f);
+    EXPECT_EQ(MilPerPixel(400), 2.5f);
+    EXPECT_EQ(MilPerPixel(300), static_cast<float>(1000.0 / 300));
+    EXPECT_LT(static_cast<double>(MilPerPixel(300)) * 3, 10.0);
+}
+
+TEST(LayerColors, ReadsFourteenLittleEndianColours) {
+    ScratchDir dir;
+    ParamsGuard guard;
+    PutBytes("img_pcb.col", ColorFile());
+    ASSERT_TRUE(ReadLayerColors("img_pcb.col"));
+    EXPECT_EQ(g_crLayerColor[0], RGB(0, 0, 0));
+    EXPECT_EQ(g_crLayerColor[6], RGB(6, 12, 18));
+    EXPECT_EQ(g_crLayerColor[13], RGB(13, 26, 39));
+}
+
+TEST(LayerColors, ShortFileFillsOnlyWhatItHoldsLongFileStopsAt56Bytes) {
+    ScratchDir dir;
+    ParamsGuard guard;
+    for (COLORREF& c : g_crLayerColor)
+        c = RGB(9, 9, 9);
+    PutBytes("short.col", ColorFile().substr(0, 4 * 3 + 2)); // three entries and a half
+    ASSERT_TRUE(ReadLayerColors("short.col"));
+    EXPECT_EQ(g_crLayerColor[2], RGB(2, 4, 6));
+    EXPECT_EQ(g_crLayerColor[3], RGB(9, 9, 9)) << "a partial entry keeps its colour";
+    EXPECT_EQ(g_crLayerColor[13], RGB(9, 9, 9));
+
+    PutBytes("long.col", ColorFile() + std::string(20, '\xff'));
+    ASSERT_TRUE(ReadLayerColors("long.col"));
+    EXPECT_EQ(g_crLayerColor[13], RGB(13, 26, 39));
+
+    PutBytes("empty.col", "");
+    EXPECT_TRUE(ReadLayerColors("empty.col"));
+    EXPECT_EQ(g_crLayerColor[13], RGB(13, 26, 39));
+    EXPECT_FALSE(ReadLayerColors("missing.col"));
+}
+
+TEST(LayerColors, WritesExactly56BytesAndReadsThemBack) {
+    ScratchDir dir;
+    ParamsGuard guard;
+    for (int i = 0; i < kLayerColorCount; ++i)
+        g_crLayerColor[i] = RGB(i, 2 * i, 3 * i);
+    ASSERT_TRUE(WriteLayerColors("img_pcb.col"));
+    EXPECT_EQ(Bytes("img_pcb.col"), ColorFile());
+}
+
+TEST(LayerColors, FailedWriteLeavesTheOldFile) {
+    ScratchDir dir;
+    ParamsGuard guard;
+    std::filesystem::create_directory("img_pcb.col");
+    EXPECT_FALSE(WriteLayerColors("img_pcb.col")) << "a directory cannot be replaced";
+    EXPECT_TRUE(std::filesystem::is_directory("img_pcb.col"));
+    EXPECT_FALSE(WriteLayerColors("no/such/dir/img_pcb.col"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."),
+                            std::filesystem::directory_iterator()),
+              1)
+        << "no temporary file is left behind";
+}

@@ -1,0 +1,325 @@
+// The file commands of the board view, driven through the scripted platform.
+#include "board/dib_view.h"
+#include "exchange/scratch_dir.h"
+#include "exchange/text_lines.h"
+#include "platform/scripted/scripted_host.h"
+#include "platform/scripted/scripted_services.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace {
+std::string Slurp(const std::string& path) {
+    std::string text;
+    EXPECT_TRUE(ReadWholeFile(path, text)) << path;
+    return text;
+}
+
+void Put(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// Lowers the largest file size a write may reach, for the scope.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_handler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lowered = m_saved;
+        lowered.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &lowered);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_handler);
+    }
+
+  private:
+    rlimit m_saved{};
+    void (*m_handler)(int) = nullptr;
+};
+
+std::vector<std::string> FilesInDirectory() {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator("."))
+        if (entry.is_regular_file())
+            names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class ViewFiles : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        view = std::make_unique<CDibView>();
+        view->AttachHost(&host);
+        view->m_nImageWidth = 300;
+        view->m_nImageHeight = 400;
+        services.messages.clear();
+    }
+    void TearDown() override {
+        view->ClearBoard(); // no closing question
+        view.reset();
+    }
+    void Answer(const std::string& path) { services.fileAnswers.push_back(path); }
+    bool WholeRepaintWithoutErase() const {
+        return !host.invalidations.empty() && host.invalidations.back().whole &&
+               !host.invalidations.back().erase;
+    }
+    std::vector<std::string> MessageTexts() const {
+        std::vector<std::string> texts;
+        for (const ShownMessage& m : services.messages)
+            texts.push_back(m.text);
+        return texts;
+    }
+
+    ScratchDir dir; // before the view, which reads the colours where it starts
+    ScriptedServices services;
+    ScriptedViewHost host;
+    std::unique_ptr<CDibView> view;
+};
+} // namespace
+
+TEST_F(ViewFiles, SaveWorkAsksWithTheWorkFileDialogAndWritesTheBoard) {
+    view->AppendPad(120, 45);
+    view->AppendTrack(10, 20, 30, 20, 1);
+    Answer("board");
+    view->OnCommand(504);
+    ASSERT_EQ(services.fileRequests.size(), 1u);
+    const FileDialogRequest& r = services.fileRequests[0];
+    EXPECT_FALSE(r.open);
+    EXPECT_EQ(r.filter, "Back Files (*.dpb)|*.dpb|All Files (*.*)|*.*||");
+    EXPECT_EQ(r.defaultExt, ".dpb");
+    EXPECT_EQ(r.initialName, "");
+    EXPECT_EQ(r.flags, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_SHOWHELP);
+    EXPECT_EQ(Slurp("board.dpb"), "FP\r\n120 45\r\nFT\r\n10 20 30 20 1\r\n");
+    EXPECT_TRUE(services.messages.empty());
+    EXPECT_EQ(view->m_nPadCount, 1) << "saving leaves the board";
+}
+
+TEST_F(ViewFiles, CancelledDialogsDoNothing) {
+    view->AppendPad(1, 2);
+    for (UINT id : {504u, 505u, 507u, 57607u})
+        view->OnCommand(id);
+    EXPECT_EQ(services.fileRequests.size(), 4u);
+    EXPECT_EQ(view->m_nPadCount, 1);
+    EXPECT_TRUE(services.messages.empty());
+    EXPECT_TRUE(host.invalidations.empty());
+}
+
+TEST_F(ViewFiles, FailedWriteSaysSoAndKeepsThePreviousFile) {
+    Put("kept.dpb", "FP\r\n1 2\r\n");
+    for (int i = 0; i < 1000; ++i)
+        view->AppendPad(static_cast<float>(i), 6);
+    {
+        // Writes beyond 100 bytes fail as on a full disk.
+        FileSizeLimit limit(100);
+        Answer("kept.dpb");
+        view->OnSaveWork();
+        Answer("kept.pcb");
+        view->OnSaveProtel();
+    }
+    EXPECT_EQ(MessageTexts(), (std::vector<std::string>{"Write file error!", "Write file error!"}));
+    EXPECT_EQ(services.messages[0].caption, "Quarzline");
+    EXPECT_EQ(services.messages[0].icon(), MB_ICONSTOP);
+    EXPECT_EQ(Slurp("kept.dpb"), "FP\r\n1 2\r\n");
+    EXPECT_EQ(FilesInDirectory(), std::vector<std::string>{"kept.dpb"})
+        << "no temporary file is left behind";
+}
+
+TEST_F(ViewFiles, SaveOverAnExistingFileReplacesItWhole) {
+    Put("old.dpb", std::string(5000, 'x'));
+    view->AppendPad(5, 6);
+    Answer("old.dpb");
+    view->OnSaveWork();
+    EXPECT_EQ(Slurp("old.dpb"), "FP\r\n5 6\r\n");
+}
+
+TEST_F(ViewFiles, SaveAnswersAnUnwritableTargetWithWriteError) {
+    ASSERT_EQ(mkdir("adir.dpb", 0700), 0);
+    view->AppendPad(5, 6);
+    Answer("adir.dpb");
+    view->OnSaveWork();
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Write file error!"});
+    struct stat st {};
+    ASSERT_EQ(stat("adir.dpb", &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode)) << "the directory is untouched";
+}
+
+TEST_F(ViewFiles, OpenWorkReplacesTheBoardAtTheCurrentZoomAndRepaints) {
+    Put("in.dpb", "FT\n10 20 30 20 12\nFP\n120 45\n");
+    view->AppendPad(1, 1);
+    view->AppendPad(2, 2);
+    view->m_nScale = 2;
+    Answer("in.dpb");
+    view->OnCommand(505);
+    const FileDialogRequest& r = services.fileRequests.at(0);
+    EXPECT_TRUE(r.open);
+    EXPECT_EQ(r.filter, "Back Files (*.dpb)|*.dpb|All Files (*.*)|*.*||");
+    EXPECT_EQ(r.defaultExt, ".dpb");
+    EXPECT_EQ(r.flags, OFN_HIDEREADONLY | OFN_SHOWHELP);
+    ASSERT_EQ(view->m_nPadCount, 1);
+    EXPECT_EQ(view->m_pPads[0].x, 240);
+    EXPECT_EQ(view->m_pPads[0].y, 90);
+    ASSERT_EQ(view->m_nTrackCount, 1);
+    EXPECT_EQ(view->m_pTracks[0].x2, 60);
+    EXPECT_EQ(view->m_pTracks[0].layer, 12);
+    EXPECT_TRUE(WholeRepaintWithoutErase());
+    EXPECT_TRUE(services.messages.empty());
+    EXPECT_EQ(view->m_nScale, 2);
+}
+
+TEST_F(ViewFiles, SavingWhileZoomedWritesTheUnzoomedNumbers) {
+    Put("in.dpb", "FP\r\n120 45\r\nFT\r\n10 20 30 20 1\r\n");
+    view->m_nScale = 4;
+    Answer("in.dpb");
+    view->OnOpenWork();
+    Answer("out.dpb");
+    view->OnSaveWork();
+    EXPECT_EQ(Slurp("out.dpb"), Slurp("in.dpb"));
+}
+
+TEST_F(ViewFiles, OpenOfAMissingFileLeavesTheBoard) {
+    view->AppendPad(7, 8);
+    Answer("missing.dpb");
+    view->OnOpenWork();
+    Answer("missing.pcb");
+    view->OnOpenProtel();
+    EXPECT_EQ(MessageTexts(), (std::vector<std::string>{"Read error or file format is invalid!",
+                                                        "Read error or file format is invalid!"}));
+    EXPECT_EQ(services.messages[0].icon(), MB_ICONSTOP);
+    ASSERT_EQ(view->m_nPadCount, 1);
+    EXPECT_EQ(view->m_pPads[0].x, 7);
+}
+
+TEST_F(ViewFiles, ReplacingTheBoardForgetsChainGrabAndKeyboardTarget) {
+    Put("empty.dpb", "");
+    view->AppendPad(7, 8);
+    view->m_bLineStarted = 1;
+    view->m_nSelPad = 0;
+    view->m_PadBackup.push_back({0, 7, 8});
+    view->m_nKeyObject = 1;
+    Answer("empty.dpb");
+    view->OnOpenWork();
+    EXPECT_EQ(view->m_nPadCount, 0);
+    EXPECT_EQ(view->m_bLineStarted, 0);
+    EXPECT_EQ(view->m_nSelPad, -1);
+    EXPECT_TRUE(view->m_PadBackup.empty());
+    EXPECT_EQ(view->m_nKeyObject, 0);
+
+    view->m_bLineStarted = 1;
+    view->m_nSelTrack = 3;
+    view->m_nKeyObject = 3;
+    Put("empty.pcb", "PCB FILE 4\r\nENDPCB\r\n");
+    Answer("empty.pcb");
+    view->OnOpenProtel();
+    EXPECT_EQ(view->m_bLineStarted, 0);
+    EXPECT_EQ(view->m_nSelTrack, -1);
+    EXPECT_EQ(view->m_nKeyObject, 0);
+}
+
+TEST_F(ViewFiles, OversizedFileLoadsTheFirst20000AndSaysHowManyWereLeftOut) {
+    std::string text;
+    for (int i = 0; i < 20003; ++i)
+        text += "FP\n" + std::to_string(i) + " 1\n";
+    for (int i = 0; i < 20001; ++i)
+        text += "FT\n0 0 " + std::to_string(i) + " 1 2\n";
+    Put("big.dpb", text);
+    Answer("big.dpb");
+    view->OnOpenWork();
+    EXPECT_EQ(view->m_nPadCount, 20000);
+    EXPECT_EQ(view->m_pPads[19999].x, 19999);
+    EXPECT_EQ(view->m_nTrackCount, 20000);
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].caption, "Quarzline");
+    EXPECT_NE(services.messages[0].text.find("3 pads and 1 track were left out"),
+              std::string::npos)
+        << services.messages[0].text;
+}
+
+TEST_F(ViewFiles, UnreadableRecordsAreReportedWithTheirLine) {
+    Put("bad.dpb", "FP\n1 2\nFP\n3\nFP\n5 6\n");
+    Answer("bad.dpb");
+    view->OnOpenWork();
+    EXPECT_EQ(view->m_nPadCount, 2);
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>{
+                                  "1 record was unreadable and skipped (the first at line 3)."});
+}
+
+TEST_F(ViewFiles, ProtelExportUsesItsDialogAndTheImageHeight) {
+    view->AppendPad(100, 50);
+    view->AppendTrack(10, 20, 30, 20, 6);
+    Answer("out");
+    view->OnCommand(57607);
+    const FileDialogRequest& r = services.fileRequests.at(0);
+    EXPECT_FALSE(r.open);
+    EXPECT_EQ(r.filter, "Protel Files (*.pcb)|*.pcb|All Files (*.*)|*.*||");
+    EXPECT_EQ(r.defaultExt, ".PCB");
+    EXPECT_EQ(r.flags, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_SHOWHELP);
+    EXPECT_EQ(Slurp("out.PCB"), "PCB FILE 4\r\nFP\r\n500 1750 60 60 1 28 1 13\r\n0\r\nFT\r\n"
+                                "50 1900 150 1900 12 6 1\r\nENDPCB\r\n");
+}
+
+TEST_F(ViewFiles, ExportRefusesAnInfiniteFactorWithoutTouchingTheFile) {
+    Put("keep.pcb", "old");
+    view->AppendPad(100, 50);
+    const float saved = g_fMilPerPixelX;
+    g_fMilPerPixelX = MilPerPixel(0);
+    Answer("keep.pcb");
+    view->OnSaveProtel();
+    g_fMilPerPixelX = saved;
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].caption, "Quarzline");
+    EXPECT_EQ(Slurp("keep.pcb"), "old");
+}
+
+TEST_F(ViewFiles, ProtelImportSetsTheScrollSizesAtTheZoom) {
+    Put("in.pcb", "PCB FILE 4\nFP\n0 3000 60 60 1 28 1 13\n0\nENDPCB\n");
+    view->m_nScale = 2;
+    Answer("in.pcb");
+    view->OnCommand(507);
+    const FileDialogRequest& r = services.fileRequests.at(0);
+    EXPECT_TRUE(r.open);
+    EXPECT_EQ(r.filter, "Protel format files (*.pcb)|*.pcb|All Files (*.*)|*.*||");
+    EXPECT_EQ(r.defaultExt, ".pcb");
+    EXPECT_EQ(r.flags, OFN_HIDEREADONLY | OFN_SHOWHELP);
+    EXPECT_EQ(view->GetTotalSize(), CSize(600, 1220));
+    ASSERT_EQ(view->m_nPadCount, 1);
+    EXPECT_EQ(view->m_pPads[0].y, 20);
+    EXPECT_TRUE(WholeRepaintWithoutErase());
+}
+
+TEST_F(ViewFiles, ImportTooLargeForTheBoardLeavesEverything) {
+    Put("far.pcb", "FV\n2000000000 0 1 1\n");
+    view->AppendPad(3, 4);
+    const CSize before = view->GetTotalSize();
+    Answer("far.pcb");
+    view->OnOpenProtel();
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].icon(), MB_ICONSTOP);
+    EXPECT_EQ(view->m_nPadCount, 1);
+    EXPECT_EQ(view->GetTotalSize(), before);
+}
+
+TEST_F(ViewFiles, ExportThenImportGivesTheSameBoard) {
+    view->AppendPad(100, 50);
+    view->AppendPad(299, 10);
+    view->AppendTrack(10, 20, 30, 20, 6);
+    Answer("round.pcb");
+    view->OnSaveProtel();
+    view->ClearBoard();
+    Answer("round.pcb");
+    view->OnOpenProtel();
+    ASSERT_EQ(view->m_nPadCount, 2);
+    EXPECT_EQ(view->m_pPads[1].x, 299);
+    EXPECT_EQ(view->m_pPads[1].y, 10);
+    ASSERT_EQ(view->m_nTrackCount, 1);
+    EXPECT_EQ(view->m_pTracks[0].y1, 20);
+    EXPECT_EQ(view->GetTotalSize(), CSize(309, 400)) << "the layout reaches the right edge";
+}
