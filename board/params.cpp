@@ -41,7 +41,11 @@ bool ReadLayerColors(const std::string& path) {
         return false;
     unsigned char bytes[sizeof g_crLayerColor] = {};
     const size_t got = std::fread(bytes, 1, sizeof bytes, fp);
+    // A directory opens but cannot be read.
+    const bool failed = std::ferror(fp) != 0;
     std::fclose(fp);
+    if (failed)
+        return false;
     // Only whole entries are taken; a trailing partial entry keeps its colour.
     const size_t whole = got / sizeof(COLORREF);
     for (size_t i = 0; i < whole; ++i) {
@@ -52,11 +56,12 @@ bool ReadLayerColors(const std::string& path) {
     return true;
 }
 
-bool WriteLayerColors(const std::string& path) {
+ColorFileWrite WriteLayerColors(const std::string& path) {
     AtomicFile file;
     if (!file.Open(path))
-        return false;
-    if (std::fwrite(g_crLayerColor, sizeof g_crLayerColor, 1, file.Stream()) != 1)
-        return false;
-    return file.Commit();
+        return ColorFileWrite::CannotOpen;
+    if (std::fwrite(g_crLayerColor, sizeof g_crLayerColor, 1, file.Stream()) != 1 ||
+        !file.Commit())
+        return ColorFileWrite::WriteFailed;
+    return ColorFileWrite::Written;
 }

@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::memcpy(&expected, data + 4 * i, 4);
         Check(g_crLayerColor[i] == expected);
     }
-    Check(WriteLayerColors(out));
+    Check(WriteLayerColors(out) == ColorFileWrite::Written);
     std::FILE* fp = std::fopen(out.c_str(), "rb");
     Check(fp != nullptr);
     unsigned char bytes[64];
