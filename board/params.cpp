@@ -17,17 +17,23 @@ int g_nCurrentLayer = 0;
 COLORREF g_crLayerColor[kLayerColorCount] = {};
 
 namespace {
-const char* const kLayerNames[kLayerCount] = {
-    "Top Layer",      "1 Mid Layer",    "2 Mid Layer",  "3 Mid Layer",
-    "4 Mid Layer",    "Bottom Layer",   "Top Overlay",  "Bottom Overlay",
-    "Ground Plane",   "Power Plane",    "Boder Layer",  "Keep Out Layer"};
+const char* const kLayerNames[kLayerCount] = {"Top Layer",   "1 Mid Layer",    "2 Mid Layer",
+                                              "3 Mid Layer", "4 Mid Layer",    "Bottom Layer",
+                                              "Top Overlay", "Bottom Overlay", "Ground Plane",
+                                              "Power Plane", "Boder Layer",    "Keep Out Layer"};
 } // namespace
 
-bool IsValidLayer(int layer) { return layer >= 1 && layer <= kLayerCount; }
+bool IsValidLayer(int layer) {
+    return layer >= 1 && layer <= kLayerCount;
+}
 
-const char* LayerName(int layer) { return IsValidLayer(layer) ? kLayerNames[layer - 1] : " "; }
+const char* LayerName(int layer) {
+    return IsValidLayer(layer) ? kLayerNames[layer - 1] : " ";
+}
 
-float MilPerPixel(int scanLines) { return static_cast<float>(1000.0 / scanLines); }
+float MilPerPixel(int scanLines) {
+    return static_cast<float>(1000.0 / scanLines);
+}
 
 const char* LayerMenuText(int layer) {
     if (layer == 11)
@@ -60,8 +66,7 @@ ColorFileWrite WriteLayerColors(const std::string& path) {
     AtomicFile file;
     if (!file.Open(path))
         return ColorFileWrite::CannotOpen;
-    if (std::fwrite(g_crLayerColor, sizeof g_crLayerColor, 1, file.Stream()) != 1 ||
-        !file.Commit())
+    if (std::fwrite(g_crLayerColor, sizeof g_crLayerColor, 1, file.Stream()) != 1 || !file.Commit())
         return ColorFileWrite::WriteFailed;
     return ColorFileWrite::Written;
 }

@@ -5,7 +5,7 @@
 
 #include <string>
 
-constexpr int kLayerCount = 12;     // layer numbers 1 to 12
+constexpr int kLayerCount = 12;      // layer numbers 1 to 12
 constexpr int kLayerColorCount = 14; // colours for layer numbers 0 to 13
 
 extern const int g_nMaxItems;

@@ -12,7 +12,9 @@
 #include <string_view>
 
 namespace {
-bool InRange(float v) { return std::isfinite(v) && std::fabs(v) <= kMaxStoredValue; }
+bool InRange(float v) {
+    return std::isfinite(v) && std::fabs(v) <= kMaxStoredValue;
+}
 
 void Check(bool condition) {
     if (!condition)
@@ -49,8 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const Pad& p : imported->board.pads)
         Check(InRange(p.x) && InRange(p.y));
     for (const Track& t : imported->board.tracks)
-        Check(InRange(t.x1) && InRange(t.y1) && InRange(t.x2) && InRange(t.y2) &&
-              InRange(t.layer));
+        Check(InRange(t.x1) && InRange(t.y1) && InRange(t.x2) && InRange(t.y2) && InRange(t.layer));
     const BoardSpan board = SpanOf(imported->board);
     Check(FormatWorkFile(board, settings.scale).has_value());
     FormatProtel(board, {MilPerPixel(settings.scanLinesX), MilPerPixel(settings.scanLinesY),

@@ -9,7 +9,9 @@
 #include <string_view>
 
 namespace {
-bool InRange(float v) { return std::fabs(v) <= kMaxStoredValue; }
+bool InRange(float v) {
+    return std::fabs(v) <= kMaxStoredValue;
+}
 
 void Check(bool condition) {
     if (!condition)
@@ -22,8 +24,7 @@ void RoundTrip(std::string_view text, int scale) {
     for (const Pad& p : board.pads)
         Check(InRange(p.x) && InRange(p.y));
     for (const Track& t : board.tracks)
-        Check(InRange(t.x1) && InRange(t.y1) && InRange(t.x2) && InRange(t.y2) &&
-              InRange(t.layer));
+        Check(InRange(t.x1) && InRange(t.y1) && InRange(t.x2) && InRange(t.y2) && InRange(t.layer));
     const auto written = FormatWorkFile(SpanOf(board), scale);
     Check(written.has_value());
     ReadReport again;

@@ -55,8 +55,8 @@ TEST_F(BoardModel, ConstructionWithoutColourFileSaysDiskErrorAndStartsEmpty) {
     EXPECT_NE(view.m_pPads, nullptr);
     EXPECT_NE(view.m_pTracks, nullptr);
     EXPECT_TRUE(view.m_bPadMode);
-    EXPECT_FALSE(view.m_bMoveMode || view.m_bSelectAll || view.m_bMarkMode ||
-                 view.m_bShowMil || view.m_bFreeAngle);
+    EXPECT_FALSE(view.m_bMoveMode || view.m_bSelectAll || view.m_bMarkMode || view.m_bShowMil ||
+                 view.m_bFreeAngle);
     EXPECT_EQ(view.m_nScale, 1);
     EXPECT_EQ(view.m_nSelPad, -1);
     EXPECT_EQ(view.m_nSelTrack, -1);

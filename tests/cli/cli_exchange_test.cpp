@@ -46,7 +46,8 @@ void RunViewCommand(CDibView& view, ScriptedServices& services, void (CDibView::
 TEST(CliExchange, ExportWritesTheExampleByteForByte) {
     ScratchDir dir;
     Put("board.dpb", kExampleWork);
-    const CliResult r = RunCli({"export-protel", "--image-size", "300x400", "board.dpb", "out.pcb"});
+    const CliResult r =
+        RunCli({"export-protel", "--image-size", "300x400", "board.dpb", "out.pcb"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(Slurp("out.pcb"), kExampleProtel);
@@ -55,12 +56,11 @@ TEST(CliExchange, ExportWritesTheExampleByteForByte) {
 TEST(CliExchange, ScanLinesSetTheMilsPerPixel) {
     ScratchDir dir;
     Put("board.dpb", "FP\r\n3 0\r\nFP\r\n100 0\r\n");
-    RunCli({"export-protel", "--image-size", "300x400", "--scan-lines", "300", "board.dpb",
-            "a.pcb"});
+    RunCli(
+        {"export-protel", "--image-size", "300x400", "--scan-lines", "300", "board.dpb", "a.pcb"});
     EXPECT_EQ(Slurp("a.pcb"), "PCB FILE 4\r\nFP\r\n9 1333 60 60 1 28 1 13\r\n0\r\n"
                               "FP\r\n333 1333 60 60 1 28 1 13\r\n0\r\nENDPCB\r\n");
-    RunCli({"export-protel", "--image-size=300x400", "--scan-lines=400,200", "board.dpb",
-            "b.pcb"});
+    RunCli({"export-protel", "--image-size=300x400", "--scan-lines=400,200", "board.dpb", "b.pcb"});
     EXPECT_EQ(Slurp("b.pcb"), "PCB FILE 4\r\nFP\r\n7 2000 60 60 1 28 1 13\r\n0\r\n"
                               "FP\r\n250 2000 60 60 1 28 1 13\r\n0\r\nENDPCB\r\n");
 }

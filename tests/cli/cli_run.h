@@ -16,7 +16,9 @@ struct CliResult {
     std::string err;
 };
 
-inline std::string CliPath() { return TRACEVU_BINARY_DIR "/cli/tracevu-cli"; }
+inline std::string CliPath() {
+    return TRACEVU_BINARY_DIR "/cli/tracevu-cli";
+}
 
 inline std::string Quote(const std::string& arg) {
     std::string quoted = "'";

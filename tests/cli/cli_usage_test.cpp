@@ -36,7 +36,7 @@ TEST(CliUsage, WrongArgumentsAreBadUsage) {
     const std::vector<std::vector<std::string>> cases = {
         {"export-protel", "--image-size", "10x10", "only-one.dpb"},
         {"export-protel", "a.dpb", "b.pcb"},                                       // no image
-        {"export-protel", "--image", "s.bmp", "--image-size", "1x1", "a", "b"},     // both
+        {"export-protel", "--image", "s.bmp", "--image-size", "1x1", "a", "b"},    // both
         {"export-protel", "--image-size", "10", "a.dpb", "b.pcb"},                 // not WxH
         {"export-protel", "--image-size", "0x10", "a.dpb", "b.pcb"},               // zero
         {"export-protel", "--image-size", "10x10", "--scan-lines", "0", "a", "b"}, // no dpi

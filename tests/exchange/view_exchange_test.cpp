@@ -217,8 +217,7 @@ TEST_F(ViewFiles, OversizedFileLoadsTheFirst20000AndSaysHowManyWereLeftOut) {
     EXPECT_EQ(view->m_nTrackCount, 20000);
     ASSERT_EQ(services.messages.size(), 1u);
     EXPECT_EQ(services.messages[0].caption, "Quarzline");
-    EXPECT_NE(services.messages[0].text.find("3 pads and 1 track were left out"),
-              std::string::npos)
+    EXPECT_NE(services.messages[0].text.find("3 pads and 1 track were left out"), std::string::npos)
         << services.messages[0].text;
 }
 
