@@ -1,10 +1,16 @@
+// The tracevu program: the application shell on Qt.
+#include "app/trace_app.h"
+
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle("Quarzline");
-    window.show();
-    return app.exec();
+    QApplication application(argc, argv);
+    QApplication::setOrganizationName("tracevu");
+    QApplication::setApplicationName("tracevu");
+    QGuiApplication::setDesktopFileName("tracevu");
+
+    CTraceApp theApp;
+    if (!theApp.InitInstance(QApplication::arguments().mid(1)))
+        return 1;
+    return QApplication::exec();
 }

@@ -109,6 +109,20 @@ TEST_F(KeysTest, ZoomDuringADragKeepsTheObjectUnderThePointerAndCancelsExactly) 
     EXPECT_EQ(TrackAt(0).x1, 100.5f);
 }
 
+TEST_F(KeysTest, CancelAfterZoomRepaintsWhereTheObjectReturns) {
+    AddPad(500, 300);
+    view.OnMoveStatus();
+    Press({500, 300});
+    Move({400, 300});
+    Key(VK_PRIOR);
+    Move({400, 300});
+    view.OnRButtonDown(0, {400, 300});
+    EXPECT_EQ(PadAt(0).x, 1000);
+    // At the new scale the pad is back at client (600, 300), far from where
+    // the drag went at the old scale; the repaint must still reach it.
+    EXPECT_TRUE(host.invalidations.back().rect.PtInRect({600, 300}));
+}
+
 TEST_F(KeysTest, SelectAllMovesEverythingOneStepPerMessage) {
     AddPad(100, 100);
     AddTrack(10, 20, 30, 40, 5);

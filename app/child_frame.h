@@ -1,0 +1,46 @@
+// A document window inside the main frame: an MDI child window showing one
+// board view of a document. The child owns its view; the view's window is a
+// QtViewWidget.
+#pragma once
+
+#include <QMdiSubWindow>
+
+#include <functional>
+#include <memory>
+
+class CDibDoc;
+class CDibView;
+class QtViewWidget;
+
+class CChildFrame : public QMdiSubWindow {
+    Q_OBJECT
+  public:
+    // Asked before the window closes; false keeps it open.
+    using CloseQuery = std::function<bool(CChildFrame*)>;
+
+    CChildFrame(CDibDoc* document, std::unique_ptr<CDibView> view, QWidget* parent = nullptr);
+    ~CChildFrame() override;
+
+    CDibView* View() const { return m_view.get(); }
+    CDibDoc* Document() const { return m_document; }
+    QtViewWidget* ViewWidget() const { return m_viewWidget; }
+
+    void SetCloseQuery(CloseQuery query) { m_closeQuery = std::move(query); }
+    // Destroys the view now (its destructor may ask to save the tracing); the
+    // empty window is deleted later. Runs once; later calls do nothing.
+    void DestroyView();
+    bool IsViewDestroyed() const { return !m_view; }
+
+  signals:
+    // The view is gone; the template drops the document when it was its last.
+    void viewDestroyed(CChildFrame* frame, CDibDoc* document);
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    CDibDoc* m_document;
+    std::unique_ptr<CDibView> m_view;
+    QtViewWidget* m_viewWidget;
+    CloseQuery m_closeQuery;
+};

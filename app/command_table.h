@@ -1,0 +1,292 @@
+// Every command of the program in one table: identifier, name, menu texts,
+// accelerator keys, toolbar position and the prompt shown in the status bar
+// while the item or button is highlighted. The menus, the toolbar, the
+// accelerators and the prompts are all built from this table.
+#pragma once
+
+#include "platform/types.h"
+#include "res/resource.h"
+
+#include <array>
+#include <cstddef>
+#include <string_view>
+
+// Who handles a command when it reaches the command routing.
+enum class Handler {
+    View,        // the active board view's own command map
+    Application, // the application object (New, Open, Print Setup, About, recent files)
+    Document,    // the active document (Close, Save, Save As)
+    Frame,       // the main frame (Window menu, toolbar and status bar toggles, Exit)
+    Preview,     // the framework's print preview of the active view
+    None,        // no handler: always greyed
+};
+
+struct CommandInfo {
+    UINT id;
+    std::string_view name;
+    // Menu texts as stored: '&' marks the mnemonic, the text after '\t' is
+    // the shortcut shown at the right. Empty when the command has no item in
+    // that menu. Menu 2 is shown while no document is open, menu 3 while one is.
+    std::string_view menu2Text;
+    std::string_view menu3Text;
+    // Accelerator keys in Qt's portable key-sequence form.
+    std::array<std::string_view, 2> keys;
+    int button; // toolbar position 1 to 22; 0 when the command has no button
+    std::string_view prompt;
+    Handler handler;
+};
+
+inline constexpr std::size_t kToolbarEntryCount = 22;
+inline constexpr std::size_t kRecentFileCount = 4;
+
+// clang-format off
+inline constexpr CommandInfo kCommands[] = {
+    {ID_PARAMETERS, "ID_PARAMETERS", "", "", {}, 11, "Change parameters", Handler::View},
+    {ID_LAYER_COLOR, "ID_LAYER_COLOR", "", "", {}, 12, "Change layers' line color.", Handler::View},
+    {ID_PAD_MODE, "ID_PAD_MODE", "", "", {}, 15, "draw pads mode.", Handler::View},
+    {ID_LINE_MODE, "ID_LINE_MODE", "", "", {}, 14, "draw lines mode.", Handler::View},
+    {ID_SAVE_WORK, "ID_SAVE_WORK", "", "", {}, 19, "Save pads and lines information.", Handler::View},
+    {ID_OPEN_WORK, "ID_OPEN_WORK", "", "", {}, 18, "Open pads and lines information.", Handler::View},
+    {ID_COMPONENT_MARK, "ID_COMPONENT_MARK", "", "", {}, 16, "Place component mark.", Handler::View},
+    {ID_OPEN_PROTEL, "ID_OPEN_PROTEL", "", "", {}, 21, "Open protel format file.", Handler::View},
+    {ID_TOGGLE_UNITS, "ID_TOGGLE_UNITS", "", "To&ggle Units", {}, 0,
+     "Toggle units display bettwen mm and inch.", Handler::View},
+    {ID_SELECT_ALL, "ID_SELECT_ALL", "", "S&elect all\tCtrl+A", {"Ctrl+A"}, 0,
+     "Select all lines and pads", Handler::View},
+    {ID_LAYER_MID1, "ID_LAYER_MID1", "", "1 Mid Layer", {}, 0, "", Handler::View},
+    {ID_LAYER_TOP, "ID_LAYER_TOP", "", "Top Layer", {}, 0, "", Handler::View},
+    {ID_LAYER_MID2, "ID_LAYER_MID2", "", "2 Mid Layer", {}, 0, "", Handler::View},
+    {ID_LAYER_MID3, "ID_LAYER_MID3", "", "3 Mid Layer", {}, 0, "", Handler::View},
+    {ID_LAYER_MID4, "ID_LAYER_MID4", "", "4 Mid Layer", {}, 0, "", Handler::View},
+    {ID_LAYER_BOTTOM, "ID_LAYER_BOTTOM", "", "Bottom Layer", {}, 0, "", Handler::View},
+    {ID_LAYER_TOP_OVERLAY, "ID_LAYER_TOP_OVERLAY", "", "Top Overlay", {}, 0, "", Handler::View},
+    {ID_LAYER_GROUND, "ID_LAYER_GROUND", "", "Ground Plane", {}, 0, "", Handler::View},
+    {ID_LAYER_POWER, "ID_LAYER_POWER", "", "Power Plane", {}, 0, "", Handler::View},
+    {ID_LAYER_BOARD, "ID_LAYER_BOARD", "", "Board Layer", {}, 0, "", Handler::View},
+    {ID_LAYER_KEEPOUT, "ID_LAYER_KEEPOUT", "", "Keep Out Layer", {}, 0, "", Handler::View},
+    {ID_LAYER_BOTTOM_OVERLAY, "ID_LAYER_BOTTOM_OVERLAY", "", "Bottom Overlay", {}, 0, "", Handler::View},
+    {ID_TRACK_MODE, "ID_TRACK_MODE", "", "Track Mode", {}, 0, "Select track mode", Handler::View},
+    {ID_MOVE_STATUS, "ID_MOVE_STATUS", "", "&Move Status\tCtrl+M", {"Ctrl+M"}, 0,
+     "Enter into move status,then you can move any object, lines or pads", Handler::View},
+    {ID_HELP_CONTENTS, "ID_HELP_CONTENTS", "", "Contents", {}, 0, "", Handler::View},
+    {ID_FILE_NEW, "ID_FILE_NEW", "&New\tCtrl+N", "&New\tCtrl+N", {"Ctrl+N"}, 1,
+     "Create a new document", Handler::Application},
+    {ID_FILE_OPEN, "ID_FILE_OPEN", "&Open...\tCtrl+O", "&Open...\tCtrl+O", {"Ctrl+O"}, 2,
+     "Open an existing document", Handler::Application},
+    {ID_FILE_CLOSE, "ID_FILE_CLOSE", "", "&Close", {}, 0, "Close the active document",
+     Handler::Document},
+    {ID_FILE_SAVE, "ID_FILE_SAVE", "", "&Save\tCtrl+S", {"Ctrl+S"}, 3,
+     "Save the active document", Handler::Document},
+    {ID_FILE_SAVE_AS, "ID_FILE_SAVE_AS", "", "Save &As...", {}, 0,
+     "Save the active document with a new name", Handler::Document},
+    {ID_FILE_PRINT_SETUP, "ID_FILE_PRINT_SETUP", "P&rint Setup...", "P&rint Setup...", {}, 0,
+     "Change the printer and printing options", Handler::Application},
+    {ID_FILE_PRINT, "ID_FILE_PRINT", "", "&Print...\tCtrl+P", {"Ctrl+P"}, 22,
+     "Save protel format file.", Handler::View},
+    {ID_FILE_PRINT_PREVIEW, "ID_FILE_PRINT_PREVIEW", "", "Print Pre&view", {}, 0,
+     "Display full pages", Handler::Preview},
+    {ID_FILE_MRU_FILE1, "ID_FILE_MRU_FILE1", "Recent File", "Recent File", {}, 0,
+     "Open this document", Handler::Application},
+    {ID_FILE_MRU_FILE2, "ID_FILE_MRU_FILE2", "", "", {}, 0, "Open this document",
+     Handler::Application},
+    {ID_FILE_MRU_FILE3, "ID_FILE_MRU_FILE3", "", "", {}, 0, "Open this document",
+     Handler::Application},
+    {ID_FILE_MRU_FILE4, "ID_FILE_MRU_FILE4", "", "", {}, 0, "Open this document",
+     Handler::Application},
+    {ID_EDIT_COPY, "ID_EDIT_COPY", "", "", {"Ctrl+C", "Ctrl+Insert"}, 6,
+     "Copy the selection and puts it on the Clipboard", Handler::View},
+    {ID_EDIT_CUT, "ID_EDIT_CUT", "", "", {"Ctrl+X", "Shift+Delete"}, 5,
+     "Cut the selection and puts it on the Clipboard", Handler::None},
+    {ID_EDIT_PASTE, "ID_EDIT_PASTE", "", "", {"Ctrl+V", "Shift+Insert"}, 7,
+     "Insert Clipboard contents", Handler::View},
+    {ID_EDIT_UNDO, "ID_EDIT_UNDO", "", "", {"Ctrl+Z", "Alt+Backspace"}, 0,
+     "Undo the last action", Handler::None},
+    {ID_WINDOW_NEW, "ID_WINDOW_NEW", "", "&New Window", {}, 0,
+     "Open another window for the active document", Handler::Frame},
+    {ID_WINDOW_ARRANGE, "ID_WINDOW_ARRANGE", "", "&Arrange Icons", {}, 0,
+     "Arrange icons at the bottom of the window", Handler::Frame},
+    {ID_WINDOW_CASCADE, "ID_WINDOW_CASCADE", "", "&Cascade", {}, 0,
+     "Arrange windows so they overlap", Handler::Frame},
+    {ID_WINDOW_TILE_HORZ, "ID_WINDOW_TILE_HORZ", "", "&Tile", {}, 0,
+     "Arrange windows as non-overlapping tiles", Handler::Frame},
+    {ID_APP_ABOUT, "ID_APP_ABOUT", "&About TRACEVU...", "&About TRACEVU...", {}, 9,
+     "Display program information, version number and copyright", Handler::Application},
+    {ID_APP_EXIT, "ID_APP_EXIT", "E&xit", "E&xit", {}, 0,
+     "Quit the application; prompts to save documents", Handler::Frame},
+    {ID_NEXT_PANE, "ID_NEXT_PANE", "", "", {"F6"}, 0, "Switch to the next window pane",
+     Handler::None},
+    {ID_PREV_PANE, "ID_PREV_PANE", "", "", {"Shift+F6"}, 0,
+     "Switch back to the previous window pane", Handler::None},
+    {ID_VIEW_TOOLBAR, "ID_VIEW_TOOLBAR", "&Toolbar", "Tool&bar", {}, 0,
+     "Show or hide the toolbar", Handler::Frame},
+    {ID_VIEW_STATUS_BAR, "ID_VIEW_STATUS_BAR", "&Status Bar", "Stat&us Bar", {}, 0,
+     "Show or hide the status bar", Handler::Frame},
+};
+// clang-format on
+
+constexpr const CommandInfo* FindCommand(UINT id) {
+    for (const CommandInfo& command : kCommands)
+        if (command.id == id)
+            return &command;
+    return nullptr;
+}
+
+// The toolbar from left to right: the command of each position, 0 for a
+// separator (a position no command takes).
+constexpr std::array<UINT, kToolbarEntryCount> ToolbarLayout() {
+    std::array<UINT, kToolbarEntryCount> layout{};
+    for (const CommandInfo& command : kCommands)
+        if (command.button >= 1 && command.button <= static_cast<int>(kToolbarEntryCount))
+            layout[static_cast<std::size_t>(command.button - 1)] = command.id;
+    return layout;
+}
+
+// Menus, top to bottom. A popup opens with PopupBegin (its title in text)
+// and closes with PopupEnd; Command entries take their text from the table.
+enum class MenuEntryKind { Command, Separator, PopupBegin, PopupEnd };
+
+struct MenuEntry {
+    MenuEntryKind kind;
+    UINT id = 0;
+    std::string_view text = {};
+};
+
+namespace menu_detail {
+constexpr MenuEntry Popup(std::string_view title) { return {MenuEntryKind::PopupBegin, 0, title}; }
+constexpr MenuEntry End() { return {MenuEntryKind::PopupEnd}; }
+constexpr MenuEntry Sep() { return {MenuEntryKind::Separator}; }
+constexpr MenuEntry Cmd(UINT id) { return {MenuEntryKind::Command, id}; }
+} // namespace menu_detail
+
+// Menu 2: no document open.
+inline constexpr MenuEntry kMenuNoDocument[] = {
+    menu_detail::Popup("&File"),
+    menu_detail::Cmd(ID_FILE_NEW),
+    menu_detail::Cmd(ID_FILE_OPEN),
+    menu_detail::Sep(),
+    menu_detail::Cmd(ID_FILE_PRINT_SETUP),
+    menu_detail::Sep(),
+    menu_detail::Cmd(ID_FILE_MRU_FILE1),
+    menu_detail::Sep(),
+    menu_detail::Cmd(ID_APP_EXIT),
+    menu_detail::End(),
+    menu_detail::Popup("&View"),
+    menu_detail::Cmd(ID_VIEW_TOOLBAR),
+    menu_detail::Cmd(ID_VIEW_STATUS_BAR),
+    menu_detail::End(),
+    menu_detail::Popup("&Help"),
+    menu_detail::Cmd(ID_APP_ABOUT),
+    menu_detail::End(),
+};
+
+// Menu 3: a document open.
+inline constexpr MenuEntry kMenuDocument[] = {
+    menu_detail::Popup("&File"),
+    menu_detail::Cmd(ID_FILE_NEW),
+    menu_detail::Cmd(ID_FILE_OPEN),
+    menu_detail::Cmd(ID_FILE_CLOSE),
+    menu_detail::Cmd(ID_FILE_SAVE),
+    menu_detail::Cmd(ID_FILE_SAVE_AS),
+    menu_detail::Sep(),
+    menu_detail::Cmd(ID_FILE_PRINT),
+    menu_detail::Cmd(ID_FILE_PRINT_PREVIEW),
+    menu_detail::Cmd(ID_FILE_PRINT_SETUP),
+    menu_detail::Sep(),
+    menu_detail::Cmd(ID_FILE_MRU_FILE1),
+    menu_detail::Sep(),
+    menu_detail::Cmd(ID_APP_EXIT),
+    menu_detail::End(),
+    menu_detail::Popup("&Edit"),
+    menu_detail::Cmd(ID_SELECT_ALL),
+    menu_detail::Sep(),
+    menu_detail::Cmd(ID_MOVE_STATUS),
+    menu_detail::End(),
+    menu_detail::Popup("&View"),
+    menu_detail::Cmd(ID_VIEW_TOOLBAR),
+    menu_detail::Cmd(ID_VIEW_STATUS_BAR),
+    menu_detail::Sep(),
+    menu_detail::Cmd(ID_TOGGLE_UNITS),
+    menu_detail::Popup("Toggle &Layers"),
+    menu_detail::Cmd(ID_LAYER_TOP),
+    menu_detail::Cmd(ID_LAYER_MID1),
+    menu_detail::Cmd(ID_LAYER_MID2),
+    menu_detail::Cmd(ID_LAYER_MID3),
+    menu_detail::Cmd(ID_LAYER_MID4),
+    menu_detail::Cmd(ID_LAYER_BOTTOM),
+    menu_detail::Cmd(ID_LAYER_TOP_OVERLAY),
+    menu_detail::Cmd(ID_LAYER_BOTTOM_OVERLAY),
+    menu_detail::Cmd(ID_LAYER_GROUND),
+    menu_detail::Cmd(ID_LAYER_POWER),
+    menu_detail::Cmd(ID_LAYER_BOARD),
+    menu_detail::Cmd(ID_LAYER_KEEPOUT),
+    menu_detail::End(),
+    menu_detail::Cmd(ID_TRACK_MODE),
+    menu_detail::End(),
+    menu_detail::Popup("&Window"),
+    menu_detail::Cmd(ID_WINDOW_NEW),
+    menu_detail::Cmd(ID_WINDOW_CASCADE),
+    menu_detail::Cmd(ID_WINDOW_TILE_HORZ),
+    menu_detail::Cmd(ID_WINDOW_ARRANGE),
+    menu_detail::End(),
+    menu_detail::Popup("&Help"),
+    menu_detail::Cmd(ID_HELP_CONTENTS),
+    menu_detail::Cmd(ID_APP_ABOUT),
+    menu_detail::End(),
+};
+
+// Texts of the application and its documents.
+inline constexpr std::string_view kMainFrameTitle = "Quarzline";
+inline constexpr std::string_view kAppName = "TRACEVU Application";
+inline constexpr std::string_view kIdleMessage = "Ready";
+// The document string: title, document name, name for New, filter name,
+// filter extension, shell type id, shell type name, and two fields carried
+// as stored.
+inline constexpr std::string_view kDocString =
+    "\nDib\nTRACEVU Document\nImage Files (*.bmp)\n.bmp\nDibFileType\nTRACEVU File Type\nDIB "
+    "\nDevice-Independent Bitmap\n";
+inline constexpr std::string_view kIndicatorCaps = "CAP";
+inline constexpr std::string_view kIndicatorNum = "NUM";
+inline constexpr std::string_view kIndicatorScroll = "SCRL";
+
+// Field `index` of the document string (0 to 8); empty past the last field.
+constexpr std::string_view DocStringField(std::size_t index) {
+    std::string_view rest = kDocString;
+    for (std::size_t i = 0; i < index; ++i) {
+        const std::size_t newline = rest.find('\n');
+        if (newline == std::string_view::npos)
+            return {};
+        rest.remove_prefix(newline + 1);
+    }
+    return rest.substr(0, rest.find('\n'));
+}
+
+// Tool tips of the toolbar buttons: the button's name.
+struct ButtonTip {
+    UINT id;
+    std::string_view tip;
+};
+inline constexpr ButtonTip kButtonTips[] = {
+    {ID_FILE_NEW, "New"},
+    {ID_FILE_OPEN, "Open"},
+    {ID_FILE_SAVE, "Save"},
+    {ID_EDIT_CUT, "Cut"},
+    {ID_EDIT_COPY, "Copy"},
+    {ID_EDIT_PASTE, "Paste"},
+    {ID_APP_ABOUT, "About"},
+    {ID_PARAMETERS, "Change parameters"},
+    {ID_LAYER_COLOR, "Layer line colour"},
+    {ID_LINE_MODE, "Line mode"},
+    {ID_PAD_MODE, "Pad mode"},
+    {ID_COMPONENT_MARK, "Component mark"},
+    {ID_OPEN_WORK, "Open work file"},
+    {ID_SAVE_WORK, "Save work file"},
+    {ID_OPEN_PROTEL, "Open Protel file"},
+    {ID_FILE_PRINT, "Save Protel file"},
+};
+
+constexpr std::string_view ButtonTipOf(UINT id) {
+    for (const ButtonTip& entry : kButtonTips)
+        if (entry.id == id)
+            return entry.tip;
+    return {};
+}

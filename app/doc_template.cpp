@@ -1,0 +1,223 @@
+#include "app/doc_template.h"
+
+#include "app/child_frame.h"
+#include "app/command_table.h"
+#include "board/dib_view.h"
+#include "image/dib_doc.h"
+#include "platform/user_services.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMdiArea>
+
+#include <algorithm>
+
+namespace {
+std::string ToStd(std::string_view text) { return std::string(text); }
+
+QString CanonicalPath(const QString& path) {
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+// The initial name of the Save As dialog: the file's name, or for a new
+// document its title with the document extension.
+std::string SuggestedName(const CDibDoc& document) {
+    if (!document.GetPathName().empty())
+        return document.GetPathName();
+    std::string name = document.GetTitle();
+    // Characters a file name may not hold are dropped.
+    std::erase_if(name, [](char c) { return c == '/' || c == '\0'; });
+    return name + "." + DocumentExtension();
+}
+} // namespace
+
+std::string DocumentFilter() {
+    const std::string_view extension = DocStringField(4);
+    return ToStd(DocStringField(3)) + "|*" + ToStd(extension) + "|All Files (*.*)|*.*||";
+}
+
+std::string DocumentExtension() {
+    std::string_view extension = DocStringField(4);
+    if (!extension.empty() && extension.front() == '.')
+        extension.remove_prefix(1);
+    return ToStd(extension);
+}
+
+CMultiDocTemplate::CMultiDocTemplate() = default;
+
+CMultiDocTemplate::~CMultiDocTemplate() { CloseAllDocuments(); }
+
+CDibDoc* CMultiDocTemplate::OpenDocumentFile(const QString& path) {
+    const QString absolute = path.isEmpty() ? QString() : CanonicalPath(path);
+    if (!absolute.isEmpty()) {
+        for (const auto& document : m_documents) {
+            if (QString::fromStdString(document->GetPathName()) != absolute)
+                continue;
+            const auto frames = FramesOf(document.get());
+            if (!frames.empty() && m_area)
+                m_area->setActiveSubWindow(frames.front());
+            return document.get();
+        }
+    }
+
+    m_documents.push_back(std::make_unique<CDibDoc>());
+    CDibDoc* document = m_documents.back().get();
+    document->SetTitleChangedHandler(&CMultiDocTemplate::OnTitleChanged, this);
+    CChildFrame* frame = AddFrame(document);
+
+    bool opened;
+    if (absolute.isEmpty()) {
+        document->SetTitle(ToStd(DocStringField(1)) + std::to_string(m_nUntitledCount + 1));
+        opened = document->OnNewDocument();
+        if (opened)
+            ++m_nUntitledCount;
+    } else {
+        opened = document->OnOpenDocument(absolute.toStdString());
+    }
+    if (!opened) {
+        // Destroying the only view drops the document as well.
+        frame->DestroyView();
+        delete frame;
+        return nullptr;
+    }
+
+    const bool maximized = m_area && m_area->currentSubWindow() &&
+                           m_area->currentSubWindow()->isMaximized();
+    if (m_area)
+        m_area->addSubWindow(frame);
+    frame->View()->OnInitialUpdate();
+    UpdateFrameTitles(document);
+    if (maximized)
+        frame->showMaximized();
+    else
+        frame->show();
+    if (m_area)
+        m_area->setActiveSubWindow(frame);
+    NotifyChanged();
+    return document;
+}
+
+CChildFrame* CMultiDocTemplate::CreateNewFrame(CDibDoc* document) {
+    CChildFrame* frame = AddFrame(document);
+    if (m_area)
+        m_area->addSubWindow(frame);
+    frame->View()->OnInitialUpdate();
+    UpdateFrameTitles(document);
+    frame->show();
+    if (m_area)
+        m_area->setActiveSubWindow(frame);
+    NotifyChanged();
+    return frame;
+}
+
+CChildFrame* CMultiDocTemplate::AddFrame(CDibDoc* document) {
+    auto view = std::make_unique<CDibView>();
+    document->AddView(view.get());
+    auto* frame = new CChildFrame(document, std::move(view));
+    connect(frame, &CChildFrame::viewDestroyed, this, &CMultiDocTemplate::OnViewDestroyed);
+    frame->SetCloseQuery([this](CChildFrame* closing) {
+        // Only the last window of a document asks about unsaved changes.
+        if (FramesOf(closing->Document()).size() > 1)
+            return true;
+        return SaveModified(closing->Document());
+    });
+    m_frames.push_back(frame);
+    return frame;
+}
+
+std::vector<CChildFrame*> CMultiDocTemplate::FramesOf(const CDocument* document) const {
+    std::vector<CChildFrame*> frames;
+    for (CChildFrame* frame : m_frames)
+        if (frame->Document() == document)
+            frames.push_back(frame);
+    return frames;
+}
+
+std::vector<CChildFrame*> CMultiDocTemplate::AllFrames() const { return m_frames; }
+
+void CMultiDocTemplate::OnViewDestroyed(CChildFrame* frame, CDibDoc* document) {
+    std::erase(m_frames, frame);
+    if (document && document->GetViews().empty())
+        DropDocument(document);
+    else if (document)
+        UpdateFrameTitles(document);
+    NotifyChanged();
+}
+
+void CMultiDocTemplate::DropDocument(CDibDoc* document) {
+    std::erase_if(m_documents, [&](const auto& owned) { return owned.get() == document; });
+}
+
+void CMultiDocTemplate::UpdateFrameTitles(CDocument* document) {
+    const auto frames = FramesOf(document);
+    const QString title = QString::fromStdString(document->GetTitle());
+    for (std::size_t i = 0; i < frames.size(); ++i)
+        frames[i]->setWindowTitle(frames.size() == 1 ? title : QString("%1:%2").arg(title).arg(i + 1));
+}
+
+void CMultiDocTemplate::OnTitleChanged(CDocument* document, void* context) {
+    auto* self = static_cast<CMultiDocTemplate*>(context);
+    self->UpdateFrameTitles(document);
+    self->NotifyChanged();
+}
+
+void CMultiDocTemplate::NotifyChanged() {
+    if (m_changed)
+        m_changed();
+}
+
+bool CMultiDocTemplate::SaveModified(CDibDoc* document) {
+    if (!document || !document->IsModified())
+        return true;
+    const std::string name =
+        document->GetPathName().empty() ? document->GetTitle() : document->GetPathName();
+    switch (Services().MessageBox("Save changes to " + name + "?", "",
+                                  MB_YESNOCANCEL | MB_ICONEXCLAMATION)) {
+    case IDCANCEL: return false;
+    case IDYES: return DoSave(document, false);
+    default: return true;
+    }
+}
+
+bool CMultiDocTemplate::SaveAllModified() {
+    for (const auto& document : m_documents)
+        if (!SaveModified(document.get()))
+            return false;
+    return true;
+}
+
+bool CMultiDocTemplate::DoSave(CDibDoc* document, bool askForName) {
+    std::string path = document->GetPathName();
+    const bool rename = askForName || path.empty();
+    if (rename) {
+        FileDialogRequest request;
+        request.open = false;
+        request.filter = DocumentFilter();
+        request.defaultExt = DocumentExtension();
+        request.initialName = SuggestedName(*document);
+        request.flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+        const std::optional<std::string> chosen = Services().FileDialog(request);
+        if (!chosen)
+            return false;
+        path = ApplyDefaultExtension(*chosen, request.defaultExt);
+    }
+    if (!document->OnSaveDocument(path))
+        return false;
+    if (rename)
+        document->SetPathName(path);
+    return true;
+}
+
+void CMultiDocTemplate::CloseDocument(CDibDoc* document) {
+    for (CChildFrame* frame : FramesOf(document)) {
+        frame->DestroyView();
+        frame->close();
+    }
+}
+
+void CMultiDocTemplate::CloseAllDocuments() {
+    for (CChildFrame* frame : std::vector<CChildFrame*>(m_frames)) {
+        frame->DestroyView();
+        frame->close();
+    }
+}

@@ -1,0 +1,76 @@
+// The one document template: it binds the image document, the MDI child
+// window and the board view. It creates documents (new ones titled "Dib1",
+// "Dib2", ... from the document name, opened ones after their file), their
+// windows and views, and closes them again, asking to save changed images.
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CChildFrame;
+class CDibDoc;
+class CDocument;
+class QMdiArea;
+
+class CMultiDocTemplate : public QObject {
+    Q_OBJECT
+  public:
+    CMultiDocTemplate();
+    ~CMultiDocTemplate() override;
+
+    // The area the child windows live in (the main frame's).
+    void SetMdiArea(QMdiArea* area) { m_area = area; }
+
+    // A new, empty document (empty path) or the named file. Returns the
+    // document, or null when it could not be opened; the document then
+    // showed its own messages and no window is left behind. A file already
+    // open only gets its window activated.
+    CDibDoc* OpenDocumentFile(const QString& path);
+    // Another window with its own view on an open document.
+    CChildFrame* CreateNewFrame(CDibDoc* document);
+
+    const std::vector<std::unique_ptr<CDibDoc>>& Documents() const { return m_documents; }
+    std::vector<CChildFrame*> FramesOf(const CDocument* document) const;
+    std::vector<CChildFrame*> AllFrames() const;
+
+    // Asks "Save changes to ...?" for a modified document: true to go on
+    // closing it (saved or not), false when the user cancelled or the save
+    // failed.
+    bool SaveModified(CDibDoc* document);
+    bool SaveAllModified();
+    // Saves to the document's path, or through the Save As dialog when it
+    // has none or `askForName` is set.
+    bool DoSave(CDibDoc* document, bool askForName);
+    // Closes every window of the document, destroying its views; the
+    // document goes with the last one.
+    void CloseDocument(CDibDoc* document);
+    void CloseAllDocuments();
+
+    // Called whenever documents or their titles change, so that the frame
+    // can follow (titles, menus).
+    void SetChangeHandler(std::function<void()> handler) { m_changed = std::move(handler); }
+
+  private:
+    CChildFrame* AddFrame(CDibDoc* document);
+    void OnViewDestroyed(CChildFrame* frame, CDibDoc* document);
+    void UpdateFrameTitles(CDocument* document);
+    void DropDocument(CDibDoc* document);
+    void NotifyChanged();
+    static void OnTitleChanged(CDocument* document, void* context);
+
+    QMdiArea* m_area = nullptr;
+    std::vector<std::unique_ptr<CDibDoc>> m_documents;
+    std::vector<CChildFrame*> m_frames; // in creation order
+    int m_nUntitledCount = 0;
+    std::function<void()> m_changed;
+};
+
+// The file-dialog filter of the document type in the dialogs' form.
+std::string DocumentFilter();
+// The default extension of document files, without the dot.
+std::string DocumentExtension();

@@ -1,0 +1,110 @@
+#include "app/status_bar.h"
+
+#include "app/command_table.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QKeyEvent>
+
+namespace {
+// X11 key events carry the modifier state from before the key: Lock is the
+// Caps Lock state, Mod2 the usual Num Lock modifier.
+constexpr quint32 kX11LockMask = 0x02;
+constexpr quint32 kX11Mod2Mask = 0x10;
+
+// Keyboard LEDs as the kernel shows them; all off where none are visible
+// (virtual displays, sandboxes).
+bool LedOn(const char* suffix) {
+    const QDir leds("/sys/class/leds");
+    for (const QString& name : leds.entryList({QString("*::") + suffix}, QDir::Dirs | QDir::System)) {
+        QFile brightness(leds.filePath(name + "/brightness"));
+        if (brightness.open(QIODevice::ReadOnly) && brightness.readAll().trimmed() != "0")
+            return true;
+    }
+    return false;
+}
+
+QString IndicatorText(int pane) {
+    switch (pane) {
+    case 2: return QString::fromUtf8(kIndicatorCaps.data(), kIndicatorCaps.size());
+    case 3: return QString::fromUtf8(kIndicatorNum.data(), kIndicatorNum.size());
+    case 4: return QString::fromUtf8(kIndicatorScroll.data(), kIndicatorScroll.size());
+    default: return {};
+    }
+}
+} // namespace
+
+CStatusBar::CStatusBar(QWidget* parent) : QStatusBar(parent) {
+    setSizeGripEnabled(true);
+    for (int pane = 0; pane < kPaneCount; ++pane) {
+        auto* label = new QLabel(this);
+        label->setObjectName(QString("pane%1").arg(pane));
+        label->setTextFormat(Qt::PlainText);
+        m_panes[static_cast<std::size_t>(pane)] = label;
+        if (pane == 0) {
+            label->setMinimumWidth(0);
+            addWidget(label, 1);
+            continue;
+        }
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+        const QFontMetrics metrics(label->font());
+        // Wide enough for the longest layer name, or for the indicator text.
+        const QString widest = pane == 1 ? QString("Keep Out Layer  ") : IndicatorText(pane) + "  ";
+        label->setMinimumWidth(metrics.horizontalAdvance(widest) + 8);
+        label->setAlignment(pane == 1 ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
+        addPermanentWidget(label);
+    }
+    SetPaneText(0, QString::fromUtf8(kIdleMessage.data(), kIdleMessage.size()));
+    SetLockState(LedOn("capslock"), LedOn("numlock"), LedOn("scrolllock"));
+}
+
+void CStatusBar::SetPaneText(int pane, const QString& text) {
+    if (pane >= 0 && pane < kPaneCount)
+        m_panes[static_cast<std::size_t>(pane)]->setText(text);
+}
+
+QString CStatusBar::PaneText(int pane) const {
+    if (pane < 0 || pane >= kPaneCount)
+        return {};
+    return m_panes[static_cast<std::size_t>(pane)]->text();
+}
+
+void CStatusBar::SetLockState(bool caps, bool num, bool scroll) {
+    m_caps = caps;
+    m_num = num;
+    m_scroll = scroll;
+    SetPaneText(2, caps ? IndicatorText(2) : QString());
+    SetPaneText(3, num ? IndicatorText(3) : QString());
+    SetPaneText(4, scroll ? IndicatorText(4) : QString());
+}
+
+void CStatusBar::TrackKeyEvent(const QKeyEvent& event) {
+    if (&event == m_lastEvent && event.timestamp() == m_lastTimestamp && event.type() == m_lastType)
+        return;
+    m_lastEvent = &event;
+    m_lastTimestamp = event.timestamp();
+    m_lastType = event.type();
+    bool caps = m_caps;
+    bool num = m_num;
+    bool scroll = m_scroll;
+    const bool press = event.type() == QEvent::KeyPress;
+    const bool x11 = QGuiApplication::platformName() == QLatin1String("xcb");
+    if (x11) {
+        caps = (event.nativeModifiers() & kX11LockMask) != 0;
+        num = (event.nativeModifiers() & kX11Mod2Mask) != 0;
+    }
+    // The state of a lock key's own press is the one before it.
+    if (press && !event.isAutoRepeat()) {
+        switch (event.key()) {
+        case Qt::Key_CapsLock: caps = !caps; break;
+        case Qt::Key_NumLock: num = !num; break;
+        case Qt::Key_ScrollLock: scroll = !scroll; break;
+        default: break;
+        }
+    }
+    if (caps != m_caps || num != m_num || scroll != m_scroll)
+        SetLockState(caps, num, scroll);
+}

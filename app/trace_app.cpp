@@ -1,0 +1,304 @@
+#include "app/trace_app.h"
+
+#include "app/child_frame.h"
+#include "app/command_table.h"
+#include "app/doc_template.h"
+#include "app/main_frame.h"
+#include "app/shell_services.h"
+#include "app/status_bar.h"
+#include "app/toolbar_art.h"
+#include "board/dib_view.h"
+#include "image/dib_doc.h"
+#include "platform/qt/qt_dc.h"
+#include "platform/qt/qt_user_services.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPageSetupDialog>
+#include <QPainter>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QSettings>
+#include <QToolBar>
+
+#include <cstdio>
+
+namespace {
+QString Text(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<int>(text.size())); }
+
+std::unique_ptr<QSettings> OpenSettings(const QString& file) {
+    if (!file.isEmpty())
+        return std::make_unique<QSettings>(file, QSettings::IniFormat);
+    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, "tracevu", "tracevu");
+}
+
+// Lines up the minimised windows along the bottom of the area.
+void ArrangeIcons(QMdiArea& area) {
+    int x = 0;
+    for (QMdiSubWindow* window : area.subWindowList(QMdiArea::CreationOrder)) {
+        if (!window->isMinimized())
+            continue;
+        const QSize size = window->size();
+        window->move(x, area.viewport()->height() - size.height());
+        x += size.width();
+    }
+}
+} // namespace
+
+CTraceApp::CTraceApp() : CTraceApp(Options{}) {}
+
+CTraceApp::CTraceApp(Options options)
+    : m_options(std::move(options)), m_recentFiles(static_cast<int>(kRecentFileCount)) {
+    IUserServices* base = m_options.services;
+    if (!base) {
+        m_qtServices = std::make_unique<QtUserServices>();
+        m_qtServices->SetImageProvider(&CTraceApp::ResourceImage);
+        base = m_qtServices.get();
+    }
+    m_services = std::make_unique<ShellServices>(*base);
+    m_services->SetRecentAdder([this](const std::string& path) {
+        m_recentFiles.Add(QString::fromStdString(path));
+        SaveSettings();
+    });
+    m_services->SetPaneWriter([this](int pane, const std::string& text) {
+        if (m_mainFrame)
+            m_mainFrame->SetPaneText(pane, QString::fromStdString(text));
+    });
+    m_router.SetActiveViewSource([this]() -> CScrollView* {
+        return m_mainFrame ? m_mainFrame->ActiveView() : nullptr;
+    });
+    RegisterCommands();
+}
+
+CTraceApp::~CTraceApp() {
+    // Views go first, while the services and the frame they write to exist.
+    if (m_template)
+        m_template->CloseAllDocuments();
+    SaveSettings();
+    m_mainFrame.reset();
+    m_template.reset();
+}
+
+bool CTraceApp::InitInstance(const QStringList& arguments) {
+    // Control containers and three-dimensional dialog controls need no
+    // switching on: every Qt widget has both.
+
+    // The standard settings: the recent-file list.
+    m_recentFiles.Load(*OpenSettings(m_options.settingsFile));
+
+    m_template = std::make_unique<CMultiDocTemplate>();
+    m_template->SetChangeHandler([this] { OnDocumentsChanged(); });
+
+    m_mainFrame = std::make_unique<CMainFrame>(m_router, m_recentFiles);
+    if (m_mainFrame->OnCreate() != 0) {
+        m_mainFrame.reset();
+        return false;
+    }
+    m_template->SetMdiArea(m_mainFrame->MdiArea());
+    if (m_qtServices)
+        m_qtServices->SetMainWindow(m_mainFrame.get());
+    connect(m_mainFrame.get(), &CMainFrame::activeChildChanged, this, &CTraceApp::OnDocumentsChanged);
+    connect(m_mainFrame.get(), &CMainFrame::filesDropped, this, &CTraceApp::OpenFiles);
+    m_mainFrame->SetCloseQuery([this] { return CloseAllForExit(); });
+
+    m_mainFrame->show();
+    m_mainFrame->setAcceptDrops(true);
+
+    // Opening through the desktop and the file type's registration come from
+    // the installed desktop entry, which starts the program with the files;
+    // nothing about the desktop is changed at run time.
+
+    // The command line: options begin with '-', everything else (and
+    // everything after "--") names a file to open.
+    QStringList files;
+    bool optionsEnded = false;
+    for (const QString& argument : arguments) {
+        if (!optionsEnded && argument == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && argument.startsWith('-') && argument.size() > 1) {
+            std::fprintf(stderr, "tracevu: unknown option %s ignored\n", qPrintable(argument));
+        } else {
+            files << argument;
+        }
+    }
+    if (files.isEmpty())
+        return OpenDocumentFile(QString()) != nullptr;
+    bool anyOpened = false;
+    for (const QString& file : files)
+        anyOpened = OpenDocumentFile(file) != nullptr || anyOpened;
+    return anyOpened;
+}
+
+CDibDoc* CTraceApp::OpenDocumentFile(const QString& path) {
+    return m_template ? m_template->OpenDocumentFile(path) : nullptr;
+}
+
+void CTraceApp::OpenFiles(const QStringList& paths) {
+    for (const QString& path : paths)
+        OpenDocumentFile(path);
+}
+
+void CTraceApp::RegisterCommands() {
+    m_router.Add(ID_FILE_NEW, [this] { OnFileNew(); });
+    m_router.Add(ID_FILE_OPEN, [this] { OnFileOpen(); });
+    m_router.Add(ID_FILE_PRINT_SETUP, [this] { OnFilePrintSetup(); });
+    m_router.Add(ID_APP_ABOUT, [this] { OnAppAbout(); });
+    for (int i = 0; i < static_cast<int>(kRecentFileCount); ++i) {
+        m_router.Add(
+            ID_FILE_MRU_FILE1 + static_cast<UINT>(i), [this, i] { OnOpenRecentFile(i); },
+            [this, i](CCmdUI& ui) { ui.Enable(i < m_recentFiles.Files().size()); });
+    }
+    RegisterDocumentCommands();
+    RegisterFrameCommands();
+}
+
+void CTraceApp::RegisterDocumentCommands() {
+    const auto activeDocument = [this]() -> CDibDoc* {
+        CScrollView* view = m_router.ActiveView();
+        return view ? static_cast<CDibView*>(view)->GetDocument() : nullptr;
+    };
+    const auto needsDocument = [activeDocument](CCmdUI& ui) { ui.Enable(activeDocument() != nullptr); };
+    m_router.Add(
+        ID_FILE_CLOSE,
+        [this, activeDocument] {
+            if (CDibDoc* document = activeDocument(); document && m_template->SaveModified(document))
+                m_template->CloseDocument(document);
+        },
+        needsDocument);
+    m_router.Add(
+        ID_FILE_SAVE,
+        [this, activeDocument] {
+            if (CDibDoc* document = activeDocument())
+                m_template->DoSave(document, false);
+        },
+        needsDocument);
+    m_router.Add(
+        ID_FILE_SAVE_AS,
+        [this, activeDocument] {
+            if (CDibDoc* document = activeDocument())
+                m_template->DoSave(document, true);
+        },
+        needsDocument);
+    m_router.Add(ID_FILE_PRINT_PREVIEW, [this] { OnFilePrintPreview(); }, needsDocument);
+}
+
+void CTraceApp::RegisterFrameCommands() {
+    const auto needsChild = [this](CCmdUI& ui) {
+        ui.Enable(m_mainFrame && m_mainFrame->ActiveChild() != nullptr);
+    };
+    m_router.Add(
+        ID_WINDOW_NEW,
+        [this] {
+            if (CChildFrame* child = m_mainFrame->ActiveChild())
+                m_template->CreateNewFrame(child->Document());
+        },
+        needsChild);
+    m_router.Add(ID_WINDOW_CASCADE, [this] { m_mainFrame->MdiArea()->cascadeSubWindows(); }, needsChild);
+    m_router.Add(ID_WINDOW_TILE_HORZ, [this] { m_mainFrame->MdiArea()->tileSubWindows(); }, needsChild);
+    m_router.Add(ID_WINDOW_ARRANGE, [this] { ArrangeIcons(*m_mainFrame->MdiArea()); }, needsChild);
+    m_router.Add(
+        ID_VIEW_TOOLBAR,
+        [this] {
+            QToolBar* bar = m_mainFrame->ToolBar();
+            bar->setVisible(bar->isHidden());
+        },
+        [this](CCmdUI& ui) { ui.SetCheck(m_mainFrame && !m_mainFrame->ToolBar()->isHidden()); });
+    m_router.Add(
+        ID_VIEW_STATUS_BAR,
+        [this] {
+            CStatusBar* bar = m_mainFrame->StatusBar();
+            bar->setVisible(bar->isHidden());
+        },
+        [this](CCmdUI& ui) {
+            ui.SetCheck(m_mainFrame && !m_mainFrame->StatusBar()->isHidden());
+        });
+    m_router.Add(ID_APP_EXIT, [this] { m_mainFrame->close(); });
+}
+
+void CTraceApp::OnDocumentsChanged() {
+    if (!m_mainFrame || !m_template)
+        return;
+    m_mainFrame->ShowDocumentMenu(!m_template->AllFrames().empty());
+    CChildFrame* active = m_mainFrame->ActiveChild();
+    m_mainFrame->UpdateFrameTitle(active && active->Document()
+                                      ? QString::fromStdString(active->Document()->GetTitle())
+                                      : QString());
+    m_mainFrame->UpdateCommandStates();
+}
+
+void CTraceApp::OnFileNew() { OpenDocumentFile(QString()); }
+
+void CTraceApp::OnFileOpen() {
+    FileDialogRequest request;
+    request.open = true;
+    request.filter = DocumentFilter();
+    request.defaultExt = DocumentExtension();
+    request.flags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST;
+    if (const std::optional<std::string> path = Services().FileDialog(request))
+        OpenDocumentFile(QString::fromStdString(*path));
+}
+
+void CTraceApp::OnOpenRecentFile(int index) {
+    if (index < 0 || index >= m_recentFiles.Files().size())
+        return;
+    const QString path = m_recentFiles.Files()[index];
+    if (!OpenDocumentFile(path)) {
+        // A file that no longer opens leaves the list.
+        m_recentFiles.Remove(static_cast<int>(m_recentFiles.Files().indexOf(path)));
+        SaveSettings();
+    }
+}
+
+QPrinter& CTraceApp::Printer() {
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *m_printer;
+}
+
+void CTraceApp::OnFilePrintSetup() {
+    QPageSetupDialog dialog(&Printer(), m_mainFrame.get());
+    dialog.exec();
+}
+
+void CTraceApp::OnFilePrintPreview() {
+    auto* view = static_cast<CDibView*>(m_router.ActiveView());
+    if (!view || !view->OnPreparePrinting())
+        return;
+    QPrintPreviewDialog dialog(&Printer(), m_mainFrame.get());
+    dialog.setWindowTitle(Text(kMainFrameTitle) + " - Print Preview");
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [view](QPrinter* printer) {
+        QPainter painter(printer);
+        QtPrintDC dc(painter, *printer);
+        view->OnDraw(&dc);
+    });
+    dialog.resize(m_mainFrame->size() * 9 / 10);
+    dialog.exec();
+}
+
+bool CTraceApp::CloseAllForExit() {
+    if (!m_template->SaveAllModified())
+        return false;
+    m_template->CloseAllDocuments();
+    SaveSettings();
+    return true;
+}
+
+void CTraceApp::SaveSettings() {
+    m_recentFiles.Save(*OpenSettings(m_options.settingsFile));
+}
+
+QPixmap CTraceApp::ResourceImage(const std::string& name) {
+    static const std::pair<const char*, UINT> kGuidePictures[] = {
+        {"130", ID_PARAMETERS}, {"131", ID_LAYER_COLOR}, {"132", ID_LINE_MODE},
+        {"133", ID_PAD_MODE},   {"134", ID_COMPONENT_MARK}, {"135", ID_OPEN_WORK},
+        {"136", ID_SAVE_WORK},  {"137", ID_OPEN_PROTEL}, {"138", ID_FILE_PRINT},
+    };
+    if (name == "2" || name == "IDR_MAINFRAME")
+        return QPixmap::fromImage(AppIconImage(32));
+    if (name == "3" || name == "IDR_DIBTYPE")
+        return QPixmap::fromImage(DocumentIconImage(32));
+    for (const auto& [resource, command] : kGuidePictures)
+        if (name == resource)
+            return QPixmap::fromImage(ButtonImage(command));
+    return {};
+}

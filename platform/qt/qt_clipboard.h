@@ -1,0 +1,47 @@
+// The desktop clipboard holding a device-independent bitmap. A DIB placed
+// on it is offered as `image/bmp` (a bitmap file: the 14-byte file header
+// and then the packed DIB, byte for byte) and as a plain image for programs
+// that paste pictures in other forms. Reading takes `image/bmp` when it is
+// offered and otherwise converts a plain image to a bottom-up DIB.
+#pragma once
+
+#include "platform/clipboard.h"
+
+#include <QByteArray>
+#include <QImage>
+
+class QMimeData;
+
+class QtClipboard : public IClipboard {
+  public:
+    QtClipboard() = default;
+    ~QtClipboard() override;
+    QtClipboard(const QtClipboard&) = delete;
+    QtClipboard& operator=(const QtClipboard&) = delete;
+
+    // Fails while already open (busy).
+    bool Open() override;
+    void Close() override;
+    bool Empty() override;
+    bool SetData(UINT format, HGLOBAL block) override;
+    HGLOBAL GetData(UINT format) override;
+    bool IsFormatAvailable(UINT format) const override;
+
+    bool IsOpen() const { return m_open; }
+
+  private:
+    void FreeHeld();
+
+    bool m_open = false;
+    HGLOBAL m_held = nullptr; // the block GetData handed out
+};
+
+// A packed DIB (header, colour table, bits) with a bitmap file header in
+// front; empty when the DIB's header cannot be read.
+QByteArray PackedDibToBmpFile(const void* dib, std::size_t bytes);
+// The packed DIB of a bitmap file (the bytes after the 14-byte file header);
+// empty when the data is not a bitmap file.
+QByteArray BmpFileToPackedDib(const QByteArray& bmp);
+// A bottom-up DIB with a 40-byte header: 32 bits per pixel when the image
+// has an alpha channel, else 24. Empty for a null image.
+QByteArray ImageToPackedDib(const QImage& image);

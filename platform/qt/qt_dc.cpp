@@ -1,0 +1,215 @@
+#include "platform/qt/qt_dc.h"
+
+#include "platform/qt/dib_blit.h"
+
+#include <QImage>
+#include <QPaintDevice>
+#include <QPainterPath>
+#include <QPrinter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+QColor ToQColor(COLORREF c) {
+    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+
+// Thin pens are one pixel wide and, like thin Windows pens, leave out the
+// last pixel of a line (a flat cap on an aliased line does exactly that).
+// Wider pens have round ends and joins. A width of 1 is not cosmetic so that
+// it scales with the device pixel ratio of a high-DPI back buffer.
+QPen ToQPen(const Pen& pen) {
+    QPen qpen(ToQColor(pen.color));
+    if (pen.width <= 1) {
+        qpen.setWidth(1);
+        qpen.setCapStyle(Qt::FlatCap);
+        qpen.setJoinStyle(Qt::MiterJoin);
+    } else {
+        qpen.setWidth(pen.width);
+        qpen.setCapStyle(Qt::RoundCap);
+        qpen.setJoinStyle(Qt::RoundJoin);
+    }
+    return qpen;
+}
+
+int StrokeWidth(const Pen& pen) {
+    return std::max(1, pen.width);
+}
+} // namespace
+
+QtPainterDC::QtPainterDC(QImage& image)
+    : m_ownPainter(std::make_unique<QPainter>(&image)), m_painter(m_ownPainter.get()),
+      m_clipBox(0, 0, image.width(), image.height()) {
+    const qreal ratio = image.devicePixelRatio();
+    if (ratio > 0 && ratio != 1.0)
+        m_clipBox = QRect(0, 0, static_cast<int>(std::ceil(image.width() / ratio)),
+                          static_cast<int>(std::ceil(image.height() / ratio)));
+    m_painter->setRenderHint(QPainter::Antialiasing, false);
+}
+
+QtPainterDC::QtPainterDC(QPainter& painter, const QTransform& transform, const QRect& clipBox)
+    : m_painter(&painter), m_transform(transform), m_clipBox(clipBox) {
+    m_painter->setRenderHint(QPainter::Antialiasing, false);
+}
+
+QtPainterDC::~QtPainterDC() = default;
+
+void QtPainterDC::PrepareTransform() {
+    if (m_painter->transform() != m_transform)
+        m_painter->setTransform(m_transform);
+}
+
+void QtPainterDC::Touch(const QRect& rectInDC, int penWidth) {
+    QRect r = rectInDC.normalized().adjusted(-penWidth, -penWidth, penWidth + 1, penWidth + 1);
+    m_touched |= m_transform.mapRect(r);
+}
+
+Pen QtPainterDC::SelectPen(const Pen& pen) {
+    const Pen old = m_pen;
+    m_pen = pen;
+    return old;
+}
+
+Brush QtPainterDC::SelectBrush(const Brush& brush) {
+    const Brush old = m_brush;
+    m_brush = brush;
+    return old;
+}
+
+CPoint QtPainterDC::MoveTo(int x, int y) {
+    const CPoint old = m_current;
+    m_current = CPoint(x, y);
+    return old;
+}
+
+bool QtPainterDC::LineTo(int x, int y) {
+    const CPoint from = m_current;
+    m_current = CPoint(x, y);
+    if (!m_painter->isActive())
+        return false;
+    PrepareTransform();
+    m_painter->setPen(ToQPen(m_pen));
+    // Aliased strokes cover the device pixel right of and below a point; on
+    // a high-DPI device, shift them so that they cover the whole logical
+    // pixel instead, as at a ratio of 1.
+    const QPaintDevice* device = m_painter->device();
+    const qreal ratio = device && device->devicePixelRatioF() > 0 ? device->devicePixelRatioF() : 1;
+    const qreal shift = 0.5 - 0.5 / ratio;
+    if (shift == 0)
+        m_painter->drawLine(QPoint(from.x, from.y), QPoint(x, y));
+    else
+        m_painter->drawLine(QPointF(from.x + shift, from.y + shift), QPointF(x + shift, y + shift));
+    Touch(QRect(QPoint(from.x, from.y), QPoint(x, y)), StrokeWidth(m_pen));
+    return true;
+}
+
+// The outline is a ring of the pen's width just inside the bounding box and
+// the brush fills what lies within the ring; both are filled shapes sampled
+// at pixel centres, so the result is exact and never leaves the box.
+bool QtPainterDC::Ellipse(int left, int top, int right, int bottom) {
+    if (!m_painter->isActive())
+        return false;
+    const QRect box(std::min(left, right), std::min(top, bottom), std::abs(right - left),
+                    std::abs(bottom - top));
+    if (box.isEmpty())
+        return true;
+    const QRectF outer(box);
+    const qreal w = StrokeWidth(m_pen);
+    const QRectF inner = outer.adjusted(w, w, -w, -w);
+    PrepareTransform();
+    m_painter->setPen(Qt::NoPen);
+    QPainterPath ring;
+    ring.addEllipse(outer);
+    QPainterPath hole;
+    if (inner.width() > 0 && inner.height() > 0)
+        hole.addEllipse(inner);
+    if (!m_brush.hollow && !hole.isEmpty())
+        m_painter->fillPath(hole, ToQColor(m_brush.color));
+    m_painter->fillPath(ring.subtracted(hole), ToQColor(m_pen.color));
+    Touch(QRect(box.left(), box.top(), box.width(), box.height()), 0);
+    return true;
+}
+
+int QtPainterDC::SetStretchBltMode(int mode) {
+    const int old = m_stretchMode;
+    m_stretchMode = mode;
+    return old;
+}
+
+CPalette* QtPainterDC::SelectPalette(CPalette* palette, bool) {
+    CPalette* old = m_palette;
+    m_palette = palette;
+    return old;
+}
+
+// True-colour surfaces have no system palette to change.
+UINT QtPainterDC::RealizePalette() {
+    return 0;
+}
+
+int QtPainterDC::GetDeviceCaps(int index) const {
+    const QPaintDevice* device = m_painter->device();
+    return device ? QtDeviceCaps(*device, index) : 0;
+}
+
+CRect QtPainterDC::GetClipBox() const {
+    return CRect(m_clipBox.left(), m_clipBox.top(), m_clipBox.left() + m_clipBox.width(),
+                 m_clipBox.top() + m_clipBox.height());
+}
+
+int QtPainterDC::SetDIBitsToDevice(int xDest, int yDest, DWORD width, DWORD height, int xSrc,
+                                   int ySrc, UINT startScan, UINT numScans, const void* bits,
+                                   const BITMAPINFO* info, UINT usage, std::size_t bitsBytes) {
+    if (!m_painter->isActive())
+        return 0;
+    PrepareTransform();
+    Touch(QRect(xDest, yDest, static_cast<int>(std::min<DWORD>(width, 1u << 30)),
+                static_cast<int>(std::min<DWORD>(height, 1u << 30))),
+          0);
+    return QtSetDIBitsToDevice(*m_painter, m_clipBox, xDest, yDest, width, height, xSrc, ySrc,
+                               startScan, numScans, bits, info, usage, bitsBytes);
+}
+
+int QtPainterDC::StretchDIBits(int xDest, int yDest, int destWidth, int destHeight, int xSrc,
+                               int ySrc, int srcWidth, int srcHeight, const void* bits,
+                               const BITMAPINFO* info, UINT usage, DWORD rop,
+                               std::size_t bitsBytes) {
+    if (!m_painter->isActive())
+        return 0;
+    PrepareTransform();
+    Touch(QRect(xDest, yDest, destWidth, destHeight), 0);
+    return QtStretchDIBits(*m_painter, m_clipBox, xDest, yDest, destWidth, destHeight, xSrc, ySrc,
+                           srcWidth, srcHeight, bits, info, usage, rop, bitsBytes);
+}
+
+QtPrintDC::QtPrintDC(QPainter& painter, QPrinter& printer)
+    : QtPainterDC(painter, painter.transform(), QRect(0, 0, printer.width(), printer.height())),
+      m_printer(printer) {
+    SetPrinting(true);
+}
+
+int QtPrintDC::GetDeviceCaps(int index) const {
+    return QtDeviceCaps(m_printer, index);
+}
+
+int QtDeviceCaps(const QPaintDevice& device, int index) {
+    // Images and pixmaps measure themselves in device pixels, widgets and
+    // printers in logical ones.
+    const bool physical =
+        device.devType() == QInternal::Image || device.devType() == QInternal::Pixmap;
+    const qreal ratio =
+        physical && device.devicePixelRatioF() > 0 ? device.devicePixelRatioF() : 1.0;
+    switch (index) {
+    case HORZRES:
+        return static_cast<int>(std::lround(device.width() / ratio));
+    case VERTRES:
+        return static_cast<int>(std::lround(device.height() / ratio));
+    case LOGPIXELSX:
+        return device.logicalDpiX();
+    case LOGPIXELSY:
+        return device.logicalDpiY();
+    default:
+        return 0;
+    }
+}

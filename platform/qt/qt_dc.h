@@ -1,0 +1,96 @@
+// A device context drawing with a QPainter: on a QImage (off-screen
+// pictures, the command line's render, benchmarks), on a view's back buffer,
+// or on a printer for print preview. Drawing is aliased and follows the
+// pixel rules of the Windows device contexts the view code was written for:
+// thin pens leave out the last pixel of a line, wide pens have round caps
+// and joins, and an ellipse stays inside its bounding box.
+#pragma once
+
+#include "platform/device_context.h"
+
+#include <QPainter>
+#include <QRect>
+#include <QTransform>
+
+#include <memory>
+
+class QImage;
+class QPaintDevice;
+class QPrinter;
+
+class QtPainterDC : public CDC {
+  public:
+    // Draws on an image; its top-left pixel is (0, 0) and the clip box is the
+    // whole image. The image must outlive the context.
+    explicit QtPainterDC(QImage& image);
+    // Draws with a painter that is already active. `transform` maps this
+    // context's coordinates to the painter's logical coordinates (for a
+    // scrolled view, a translation by minus the scroll position); it is put
+    // on the painter before each drawing call, so several contexts may share
+    // one painter. `clipBox` is the visible area in this context's
+    // coordinates; clipping itself is the painter's.
+    QtPainterDC(QPainter& painter, const QTransform& transform, const QRect& clipBox);
+    ~QtPainterDC() override;
+    QtPainterDC(const QtPainterDC&) = delete;
+    QtPainterDC& operator=(const QtPainterDC&) = delete;
+
+    Pen SelectPen(const Pen& pen) override;
+    Brush SelectBrush(const Brush& brush) override;
+    CPoint MoveTo(int x, int y) override;
+    bool LineTo(int x, int y) override;
+    bool Ellipse(int left, int top, int right, int bottom) override;
+    int SetStretchBltMode(int mode) override;
+    CPalette* SelectPalette(CPalette* palette, bool forceBackground) override;
+    UINT RealizePalette() override;
+    int GetDeviceCaps(int index) const override;
+    bool IsPrinting() const override { return m_printing; }
+    CRect GetClipBox() const override;
+    int SetDIBitsToDevice(int xDest, int yDest, DWORD width, DWORD height, int xSrc, int ySrc,
+                          UINT startScan, UINT numScans, const void* bits, const BITMAPINFO* info,
+                          UINT usage, std::size_t bitsBytes) override;
+    int StretchDIBits(int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc,
+                      int srcWidth, int srcHeight, const void* bits, const BITMAPINFO* info,
+                      UINT usage, DWORD rop, std::size_t bitsBytes) override;
+
+    QPainter& Painter() { return *m_painter; }
+    // Area drawn so far, in the painter's logical coordinates (pen width
+    // included); a window uses it to show what a client context drew.
+    QRect TouchedRect() const { return m_touched; }
+
+  protected:
+    void SetPrinting(bool printing) { m_printing = printing; }
+
+  private:
+    void PrepareTransform();
+    void Touch(const QRect& rectInDC, int penWidth);
+
+    std::unique_ptr<QPainter> m_ownPainter; // set when drawing on an image
+    QPainter* m_painter;
+    QTransform m_transform;
+    QRect m_clipBox;
+    QRect m_touched;
+    Pen m_pen;
+    Brush m_brush;
+    CPoint m_current;
+    int m_stretchMode = 1; // BLACKONWHITE, the Windows default
+    CPalette* m_palette = nullptr;
+    bool m_printing = false;
+};
+
+// The context of a printout or of print preview: IsPrinting is true and the
+// device capabilities are the printer's (page width in printer pixels and
+// the printer's resolution).
+class QtPrintDC : public QtPainterDC {
+  public:
+    // The painter must be active on the printer (or on the preview's
+    // printer); the clip box is the page.
+    QtPrintDC(QPainter& painter, QPrinter& printer);
+    int GetDeviceCaps(int index) const override;
+
+  private:
+    QPrinter& m_printer;
+};
+
+// Device capability of a paint device in logical pixels (HORZRES, VERTRES)
+// or dots per inch (LOGPIXELSX, LOGPIXELSY); 0 for other indexes.
+int QtDeviceCaps(const QPaintDevice& device, int index);

@@ -1,0 +1,294 @@
+#include "platform/qt/qt_dialog_host.h"
+
+#include "platform/scroll_view.h"
+#include "platform/user_services.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+
+#include <cmath>
+
+namespace {
+QString ToQString(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+// Static texts show "&x" as an underlined x in Windows; there is no
+// keyboard focus to give here, so the marker is dropped ("&&" is an "&").
+QString StaticText(const std::string& text) {
+    QString out;
+    const QString in = ToQString(text);
+    for (qsizetype i = 0; i < in.size(); ++i) {
+        if (in[i] == QLatin1Char('&') && i + 1 < in.size()) {
+            ++i;
+        }
+        out += in[i];
+    }
+    return out;
+}
+
+bool IsStatic(ControlKind kind) {
+    return kind == ControlKind::LText || kind == ControlKind::RText || kind == ControlKind::CText ||
+           kind == ControlKind::Icon || kind == ControlKind::Bitmap;
+}
+
+Qt::Alignment TextAlignment(ControlKind kind) {
+    switch (kind) {
+    case ControlKind::RText:
+        return Qt::AlignRight | Qt::AlignTop;
+    case ControlKind::CText:
+        return Qt::AlignHCenter | Qt::AlignTop;
+    default:
+        return Qt::AlignLeft | Qt::AlignTop;
+    }
+}
+
+// The standard icon size of dialogs (an icon control takes the icon's size).
+constexpr int kIconSize = 32;
+} // namespace
+
+void QtDialogBaseUnits(const QFont& font, int* baseX, int* baseY) {
+    const QFontMetrics metrics(font);
+    const int letters = metrics.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    *baseX = std::max(1, (letters / 26 + 1) / 2);
+    *baseY = std::max(1, metrics.height());
+}
+
+QFont QtDialogHost::TemplateFont(const DialogTemplate& dialogTemplate) {
+    QFont font = QApplication::font();
+    const std::string& name = dialogTemplate.fontName;
+    const bool windowsDialogFont = name.empty() || name == "MS Sans Serif" || name == "System" ||
+                                   name == "MS Shell Dlg" || name == "MS Shell Dlg 2";
+    if (!windowsDialogFont)
+        font.setFamily(ToQString(name));
+    if (dialogTemplate.fontPoints > 0)
+        font.setPointSize(dialogTemplate.fontPoints);
+    return font;
+}
+
+QtDialogHost::QtDialogHost(CDialog& dialog, QtImageProvider images, QWidget* parent)
+    : QDialog(parent), m_dialog(dialog), m_images(std::move(images)) {
+    const DialogTemplate& t = dialog.Template();
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    setWindowTitle(ToQString(t.title));
+    setFont(TemplateFont(t));
+    int baseX = 0;
+    int baseY = 0;
+    QtDialogBaseUnits(font(), &baseX, &baseY);
+    m_dialog.SetBaseUnits(baseX, baseY);
+    if (t.sunkenEdge) {
+        m_edge = new QFrame(this);
+        m_edge->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+        m_edge->setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+    CreateControls();
+    const CRect client = m_dialog.MapDialogRect(CRect(0, 0, t.cx, t.cy));
+    if (t.resizable)
+        resize(client.Width(), client.Height());
+    else
+        setFixedSize(client.Width(), client.Height());
+}
+
+void QtDialogHost::CreateControls() {
+    std::vector<DialogControl>& controls = m_dialog.Controls();
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        QWidget* widget = CreateControl(controls[i]);
+        widget->setObjectName(QStringLiteral("control_%1").arg(controls[i].id));
+        if (IsStatic(controls[i].kind))
+            widget->setAttribute(Qt::WA_TransparentForMouseEvents);
+        if (controls[i].id != -1)
+            m_byId.emplace(controls[i].id, widget);
+        m_widgets.push_back(widget);
+    }
+    ShowState();
+}
+
+QWidget* QtDialogHost::CreateControl(const DialogControl& control) {
+    const int id = control.id;
+    switch (control.kind) {
+    case ControlKind::DefPushButton:
+    case ControlKind::PushButton: {
+        auto* button = new QPushButton(ToQString(control.text), this);
+        button->setDefault(control.kind == ControlKind::DefPushButton);
+        connect(button, &QPushButton::clicked, this, [this, id] { OnButton(id); });
+        return button;
+    }
+    case ControlKind::Edit:
+        return new QLineEdit(ToQString(control.text), this);
+    case ControlKind::DropList:
+        return new QComboBox(this);
+    case ControlKind::Icon:
+    case ControlKind::Bitmap: {
+        auto* label = new QLabel(this);
+        QPixmap pixmap = LoadImage(control.image);
+        if (control.kind == ControlKind::Icon && !pixmap.isNull() &&
+            (pixmap.deviceIndependentSize().width() > kIconSize ||
+             pixmap.deviceIndependentSize().height() > kIconSize)) {
+            const qreal ratio = devicePixelRatioF();
+            pixmap = pixmap.scaled(QSize(kIconSize, kIconSize) * ratio, Qt::KeepAspectRatio,
+                                   Qt::SmoothTransformation);
+            pixmap.setDevicePixelRatio(ratio);
+        }
+        label->setPixmap(pixmap);
+        return label;
+    }
+    case ControlKind::LText:
+    case ControlKind::RText:
+    case ControlKind::CText: {
+        auto* label = new QLabel(this);
+        label->setTextFormat(Qt::PlainText);
+        label->setWordWrap(true);
+        label->setAlignment(TextAlignment(control.kind));
+        return label;
+    }
+    }
+    return new QWidget(this);
+}
+
+QPixmap QtDialogHost::LoadImage(const std::string& name) const {
+    if (name.empty())
+        return {};
+    if (m_images) {
+        QPixmap pixmap = m_images(name);
+        if (!pixmap.isNull())
+            return pixmap;
+    }
+    const QIcon icon = QIcon::fromTheme(ToQString(name));
+    return icon.isNull() ? QPixmap()
+                         : icon.pixmap(QSize(kIconSize, kIconSize), devicePixelRatioF());
+}
+
+QWidget* QtDialogHost::ControlWidget(int id) const {
+    const auto it = m_byId.find(id);
+    return it == m_byId.end() ? nullptr : it->second;
+}
+
+void QtDialogHost::CopyWidgetsToState() {
+    std::vector<DialogControl>& controls = m_dialog.Controls();
+    for (std::size_t i = 0; i < controls.size() && i < m_widgets.size(); ++i) {
+        if (auto* edit = qobject_cast<QLineEdit*>(m_widgets[i]))
+            controls[i].text = edit->text().toStdString();
+        else if (auto* combo = qobject_cast<QComboBox*>(m_widgets[i]))
+            controls[i].sel = combo->currentIndex();
+    }
+}
+
+void QtDialogHost::ShowState() {
+    const std::vector<DialogControl>& controls = m_dialog.Controls();
+    for (std::size_t i = 0; i < controls.size() && i < m_widgets.size(); ++i) {
+        const DialogControl& c = controls[i];
+        QWidget* widget = m_widgets[i];
+        QRect rect = [&] {
+            const CRect r = m_dialog.MapDialogRect(c.dlu);
+            return QRect(r.left, r.top, r.Width(), r.Height());
+        }();
+        if (auto* button = qobject_cast<QPushButton*>(widget)) {
+            button->setText(ToQString(c.text));
+        } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+            if (edit->text() != ToQString(c.text))
+                edit->setText(ToQString(c.text));
+        } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+            QStringList items;
+            for (const std::string& item : c.items)
+                items << ToQString(item);
+            QStringList shown;
+            for (int k = 0; k < combo->count(); ++k)
+                shown << combo->itemText(k);
+            if (items != shown) {
+                combo->clear();
+                combo->addItems(items);
+            }
+            combo->setCurrentIndex(c.sel >= 0 && c.sel < combo->count() ? c.sel : -1);
+            // The template's height is that of the opened list; the closed
+            // box is as high as its font needs.
+            rect.setHeight(combo->sizeHint().height());
+        } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+            if (c.kind == ControlKind::Icon || c.kind == ControlKind::Bitmap) {
+                const QSize size = label->pixmap().deviceIndependentSize().toSize();
+                if (!size.isEmpty())
+                    rect.setSize(size);
+            } else {
+                label->setText(StaticText(c.text));
+                // Never cut a line short: scripts with taller glyphs (CJK)
+                // may need more height than the template gave.
+                rect.setHeight(std::max(rect.height(), label->heightForWidth(rect.width())));
+            }
+        }
+        if (qobject_cast<QPushButton*>(widget) || qobject_cast<QLineEdit*>(widget)) {
+            const int needed = widget->minimumSizeHint().height();
+            if (rect.height() < needed)
+                rect.adjust(0, -(needed - rect.height()) / 2, 0,
+                            needed - rect.height() - (needed - rect.height()) / 2);
+        }
+        widget->setGeometry(rect);
+        widget->setVisible(c.visible);
+    }
+}
+
+bool QtDialogHost::Initialize() {
+    m_dialog.OnInitDialog();
+    if (m_dialog.IsEnded())
+        return false;
+    ShowState();
+    return true;
+}
+
+int QtDialogHost::Run() {
+    if (!Initialize())
+        return m_dialog.Result();
+    exec();
+    return m_dialog.IsEnded() ? m_dialog.Result() : IDCANCEL;
+}
+
+void QtDialogHost::AfterHandler() {
+    if (m_dialog.IsEnded())
+        done(m_dialog.Result());
+    else
+        ShowState();
+}
+
+void QtDialogHost::OnButton(int id) {
+    CopyWidgetsToState();
+    m_dialog.OnCommand(id);
+    AfterHandler();
+}
+
+// Escape and the close box.
+void QtDialogHost::reject() {
+    CopyWidgetsToState();
+    m_dialog.OnCancel();
+    AfterHandler();
+}
+
+void QtDialogHost::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QDialog::mousePressEvent(event);
+        return;
+    }
+    CopyWidgetsToState();
+    UINT flags = MK_LBUTTON;
+    if (event->modifiers() & Qt::ShiftModifier)
+        flags |= MK_SHIFT;
+    if (event->modifiers() & Qt::ControlModifier)
+        flags |= MK_CONTROL;
+    const QPoint p = event->position().toPoint();
+    m_dialog.OnLButtonDown(flags, CPoint(p.x(), p.y()));
+    AfterHandler();
+}
+
+void QtDialogHost::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    if (m_edge) {
+        m_edge->setGeometry(rect());
+        m_edge->lower();
+    }
+}

@@ -1,0 +1,241 @@
+// The Qt device context on a QImage: the pixels of lines and ellipses, and
+// what it reports about the device.
+#include "platform/qt/qt_dc.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPainter>
+
+namespace {
+constexpr QRgb kWhite = 0xFFFFFFFF;
+
+QImage WhiteImage(int w, int h) {
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    return image;
+}
+
+bool Painted(const QImage& image, int x, int y) {
+    return image.pixel(x, y) != kWhite;
+}
+
+// Painted pixels of one row between x0 and x1 inclusive.
+int CountRow(const QImage& image, int y, int x0, int x1) {
+    int n = 0;
+    for (int x = x0; x <= x1; ++x)
+        n += Painted(image, x, y) ? 1 : 0;
+    return n;
+}
+
+// Bounding box of everything painted, right and bottom exclusive.
+QRect PaintedBounds(const QImage& image) {
+    QRect bounds;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (Painted(image, x, y))
+                bounds |= QRect(x, y, 1, 1);
+    return bounds;
+}
+} // namespace
+
+TEST(QtPainterDC, ThinLineLeavesOutItsLastPixel) {
+    QImage image = WhiteImage(40, 20);
+    {
+        QtPainterDC dc(image);
+        dc.SelectPen(Pen{1, RGB(255, 0, 0)});
+        dc.MoveTo(5, 5);
+        dc.LineTo(15, 5);
+        dc.SelectPen(Pen{0, RGB(0, 0, 255)});
+        dc.MoveTo(20, 2);
+        dc.LineTo(20, 12);
+    }
+    EXPECT_EQ(image.pixel(5, 5), qRgb(255, 0, 0));
+    EXPECT_EQ(image.pixel(14, 5), qRgb(255, 0, 0));
+    EXPECT_FALSE(Painted(image, 15, 5));
+    EXPECT_FALSE(Painted(image, 4, 5));
+    EXPECT_EQ(CountRow(image, 4, 0, 39) + CountRow(image, 6, 0, 39), 2); // only the vertical line
+    EXPECT_EQ(image.pixel(20, 2), qRgb(0, 0, 255));
+    EXPECT_EQ(image.pixel(20, 11), qRgb(0, 0, 255));
+    EXPECT_FALSE(Painted(image, 20, 12));
+}
+
+TEST(QtPainterDC, WidePenIsCentredWithRoundEnds) {
+    QImage image = WhiteImage(40, 20);
+    {
+        QtPainterDC dc(image);
+        dc.SelectPen(Pen{3, RGB(0, 128, 0)});
+        dc.MoveTo(10, 10);
+        dc.LineTo(30, 10);
+    }
+    // Three rows centred on the line, in the middle of the segment.
+    EXPECT_TRUE(Painted(image, 20, 9));
+    EXPECT_TRUE(Painted(image, 20, 10));
+    EXPECT_TRUE(Painted(image, 20, 11));
+    EXPECT_FALSE(Painted(image, 20, 8));
+    EXPECT_FALSE(Painted(image, 20, 12));
+    EXPECT_EQ(image.pixel(20, 10), qRgb(0, 128, 0));
+    // Round caps reach past both ends, but not a full pen width.
+    EXPECT_TRUE(Painted(image, 30, 10));
+    EXPECT_TRUE(Painted(image, 9, 10));
+    EXPECT_FALSE(Painted(image, 7, 10));
+    EXPECT_FALSE(Painted(image, 33, 10));
+}
+
+TEST(QtPainterDC, LineToMovesTheCurrentPosition) {
+    QImage image = WhiteImage(30, 30);
+    QtPainterDC dc(image);
+    EXPECT_EQ(dc.MoveTo(3, 4), CPoint(0, 0));
+    dc.LineTo(10, 4);
+    dc.LineTo(10, 20); // continues from (10, 4)
+    EXPECT_EQ(dc.MoveTo(0, 0), CPoint(10, 20));
+    dc.Painter().end();
+    EXPECT_TRUE(Painted(image, 10, 4));
+    EXPECT_TRUE(Painted(image, 10, 19));
+    EXPECT_FALSE(Painted(image, 11, 12));
+}
+
+TEST(QtPainterDC, EllipseStaysInsideItsBoxWithOutlineAndFill) {
+    QImage image = WhiteImage(40, 40);
+    {
+        QtPainterDC dc(image);
+        dc.SelectPen(Pen{2, RGB(255, 0, 0)});
+        dc.SelectBrush(Brush{RGB(0, 0, 0)});
+        dc.Ellipse(10, 10, 21, 21); // 11 pixels across, centred on (15, 15)
+    }
+    EXPECT_EQ(PaintedBounds(image), QRect(10, 10, 11, 11));
+    EXPECT_EQ(image.pixel(15, 15), qRgb(0, 0, 0));   // brush inside
+    EXPECT_EQ(image.pixel(10, 15), qRgb(255, 0, 0)); // outline at the edges
+    EXPECT_EQ(image.pixel(20, 15), qRgb(255, 0, 0));
+    EXPECT_EQ(image.pixel(15, 10), qRgb(255, 0, 0));
+    EXPECT_EQ(image.pixel(15, 20), qRgb(255, 0, 0));
+    EXPECT_FALSE(Painted(image, 10, 10)); // corners of the box stay clear
+    EXPECT_FALSE(Painted(image, 20, 20));
+    // The outline is two pixels thick at the sides.
+    EXPECT_EQ(image.pixel(11, 15), qRgb(255, 0, 0));
+    EXPECT_EQ(image.pixel(12, 15), qRgb(0, 0, 0));
+    // Symmetric left to right and top to bottom.
+    for (int y = 10; y < 21; ++y)
+        for (int x = 10; x < 21; ++x) {
+            EXPECT_EQ(image.pixel(x, y), image.pixel(30 - x, y)) << x << "," << y;
+            EXPECT_EQ(image.pixel(x, y), image.pixel(x, 30 - y)) << x << "," << y;
+        }
+}
+
+TEST(QtPainterDC, EllipseBoxIsNormalisedAndHollowBrushKeepsTheInside) {
+    QImage image = WhiteImage(40, 40);
+    {
+        QtPainterDC dc(image);
+        dc.SelectPen(Pen{1, RGB(0, 0, 255)});
+        dc.SelectBrush(Brush{RGB(0, 0, 0), true});
+        dc.Ellipse(30, 30, 5, 15); // corners given the other way round
+    }
+    EXPECT_EQ(PaintedBounds(image), QRect(5, 15, 25, 15));
+    EXPECT_FALSE(Painted(image, 17, 22)); // hollow: the inside stays white
+    EXPECT_EQ(image.pixel(5, 22), qRgb(0, 0, 255));
+}
+
+TEST(QtPainterDC, EmptyEllipseDrawsNothing) {
+    QImage image = WhiteImage(20, 20);
+    {
+        QtPainterDC dc(image);
+        EXPECT_TRUE(dc.Ellipse(5, 5, 5, 12));
+        EXPECT_TRUE(dc.Ellipse(5, 5, 12, 5));
+    }
+    EXPECT_TRUE(PaintedBounds(image).isEmpty());
+    {
+        QtPainterDC dc(image);
+        dc.Ellipse(8, 8, 10, 10);
+    }
+    EXPECT_TRUE(QRect(8, 8, 2, 2).contains(PaintedBounds(image)));
+}
+
+TEST(QtPainterDC, SelectionsReturnThePreviousObjects) {
+    QImage image = WhiteImage(10, 10);
+    QtPainterDC dc(image);
+    const Pen red{3, RGB(255, 0, 0)};
+    EXPECT_EQ(dc.SelectPen(red), Pen{});
+    EXPECT_EQ(dc.SelectPen(Pen{}), red);
+    const Brush black{RGB(0, 0, 0)};
+    EXPECT_EQ(dc.SelectBrush(black), Brush{});
+    EXPECT_EQ(dc.SelectBrush(Brush{}), black);
+    EXPECT_EQ(dc.SetStretchBltMode(COLORONCOLOR), 1);
+    EXPECT_EQ(dc.SetStretchBltMode(1), COLORONCOLOR);
+    CPalette palette;
+    EXPECT_EQ(dc.SelectPalette(&palette, true), nullptr);
+    EXPECT_EQ(dc.RealizePalette(), 0u);
+    EXPECT_EQ(dc.SelectPalette(nullptr, true), &palette);
+}
+
+TEST(QtPainterDC, DeviceCapsAndClipBoxOfAnImage) {
+    QImage image = WhiteImage(320, 200);
+    image.setDotsPerMeterX(11811); // 300 dpi
+    image.setDotsPerMeterY(23622); // 600 dpi
+    QtPainterDC dc(image);
+    EXPECT_FALSE(dc.IsPrinting());
+    EXPECT_EQ(dc.GetDeviceCaps(HORZRES), 320);
+    EXPECT_EQ(dc.GetDeviceCaps(VERTRES), 200);
+    EXPECT_EQ(dc.GetDeviceCaps(LOGPIXELSX), 300);
+    EXPECT_EQ(dc.GetDeviceCaps(LOGPIXELSY), 600);
+    EXPECT_EQ(dc.GetDeviceCaps(12345), 0);
+    EXPECT_EQ(dc.GetClipBox(), CRect(0, 0, 320, 200));
+}
+
+TEST(QtPainterDC, HighDpiImageMeasuresInLogicalPixels) {
+    QImage image(200, 100, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    image.setDevicePixelRatio(2.0);
+    {
+        QtPainterDC dc(image);
+        EXPECT_EQ(dc.GetClipBox(), CRect(0, 0, 100, 50));
+        EXPECT_EQ(dc.GetDeviceCaps(HORZRES), 100);
+        dc.SelectPen(Pen{1, RGB(0, 0, 0)});
+        dc.MoveTo(10, 10);
+        dc.LineTo(20, 10);
+    }
+    // A one-pixel pen is one logical pixel thick: both device rows of
+    // logical row 10, and it runs from logical x 10 to 19 give or take a
+    // device pixel at the ends.
+    for (int x = 22; x < 40; ++x) {
+        EXPECT_TRUE(Painted(image, x, 20)) << x;
+        EXPECT_TRUE(Painted(image, x, 21)) << x;
+        EXPECT_FALSE(Painted(image, x, 19)) << x;
+        EXPECT_FALSE(Painted(image, x, 22)) << x;
+    }
+    EXPECT_FALSE(Painted(image, 18, 20));
+    EXPECT_FALSE(Painted(image, 42, 20));
+}
+
+TEST(QtPainterDC, ContextsSharingAPainterKeepTheirOwnOrigins) {
+    QImage image = WhiteImage(60, 60);
+    QPainter painter(&image);
+    QtPainterDC scrolled(painter, QTransform::fromTranslate(-100, -50), QRect(100, 50, 60, 60));
+    QtPainterDC client(painter, QTransform(), QRect(0, 0, 60, 60));
+    EXPECT_EQ(scrolled.GetClipBox(), CRect(100, 50, 160, 110));
+    scrolled.MoveTo(110, 60);
+    scrolled.LineTo(120, 60); // client (10, 10)..(19, 10)
+    client.MoveTo(30, 30);
+    client.LineTo(40, 30);
+    scrolled.MoveTo(130, 90);
+    scrolled.LineTo(131, 90); // client (30, 40)
+    painter.end();
+    EXPECT_TRUE(Painted(image, 10, 10));
+    EXPECT_TRUE(Painted(image, 19, 10));
+    EXPECT_TRUE(Painted(image, 30, 30));
+    EXPECT_TRUE(Painted(image, 30, 40));
+    EXPECT_EQ(PaintedBounds(image), QRect(10, 10, 30, 31));
+}
+
+TEST(QtPainterDC, TouchedRectCoversWhatWasDrawn) {
+    QImage image = WhiteImage(100, 100);
+    QtPainterDC dc(image);
+    EXPECT_TRUE(dc.TouchedRect().isEmpty());
+    dc.SelectPen(Pen{3, 0});
+    dc.MoveTo(10, 20);
+    dc.LineTo(40, 20);
+    dc.Ellipse(50, 50, 60, 70);
+    dc.Painter().end();
+    const QRect touched = dc.TouchedRect();
+    EXPECT_TRUE(touched.contains(PaintedBounds(image))) << touched.x() << "," << touched.y();
+    EXPECT_LE(touched.width(), 60);
+}
