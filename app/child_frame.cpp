@@ -15,7 +15,9 @@ CChildFrame::CChildFrame(CDibDoc* document, std::unique_ptr<CDibView> view, QWid
     resize(640, 480);
 }
 
-CChildFrame::~CChildFrame() { DestroyView(); }
+CChildFrame::~CChildFrame() {
+    DestroyView();
+}
 
 void CChildFrame::DestroyView() {
     if (!m_view)

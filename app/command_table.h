@@ -152,10 +152,18 @@ struct MenuEntry {
 };
 
 namespace menu_detail {
-constexpr MenuEntry Popup(std::string_view title) { return {MenuEntryKind::PopupBegin, 0, title}; }
-constexpr MenuEntry End() { return {MenuEntryKind::PopupEnd}; }
-constexpr MenuEntry Sep() { return {MenuEntryKind::Separator}; }
-constexpr MenuEntry Cmd(UINT id) { return {MenuEntryKind::Command, id}; }
+constexpr MenuEntry Popup(std::string_view title) {
+    return {MenuEntryKind::PopupBegin, 0, title};
+}
+constexpr MenuEntry End() {
+    return {MenuEntryKind::PopupEnd};
+}
+constexpr MenuEntry Sep() {
+    return {MenuEntryKind::Separator};
+}
+constexpr MenuEntry Cmd(UINT id) {
+    return {MenuEntryKind::Command, id};
+}
 } // namespace menu_detail
 
 // Menu 2: no document open.

@@ -13,7 +13,9 @@
 #include <algorithm>
 
 namespace {
-std::string ToStd(std::string_view text) { return std::string(text); }
+std::string ToStd(std::string_view text) {
+    return std::string(text);
+}
 
 QString CanonicalPath(const QString& path) {
     return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
@@ -45,7 +47,9 @@ std::string DocumentExtension() {
 
 CMultiDocTemplate::CMultiDocTemplate() = default;
 
-CMultiDocTemplate::~CMultiDocTemplate() { CloseAllDocuments(); }
+CMultiDocTemplate::~CMultiDocTemplate() {
+    CloseAllDocuments();
+}
 
 CDibDoc* CMultiDocTemplate::OpenDocumentFile(const QString& path) {
     const QString absolute = path.isEmpty() ? QString() : CanonicalPath(path);
@@ -81,8 +85,8 @@ CDibDoc* CMultiDocTemplate::OpenDocumentFile(const QString& path) {
         return nullptr;
     }
 
-    const bool maximized = m_area && m_area->currentSubWindow() &&
-                           m_area->currentSubWindow()->isMaximized();
+    const bool maximized =
+        m_area && m_area->currentSubWindow() && m_area->currentSubWindow()->isMaximized();
     if (m_area)
         m_area->addSubWindow(frame);
     frame->View()->OnInitialUpdate();
@@ -133,7 +137,9 @@ std::vector<CChildFrame*> CMultiDocTemplate::FramesOf(const CDocument* document)
     return frames;
 }
 
-std::vector<CChildFrame*> CMultiDocTemplate::AllFrames() const { return m_frames; }
+std::vector<CChildFrame*> CMultiDocTemplate::AllFrames() const {
+    return m_frames;
+}
 
 void CMultiDocTemplate::OnViewDestroyed(CChildFrame* frame, CDibDoc* document) {
     std::erase(m_frames, frame);
@@ -152,7 +158,8 @@ void CMultiDocTemplate::UpdateFrameTitles(CDocument* document) {
     const auto frames = FramesOf(document);
     const QString title = QString::fromStdString(document->GetTitle());
     for (std::size_t i = 0; i < frames.size(); ++i)
-        frames[i]->setWindowTitle(frames.size() == 1 ? title : QString("%1:%2").arg(title).arg(i + 1));
+        frames[i]->setWindowTitle(frames.size() == 1 ? title
+                                                     : QString("%1:%2").arg(title).arg(i + 1));
 }
 
 void CMultiDocTemplate::OnTitleChanged(CDocument* document, void* context) {
@@ -173,9 +180,12 @@ bool CMultiDocTemplate::SaveModified(CDibDoc* document) {
         document->GetPathName().empty() ? document->GetTitle() : document->GetPathName();
     switch (Services().MessageBox("Save changes to " + name + "?", "",
                                   MB_YESNOCANCEL | MB_ICONEXCLAMATION)) {
-    case IDCANCEL: return false;
-    case IDYES: return DoSave(document, false);
-    default: return true;
+    case IDCANCEL:
+        return false;
+    case IDYES:
+        return DoSave(document, false);
+    default:
+        return true;
     }
 }
 

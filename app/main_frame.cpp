@@ -32,7 +32,9 @@ constexpr int kIdleUpdateMs = 200;
 const char* const kRecentIndex = "recentIndex"; // entry actions of the recent-file list
 const char* const kWindowList = "windowList";   // the menu that lists the windows
 
-QString Text(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<int>(text.size())); }
+QString Text(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
+}
 
 // Key names as the command table writes them, in Qt's spelling.
 QKeySequence KeySequenceOf(std::string_view keys) {
@@ -59,7 +61,8 @@ CMainFrame::CMainFrame(CommandRouter& router, const RecentFileList& recentFiles)
     setWindowIcon(AppIcon());
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QSize available = screen->availableSize();
-        resize(std::min(1280, available.width() * 9 / 10), std::min(900, available.height() * 9 / 10));
+        resize(std::min(1280, available.width() * 9 / 10),
+               std::min(900, available.height() * 9 / 10));
     }
 }
 
@@ -177,7 +180,8 @@ void CMainFrame::BuildMenuBarMenus(bool documentMenu, std::vector<QMenu*>& topLe
                 // The entries of the list come before the greyed placeholder
                 // that stands in for an empty list.
                 for (int i = 0; i < static_cast<int>(kRecentFileCount); ++i) {
-                    QAction* recent = CommandAction(ID_FILE_MRU_FILE1 + static_cast<UINT>(i), {}, open.back());
+                    QAction* recent =
+                        CommandAction(ID_FILE_MRU_FILE1 + static_cast<UINT>(i), {}, open.back());
                     recent->setProperty(kRecentIndex, i);
                     recent->setVisible(false);
                     open.back()->addAction(recent);
@@ -244,11 +248,13 @@ void CMainFrame::RefreshWindowList(QMenu* menu) {
     const CChildFrame* active = ActiveChild();
     int number = 1;
     for (CChildFrame* child : children) {
-        QAction* action = menu->addAction(QString("&%1 %2").arg(number++).arg(child->windowTitle()));
+        QAction* action =
+            menu->addAction(QString("&%1 %2").arg(number++).arg(child->windowTitle()));
         action->setCheckable(true);
         action->setChecked(child == active);
         action->setStatusTip("Activate this window");
-        connect(action, &QAction::triggered, this, [this, child] { m_area->setActiveSubWindow(child); });
+        connect(action, &QAction::triggered, this,
+                [this, child] { m_area->setActiveSubWindow(child); });
         m_windowListActions.push_back(action);
     }
 }
@@ -323,7 +329,9 @@ QString CMainFrame::PaneText(int pane) const {
     return m_statusBar ? m_statusBar->PaneText(pane) : QString();
 }
 
-void CMainFrame::ShowIdlePrompt() { SetPaneText(0, Text(kIdleMessage)); }
+void CMainFrame::ShowIdlePrompt() {
+    SetPaneText(0, Text(kIdleMessage));
+}
 
 void CMainFrame::UpdateFrameTitle(const QString& documentTitle) {
     const QString title = Text(kMainFrameTitle);

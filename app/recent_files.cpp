@@ -8,7 +8,9 @@ const char* const kGroup = "Recent File List";
 constexpr int kMenuPathLength = 40;
 
 // Two paths name the same file when their cleaned absolute forms match.
-QString Canonical(const QString& path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
+QString Canonical(const QString& path) {
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
 
 QString ShortPath(const QString& path) {
     QString shown = QDir::toNativeSeparators(path);

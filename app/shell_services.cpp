@@ -2,7 +2,9 @@
 
 ShellServices::ShellServices(IUserServices& base) : m_base(base), m_previous(SetServices(this)) {}
 
-ShellServices::~ShellServices() { SetServices(m_previous); }
+ShellServices::~ShellServices() {
+    SetServices(m_previous);
+}
 
 int ShellServices::MessageBox(const std::string& text, const std::string& caption, UINT type) {
     return m_base.MessageBox(text, caption, type);
@@ -16,11 +18,17 @@ std::optional<COLORREF> ShellServices::ChooseColor(COLORREF initial) {
     return m_base.ChooseColor(initial);
 }
 
-void ShellServices::MessageBeep(UINT type) { m_base.MessageBeep(type); }
+void ShellServices::MessageBeep(UINT type) {
+    m_base.MessageBeep(type);
+}
 
-void ShellServices::BeginWaitCursor() { m_base.BeginWaitCursor(); }
+void ShellServices::BeginWaitCursor() {
+    m_base.BeginWaitCursor();
+}
 
-void ShellServices::EndWaitCursor() { m_base.EndWaitCursor(); }
+void ShellServices::EndWaitCursor() {
+    m_base.EndWaitCursor();
+}
 
 void ShellServices::SetStatusPaneText(int pane, const std::string& text) {
     m_base.SetStatusPaneText(pane, text);
@@ -34,6 +42,10 @@ void ShellServices::AddToRecentFileList(const std::string& path) {
         m_recentAdder(path);
 }
 
-int ShellServices::RunModalDialog(CDialog& dialog) { return m_base.RunModalDialog(dialog); }
+int ShellServices::RunModalDialog(CDialog& dialog) {
+    return m_base.RunModalDialog(dialog);
+}
 
-IClipboard& ShellServices::Clipboard() { return m_base.Clipboard(); }
+IClipboard& ShellServices::Clipboard() {
+    return m_base.Clipboard();
+}

@@ -18,7 +18,8 @@ constexpr quint32 kX11Mod2Mask = 0x10;
 // (virtual displays, sandboxes).
 bool LedOn(const char* suffix) {
     const QDir leds("/sys/class/leds");
-    for (const QString& name : leds.entryList({QString("*::") + suffix}, QDir::Dirs | QDir::System)) {
+    for (const QString& name :
+         leds.entryList({QString("*::") + suffix}, QDir::Dirs | QDir::System)) {
         QFile brightness(leds.filePath(name + "/brightness"));
         if (brightness.open(QIODevice::ReadOnly) && brightness.readAll().trimmed() != "0")
             return true;
@@ -28,10 +29,14 @@ bool LedOn(const char* suffix) {
 
 QString IndicatorText(int pane) {
     switch (pane) {
-    case 2: return QString::fromUtf8(kIndicatorCaps.data(), kIndicatorCaps.size());
-    case 3: return QString::fromUtf8(kIndicatorNum.data(), kIndicatorNum.size());
-    case 4: return QString::fromUtf8(kIndicatorScroll.data(), kIndicatorScroll.size());
-    default: return {};
+    case 2:
+        return QString::fromUtf8(kIndicatorCaps.data(), kIndicatorCaps.size());
+    case 3:
+        return QString::fromUtf8(kIndicatorNum.data(), kIndicatorNum.size());
+    case 4:
+        return QString::fromUtf8(kIndicatorScroll.data(), kIndicatorScroll.size());
+    default:
+        return {};
     }
 }
 } // namespace
@@ -99,10 +104,17 @@ void CStatusBar::TrackKeyEvent(const QKeyEvent& event) {
     // The state of a lock key's own press is the one before it.
     if (press && !event.isAutoRepeat()) {
         switch (event.key()) {
-        case Qt::Key_CapsLock: caps = !caps; break;
-        case Qt::Key_NumLock: num = !num; break;
-        case Qt::Key_ScrollLock: scroll = !scroll; break;
-        default: break;
+        case Qt::Key_CapsLock:
+            caps = !caps;
+            break;
+        case Qt::Key_NumLock:
+            num = !num;
+            break;
+        case Qt::Key_ScrollLock:
+            scroll = !scroll;
+            break;
+        default:
+            break;
         }
     }
     if (caps != m_caps || num != m_num || scroll != m_scroll)

@@ -108,11 +108,17 @@ void ProtelBadge(QPainter& p) {
     p.drawPath(letter);
 }
 
-void PaintNew(QPainter& p) { Page(p, QRectF(2.5, 0.5, 10, 14), false); }
+void PaintNew(QPainter& p) {
+    Page(p, QRectF(2.5, 0.5, 10, 14), false);
+}
 
-void PaintOpen(QPainter& p) { Folder(p, QRectF(0, 0, 16, 15)); }
+void PaintOpen(QPainter& p) {
+    Folder(p, QRectF(0, 0, 16, 15));
+}
 
-void PaintSave(QPainter& p) { Disk(p, QRectF(0, 0, 16, 15)); }
+void PaintSave(QPainter& p) {
+    Disk(p, QRectF(0, 0, 16, 15));
+}
 
 void PaintCut(QPainter& p) {
     Pen(p, kOutline, 1.2);
@@ -225,23 +231,40 @@ using Painter = void (*)(QPainter&);
 
 Painter PainterFor(UINT id) {
     switch (id) {
-    case ID_FILE_NEW: return PaintNew;
-    case ID_FILE_OPEN: return PaintOpen;
-    case ID_FILE_SAVE: return PaintSave;
-    case ID_EDIT_CUT: return PaintCut;
-    case ID_EDIT_COPY: return PaintCopy;
-    case ID_EDIT_PASTE: return PaintPaste;
-    case ID_APP_ABOUT: return PaintAbout;
-    case ID_PARAMETERS: return PaintParameters;
-    case ID_LAYER_COLOR: return PaintLayerColor;
-    case ID_LINE_MODE: return PaintLineMode;
-    case ID_PAD_MODE: return PaintPadMode;
-    case ID_COMPONENT_MARK: return PaintComponentMark;
-    case ID_OPEN_WORK: return PaintOpenWork;
-    case ID_SAVE_WORK: return PaintSaveWork;
-    case ID_OPEN_PROTEL: return PaintOpenProtel;
-    case ID_FILE_PRINT: return PaintSaveProtel;
-    default: return nullptr;
+    case ID_FILE_NEW:
+        return PaintNew;
+    case ID_FILE_OPEN:
+        return PaintOpen;
+    case ID_FILE_SAVE:
+        return PaintSave;
+    case ID_EDIT_CUT:
+        return PaintCut;
+    case ID_EDIT_COPY:
+        return PaintCopy;
+    case ID_EDIT_PASTE:
+        return PaintPaste;
+    case ID_APP_ABOUT:
+        return PaintAbout;
+    case ID_PARAMETERS:
+        return PaintParameters;
+    case ID_LAYER_COLOR:
+        return PaintLayerColor;
+    case ID_LINE_MODE:
+        return PaintLineMode;
+    case ID_PAD_MODE:
+        return PaintPadMode;
+    case ID_COMPONENT_MARK:
+        return PaintComponentMark;
+    case ID_OPEN_WORK:
+        return PaintOpenWork;
+    case ID_SAVE_WORK:
+        return PaintSaveWork;
+    case ID_OPEN_PROTEL:
+        return PaintOpenProtel;
+    case ID_FILE_PRINT:
+        return PaintSaveProtel;
+    default:
+        return nullptr;
     }
 }
 
@@ -317,7 +340,8 @@ QImage DocumentIconImage(int size) {
     p.scale(size / 64.0, size / 64.0);
     Pen(p, kOutline, 2);
     p.setBrush(kPaper);
-    QPolygonF sheet{QPointF(8, 2), QPointF(44, 2), QPointF(58, 16), QPointF(58, 62), QPointF(8, 62)};
+    QPolygonF sheet{QPointF(8, 2), QPointF(44, 2), QPointF(58, 16), QPointF(58, 62),
+                    QPointF(8, 62)};
     p.drawPolygon(sheet);
     p.translate(14, 22);
     p.scale(0.6, 0.6);
@@ -325,6 +349,10 @@ QImage DocumentIconImage(int size) {
     return image;
 }
 
-QIcon AppIcon() { return IconOfSizes(AppIconImage); }
+QIcon AppIcon() {
+    return IconOfSizes(AppIconImage);
+}
 
-QIcon DocumentIcon() { return IconOfSizes(DocumentIconImage); }
+QIcon DocumentIcon() {
+    return IconOfSizes(DocumentIconImage);
+}

@@ -3,33 +3,38 @@
 #include "app/child_frame.h"
 #include "app/command_table.h"
 #include "app/doc_template.h"
+#include "app/help_dialogs.h"
 #include "app/main_frame.h"
+#include "app/printing.h"
 #include "app/shell_services.h"
 #include "app/status_bar.h"
 #include "app/toolbar_art.h"
 #include "board/dib_view.h"
 #include "image/dib_doc.h"
-#include "platform/qt/qt_dc.h"
 #include "platform/qt/qt_user_services.h"
 
+#include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPageSetupDialog>
-#include <QPainter>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QSettings>
 #include <QToolBar>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 
 namespace {
-QString Text(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<int>(text.size())); }
+// Names of toolbar pictures in dialogs: the prefix and the command id.
+constexpr const char* kToolbarPrefix = "toolbar:";
 
 std::unique_ptr<QSettings> OpenSettings(const QString& file) {
     if (!file.isEmpty())
         return std::make_unique<QSettings>(file, QSettings::IniFormat);
-    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, "tracevu", "tracevu");
+    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, "tracevu",
+                                       "tracevu");
 }
 
 // Lines up the minimised windows along the bottom of the area.
@@ -64,9 +69,8 @@ CTraceApp::CTraceApp(Options options)
         if (m_mainFrame)
             m_mainFrame->SetPaneText(pane, QString::fromStdString(text));
     });
-    m_router.SetActiveViewSource([this]() -> CScrollView* {
-        return m_mainFrame ? m_mainFrame->ActiveView() : nullptr;
-    });
+    m_router.SetActiveViewSource(
+        [this]() -> CScrollView* { return m_mainFrame ? m_mainFrame->ActiveView() : nullptr; });
     RegisterCommands();
 }
 
@@ -97,7 +101,8 @@ bool CTraceApp::InitInstance(const QStringList& arguments) {
     m_template->SetMdiArea(m_mainFrame->MdiArea());
     if (m_qtServices)
         m_qtServices->SetMainWindow(m_mainFrame.get());
-    connect(m_mainFrame.get(), &CMainFrame::activeChildChanged, this, &CTraceApp::OnDocumentsChanged);
+    connect(m_mainFrame.get(), &CMainFrame::activeChildChanged, this,
+            &CTraceApp::OnDocumentsChanged);
     connect(m_mainFrame.get(), &CMainFrame::filesDropped, this, &CTraceApp::OpenFiles);
     m_mainFrame->SetCloseQuery([this] { return CloseAllForExit(); });
 
@@ -157,11 +162,14 @@ void CTraceApp::RegisterDocumentCommands() {
         CScrollView* view = m_router.ActiveView();
         return view ? static_cast<CDibView*>(view)->GetDocument() : nullptr;
     };
-    const auto needsDocument = [activeDocument](CCmdUI& ui) { ui.Enable(activeDocument() != nullptr); };
+    const auto needsDocument = [activeDocument](CCmdUI& ui) {
+        ui.Enable(activeDocument() != nullptr);
+    };
     m_router.Add(
         ID_FILE_CLOSE,
         [this, activeDocument] {
-            if (CDibDoc* document = activeDocument(); document && m_template->SaveModified(document))
+            if (CDibDoc* document = activeDocument();
+                document && m_template->SaveModified(document))
                 m_template->CloseDocument(document);
         },
         needsDocument);
@@ -179,7 +187,8 @@ void CTraceApp::RegisterDocumentCommands() {
                 m_template->DoSave(document, true);
         },
         needsDocument);
-    m_router.Add(ID_FILE_PRINT_PREVIEW, [this] { OnFilePrintPreview(); }, needsDocument);
+    m_router.Add(
+        ID_FILE_PRINT_PREVIEW, [this] { OnFilePrintPreview(); }, needsDocument);
 }
 
 void CTraceApp::RegisterFrameCommands() {
@@ -193,9 +202,12 @@ void CTraceApp::RegisterFrameCommands() {
                 m_template->CreateNewFrame(child->Document());
         },
         needsChild);
-    m_router.Add(ID_WINDOW_CASCADE, [this] { m_mainFrame->MdiArea()->cascadeSubWindows(); }, needsChild);
-    m_router.Add(ID_WINDOW_TILE_HORZ, [this] { m_mainFrame->MdiArea()->tileSubWindows(); }, needsChild);
-    m_router.Add(ID_WINDOW_ARRANGE, [this] { ArrangeIcons(*m_mainFrame->MdiArea()); }, needsChild);
+    m_router.Add(
+        ID_WINDOW_CASCADE, [this] { m_mainFrame->MdiArea()->cascadeSubWindows(); }, needsChild);
+    m_router.Add(
+        ID_WINDOW_TILE_HORZ, [this] { m_mainFrame->MdiArea()->tileSubWindows(); }, needsChild);
+    m_router.Add(
+        ID_WINDOW_ARRANGE, [this] { ArrangeIcons(*m_mainFrame->MdiArea()); }, needsChild);
     m_router.Add(
         ID_VIEW_TOOLBAR,
         [this] {
@@ -209,9 +221,7 @@ void CTraceApp::RegisterFrameCommands() {
             CStatusBar* bar = m_mainFrame->StatusBar();
             bar->setVisible(bar->isHidden());
         },
-        [this](CCmdUI& ui) {
-            ui.SetCheck(m_mainFrame && !m_mainFrame->StatusBar()->isHidden());
-        });
+        [this](CCmdUI& ui) { ui.SetCheck(m_mainFrame && !m_mainFrame->StatusBar()->isHidden()); });
     m_router.Add(ID_APP_EXIT, [this] { m_mainFrame->close(); });
 }
 
@@ -226,7 +236,9 @@ void CTraceApp::OnDocumentsChanged() {
     m_mainFrame->UpdateCommandStates();
 }
 
-void CTraceApp::OnFileNew() { OpenDocumentFile(QString()); }
+void CTraceApp::OnFileNew() {
+    OpenDocumentFile(QString());
+}
 
 void CTraceApp::OnFileOpen() {
     FileDialogRequest request;
@@ -262,17 +274,8 @@ void CTraceApp::OnFilePrintSetup() {
 
 void CTraceApp::OnFilePrintPreview() {
     auto* view = static_cast<CDibView*>(m_router.ActiveView());
-    if (!view || !view->OnPreparePrinting())
-        return;
-    QPrintPreviewDialog dialog(&Printer(), m_mainFrame.get());
-    dialog.setWindowTitle(Text(kMainFrameTitle) + " - Print Preview");
-    connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [view](QPrinter* printer) {
-        QPainter painter(printer);
-        QtPrintDC dc(painter, *printer);
-        view->OnDraw(&dc);
-    });
-    dialog.resize(m_mainFrame->size() * 9 / 10);
-    dialog.exec();
+    if (view && view->OnPreparePrinting())
+        RunPrintPreview(*view, Printer(), m_mainFrame.get());
 }
 
 bool CTraceApp::CloseAllForExit() {
@@ -287,18 +290,25 @@ void CTraceApp::SaveSettings() {
     m_recentFiles.Save(*OpenSettings(m_options.settingsFile));
 }
 
+void CTraceApp::OnAppAbout() {
+    RunAboutBox();
+}
+
 QPixmap CTraceApp::ResourceImage(const std::string& name) {
-    static const std::pair<const char*, UINT> kGuidePictures[] = {
-        {"130", ID_PARAMETERS}, {"131", ID_LAYER_COLOR}, {"132", ID_LINE_MODE},
-        {"133", ID_PAD_MODE},   {"134", ID_COMPONENT_MARK}, {"135", ID_OPEN_WORK},
-        {"136", ID_SAVE_WORK},  {"137", ID_OPEN_PROTEL}, {"138", ID_FILE_PRINT},
-    };
-    if (name == "2" || name == "IDR_MAINFRAME")
-        return QPixmap::fromImage(AppIconImage(32));
-    if (name == "3" || name == "IDR_DIBTYPE")
-        return QPixmap::fromImage(DocumentIconImage(32));
-    for (const auto& [resource, command] : kGuidePictures)
-        if (name == resource)
-            return QPixmap::fromImage(ButtonImage(command));
-    return {};
+    // Drawn for the screen's density, shown at the picture's own size.
+    const int scale = std::max(1, static_cast<int>(std::ceil(qApp->devicePixelRatio())));
+    QImage image;
+    if (name == kAppIconImage) {
+        image = AppIconImage(32 * scale);
+    } else if (name.rfind(kToolbarPrefix, 0) == 0) {
+        const std::string number = name.substr(std::strlen(kToolbarPrefix));
+        if (!number.empty() && number.find_first_not_of("0123456789") == std::string::npos &&
+            number.size() < 10)
+            image = ButtonImage(static_cast<UINT>(std::stoul(number)), scale);
+    }
+    if (image.isNull())
+        return {};
+    QPixmap pixmap = QPixmap::fromImage(image);
+    pixmap.setDevicePixelRatio(scale);
+    return pixmap;
 }

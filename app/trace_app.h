@@ -61,9 +61,8 @@ class CTraceApp : public QObject {
     void OnAppAbout();
     void OnOpenRecentFile(int index);
 
-    // Pictures of the program by resource name, for dialogs: "2" the
-    // application icon, "3" the document icon, "130" to "138" the toolbar
-    // pictures the operation guide shows.
+    // Pictures of the program by resource name, for dialogs: the
+    // application icon and the toolbar picture of a command.
     static QPixmap ResourceImage(const std::string& name);
 
   private:

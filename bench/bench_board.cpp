@@ -3,15 +3,20 @@
 //   DrawBoard           the board part of a repaint (a device context that
 //                       only counts calls, so the figure is the board code's
 //                       own: culling, mapping, pens)
+//   DrawBoardPainter    the same, drawn with the program's QPainter device
+//                       context into a 1600 x 1000 picture, as on screen
 //   DragMove            one mouse move while dragging a pad with 40 joined
 //                       track ends (model update and invalidation, no paint)
 //   ZoomIn / Rotate / Mirror   one key press in select-all mode, no paint
 #include "board/dib_view.h"
 #include "board/keys.h"
+#include "platform/qt/qt_dc.h"
 #include "platform/scripted/scripted_host.h"
 #include "platform/scripted/scripted_services.h"
 
 #include <benchmark/benchmark.h>
+
+#include <QImage>
 
 #include <random>
 
@@ -58,13 +63,19 @@ class CountingDC : public CDC {
     long long ellipses = 0;
 };
 
+// Client contexts count calls, or paint into a picture of the view's size.
 class BenchHost : public ScriptedViewHost {
   public:
     BenchHost() : ScriptedViewHost(kClient) {}
     void Invalidate(bool) override { ++invalidated; }
     void InvalidateRect(const CRect&, bool) override { ++invalidated; }
-    std::unique_ptr<CDC> GetClientDC() override { return std::make_unique<CountingDC>(); }
+    std::unique_ptr<CDC> GetClientDC() override {
+        if (picture)
+            return std::make_unique<QtPainterDC>(*picture);
+        return std::make_unique<CountingDC>();
+    }
     long long invalidated = 0;
+    QImage* picture = nullptr;
 };
 
 struct Board {
@@ -104,6 +115,26 @@ void BM_DrawBoard(benchmark::State& state) {
         board.view.DrawBoard();
 }
 BENCHMARK(BM_DrawBoard)->Arg(1)->Arg(8)->Unit(benchmark::kMicrosecond);
+
+void BM_DrawBoardPainter(benchmark::State& state) {
+    Board board(static_cast<int>(state.range(0)));
+    QImage picture(kClient.Width(), kClient.Height(), QImage::Format_RGB32);
+    picture.fill(Qt::darkGreen);
+    board.host.picture = &picture;
+    if (state.range(1) == 1) {
+        for (int layer = 1; layer <= kLayerCount; ++layer)
+            board.view.m_bLayerVisible[layer] = 0;
+        state.SetLabel("pads only");
+    } else if (state.range(1) == 2) {
+        board.view.m_nPadCount = 0;
+        state.SetLabel("tracks only");
+    }
+    for (auto _ : state)
+        board.view.DrawBoard();
+}
+BENCHMARK(BM_DrawBoardPainter)
+    ->Args({1, 0})->Args({8, 0})->Args({1, 1})->Args({1, 2})
+    ->Unit(benchmark::kMicrosecond);
 
 // A pad in the middle of the view with 40 track ends on it, all tracks of
 // the board in place; each iteration is one mouse move of the drag.

@@ -1,8 +1,10 @@
 // Drawing the board over the image: tracks in array order, then pads, then
 // the rubber band of a track chain at the pointer.
+#include "board/board_painter.h"
 #include "board/dib_view.h"
 #include "board/view_geometry.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -18,12 +20,12 @@ constexpr int kPadPenWidth = 2;
 // ellipse's box; anything farther from the clip box cannot change a pixel.
 int StrokeReach(int penWidth) { return AbsSaturated(penWidth) + 2; }
 
-void DrawTracks(const CDibView& view, CDC& dc, CPoint scroll, const CRect& clip) {
+void DrawTracks(const BoardScene& scene, CDC& dc, const CRect& clip) {
     const int reach = StrokeReach(g_nLineWidth);
-    for (int i = 0; i < view.m_nTrackCount; ++i) {
-        const Track& t = view.m_pTracks[i];
+    const CPoint scroll = scene.scroll;
+    for (const Track& t : scene.tracks) {
         const int layer = TrackLayer(t);
-        if (layer == 0 || view.m_bLayerVisible[layer] == 0)
+        if (layer == 0 || (scene.layerVisible && (*scene.layerVisible)[layer] == 0))
             continue;
         CPoint a, b;
         if (!ToClient(t.x1, t.y1, scroll, &a) || !ToClient(t.x2, t.y2, scroll, &b))
@@ -41,13 +43,13 @@ void DrawTracks(const CDibView& view, CDC& dc, CPoint scroll, const CRect& clip)
 
 // A pad is drawn only when its centre lies in the client rectangle, edges
 // included, even though part of a disc centred just outside would show.
-void DrawPads(const CDibView& view, CDC& dc, CPoint scroll, const CRect& client,
-              const CRect& clip) {
+void DrawPads(const BoardScene& scene, CDC& dc, const CRect& clip) {
     const Pen oldPen = dc.SelectPen(Pen{kPadPenWidth, kPadOutline});
     const Brush oldBrush = dc.SelectBrush(Brush{kPadFill});
     const int reach = StrokeReach(kPadPenWidth);
-    for (int i = 0; i < view.m_nPadCount; ++i) {
-        const Pad& p = view.m_pPads[i];
+    const CPoint scroll = scene.scroll;
+    const CRect& client = scene.client;
+    for (const Pad& p : scene.pads) {
         CPoint c;
         if (!ToClient(p.x, p.y, scroll, &c))
             continue;
@@ -78,22 +80,31 @@ void DrawRubberBand(CDibView& view, CDC& dc, CPoint scroll, const CRect& client)
 }
 } // namespace
 
+// What lies wholly outside the context's clip box is skipped: it could not
+// change a pixel.
+void PaintBoard(CDC& dc, const BoardScene& scene) {
+    const CRect clip = dc.GetClipBox();
+    DrawTracks(scene, dc, clip);
+    DrawPads(scene, dc, clip);
+}
+
 // Draws with a client context of its own, never the one being painted, so a
-// printed page or the print preview shows the image alone. What lies wholly
-// outside the context's clip box is skipped: it could not change a pixel.
+// printed page or the print preview shows the image alone.
 void CDibView::DrawBoard() {
     std::unique_ptr<CDC> dc = GetClientDC();
     if (!dc)
         return;
-    const CPoint scroll = GetScrollPosition();
-    const CRect client = ClientRect();
-    const CRect clip = dc->GetClipBox();
-    if (m_pTracks)
-        DrawTracks(*this, *dc, scroll, clip);
+    BoardScene scene;
     if (m_pPads)
-        DrawPads(*this, *dc, scroll, client, clip);
+        scene.pads = {m_pPads, static_cast<size_t>(std::max(0, m_nPadCount))};
+    if (m_pTracks)
+        scene.tracks = {m_pTracks, static_cast<size_t>(std::max(0, m_nTrackCount))};
+    scene.layerVisible = &m_bLayerVisible;
+    scene.scroll = GetScrollPosition();
+    scene.client = ClientRect();
+    PaintBoard(*dc, scene);
     if (m_bLineStarted)
-        DrawRubberBand(*this, *dc, scroll, client);
+        DrawRubberBand(*this, *dc, scene.scroll, scene.client);
 }
 
 // The 45-degree constraint: the end of a segment from start towards the

@@ -1,0 +1,26 @@
+// Drawing pads and tracks onto a device context: what the board view shows
+// over the image, and what the command line renders over a scan.
+#pragma once
+
+#include "board/board_types.h"
+#include "board/params.h"
+#include "platform/device_context.h"
+
+#include <span>
+
+struct BoardScene {
+    std::span<const Pad> pads;
+    std::span<const Track> tracks;
+    // Visibility by layer number 1 to 12 (index 0 unused).
+    const int (*layerVisible)[kLayerCount + 1] = nullptr;
+    // Client position = stored coordinate truncated, minus the scroll position.
+    CPoint scroll;
+    // Pads are drawn only when their centre lies inside, edges included.
+    CRect client;
+};
+
+// Tracks in array order, each in its layer's colour and the line width, then
+// the pads as red-outlined black discs of the pad radii. Tracks of hidden
+// layers or of layers outside 1 to 12 are left out, and so is whatever lies
+// wholly outside the context's clip box.
+void PaintBoard(CDC& dc, const BoardScene& scene);
