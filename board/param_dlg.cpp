@@ -15,7 +15,8 @@ DialogControl Control(int id, ControlKind kind, CRect dlu, const char* text = ""
 }
 
 DialogControl LayerList() {
-    DialogControl list = Control(IDC_CURRENT_LAYER, ControlKind::DropList, DluRect(66, 96, 65, 133));
+    DialogControl list =
+        Control(IDC_CURRENT_LAYER, ControlKind::DropList, DluRect(66, 96, 65, 133));
     for (int layer = 1; layer <= kLayerCount; ++layer)
         list.items.emplace_back(LayerName(layer));
     return list;

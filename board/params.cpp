@@ -17,17 +17,23 @@ int g_nCurrentLayer = 0;
 COLORREF g_crLayerColor[kLayerColorCount] = {};
 
 namespace {
-const char* const kLayerNames[kLayerCount] = {
-    "Top Layer",      "1 Mid Layer",    "2 Mid Layer",  "3 Mid Layer",
-    "4 Mid Layer",    "Bottom Layer",   "Top Overlay",  "Bottom Overlay",
-    "Ground Plane",   "Power Plane",    "Boder Layer",  "Keep Out Layer"};
+const char* const kLayerNames[kLayerCount] = {"Top Layer",   "1 Mid Layer",    "2 Mid Layer",
+                                              "3 Mid Layer", "4 Mid Layer",    "Bottom Layer",
+                                              "Top Overlay", "Bottom Overlay", "Ground Plane",
+                                              "Power Plane", "Boder Layer",    "Keep Out Layer"};
 } // namespace
 
-bool IsValidLayer(int layer) { return layer >= 1 && layer <= kLayerCount; }
+bool IsValidLayer(int layer) {
+    return layer >= 1 && layer <= kLayerCount;
+}
 
-const char* LayerName(int layer) { return IsValidLayer(layer) ? kLayerNames[layer - 1] : " "; }
+const char* LayerName(int layer) {
+    return IsValidLayer(layer) ? kLayerNames[layer - 1] : " ";
+}
 
-float MilPerPixel(int scanLines) { return static_cast<float>(1000.0 / scanLines); }
+float MilPerPixel(int scanLines) {
+    return static_cast<float>(1000.0 / scanLines);
+}
 
 const char* LayerMenuText(int layer) {
     if (layer == 11)
@@ -41,7 +47,11 @@ bool ReadLayerColors(const std::string& path) {
         return false;
     unsigned char bytes[sizeof g_crLayerColor] = {};
     const size_t got = std::fread(bytes, 1, sizeof bytes, fp);
+    // A directory opens but cannot be read.
+    const bool failed = std::ferror(fp) != 0;
     std::fclose(fp);
+    if (failed)
+        return false;
     // Only whole entries are taken; a trailing partial entry keeps its colour.
     const size_t whole = got / sizeof(COLORREF);
     for (size_t i = 0; i < whole; ++i) {
@@ -52,11 +62,11 @@ bool ReadLayerColors(const std::string& path) {
     return true;
 }
 
-bool WriteLayerColors(const std::string& path) {
+ColorFileWrite WriteLayerColors(const std::string& path) {
     AtomicFile file;
     if (!file.Open(path))
-        return false;
-    if (std::fwrite(g_crLayerColor, sizeof g_crLayerColor, 1, file.Stream()) != 1)
-        return false;
-    return file.Commit();
+        return ColorFileWrite::CannotOpen;
+    if (std::fwrite(g_crLayerColor, sizeof g_crLayerColor, 1, file.Stream()) != 1 || !file.Commit())
+        return ColorFileWrite::WriteFailed;
+    return ColorFileWrite::Written;
 }

@@ -5,7 +5,7 @@
 
 #include <string>
 
-constexpr int kLayerCount = 12;     // layer numbers 1 to 12
+constexpr int kLayerCount = 12;      // layer numbers 1 to 12
 constexpr int kLayerColorCount = 14; // colours for layer numbers 0 to 13
 
 extern const int g_nMaxItems;
@@ -40,8 +40,9 @@ constexpr int kMaxStoredValue = 1 << 24;
 // The colour file img_pcb.col in the current directory.
 inline constexpr const char* kLayerColorFile = "img_pcb.col";
 // Reads up to 56 bytes into the colour table; a short file fills only what
-// it holds. False when the file cannot be opened.
+// it holds. False when the file cannot be opened or read.
 bool ReadLayerColors(const std::string& path);
-// Writes the 56 bytes through a temporary file. False when it could not be
-// written; an existing file is then left as it was.
-bool WriteLayerColors(const std::string& path);
+// Writes the 56 bytes through a temporary file, which replaces the file only
+// when complete; on failure an existing file is left as it was.
+enum class ColorFileWrite { Written, CannotOpen, WriteFailed };
+ColorFileWrite WriteLayerColors(const std::string& path);

@@ -57,8 +57,17 @@ CDibView::~CDibView() {
     delete[] m_pTracks;
     m_pTracks = nullptr;
 
-    if (!WriteLayerColors(kLayerColorFile))
+    switch (WriteLayerColors(kLayerColorFile)) {
+    case ColorFileWrite::Written:
+        break;
+    case ColorFileWrite::CannotOpen:
         Services().MessageBox("Disk error!", kCaption, MB_OK | MB_ICONSTOP);
+        break;
+    case ColorFileWrite::WriteFailed:
+        // The previous file is still in place.
+        Services().MessageBox("Write file error!", kCaption, MB_OK | MB_ICONSTOP);
+        break;
+    }
 }
 
 CDibDoc* CDibView::GetDocument() const {

@@ -25,8 +25,7 @@ std::optional<ScanSettings> ReadScanSettings(const char* command, const CommandL
     if (const std::string* text = line.Option("--scan-lines")) {
         const auto scanLines = ParseScanLines(*text);
         if (!scanLines) {
-            UsageError(command, "--scan-lines takes X or X,Y, whole numbers greater than 0",
-                       usage);
+            UsageError(command, "--scan-lines takes X or X,Y, whole numbers greater than 0", usage);
             return std::nullopt;
         }
         settings.scanLines = *scanLines;

@@ -21,7 +21,8 @@ constexpr const char* kUsage =
 
 int RunExportProtel(int argc, char** argv) {
     std::string error;
-    const auto line = ParseCommandLine(argc, argv, {"--image", "--image-size", "--scan-lines"}, error);
+    const auto line =
+        ParseCommandLine(argc, argv, {"--image", "--image-size", "--scan-lines"}, error);
     if (!line)
         return UsageError(kName, error, kUsage);
     if (line->help) {

@@ -20,7 +20,8 @@ constexpr const char* kUsage =
 
 int RunImportProtel(int argc, char** argv) {
     std::string error;
-    const auto line = ParseCommandLine(argc, argv, {"--image", "--image-size", "--scan-lines"}, error);
+    const auto line =
+        ParseCommandLine(argc, argv, {"--image", "--image-size", "--scan-lines"}, error);
     if (!line)
         return UsageError(kName, error, kUsage);
     if (line->help) {

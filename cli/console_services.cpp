@@ -2,9 +2,13 @@
 
 #include <cstdio>
 
-ConsoleServices::ConsoleServices() { m_previous = SetServices(this); }
+ConsoleServices::ConsoleServices() {
+    m_previous = SetServices(this);
+}
 
-ConsoleServices::~ConsoleServices() { SetServices(m_previous); }
+ConsoleServices::~ConsoleServices() {
+    SetServices(m_previous);
+}
 
 int ConsoleServices::MessageBox(const std::string& text, const std::string&, UINT type) {
     std::fprintf(stderr, "tracevu-cli: %s\n", text.c_str());

@@ -38,10 +38,9 @@ std::string Count(int n, const char* one, const char* many) {
 std::string DescribeReadReport(const ReadReport& report, int capacity) {
     std::string text;
     if (report.padsLeftOut > 0 || report.tracksLeftOut > 0) {
-        text = "The board holds at most " + std::to_string(capacity) +
-               " pads and " + std::to_string(capacity) + " tracks: " +
-               Count(report.padsLeftOut, "pad", "pads") + " and " +
-               Count(report.tracksLeftOut, "track", "tracks") + " were left out.";
+        text = "The board holds at most " + std::to_string(capacity) + " pads and " +
+               std::to_string(capacity) + " tracks: " + Count(report.padsLeftOut, "pad", "pads") +
+               " and " + Count(report.tracksLeftOut, "track", "tracks") + " were left out.";
     }
     if (report.skippedRecords > 0) {
         if (!text.empty())

@@ -21,7 +21,9 @@ struct BoardSpan {
     std::span<const Track> tracks;
 };
 
-inline BoardSpan SpanOf(const BoardData& board) { return {board.pads, board.tracks}; }
+inline BoardSpan SpanOf(const BoardData& board) {
+    return {board.pads, board.tracks};
+}
 
 // What a reader had to leave out of a file.
 struct ReadReport {

@@ -12,13 +12,20 @@ ProtelRecord RecordKind(std::string_view line) {
     if (line.size() < 2 || (line[0] != 'F' && line[0] != 'C'))
         return ProtelRecord::None;
     switch (line[1]) {
-    case 'A': return ProtelRecord::Arc;
-    case 'T': return ProtelRecord::Track;
-    case 'F': return ProtelRecord::Fill;
-    case 'V': return ProtelRecord::Via;
-    case 'P': return ProtelRecord::Pad;
-    case 'S': return ProtelRecord::String;
-    default: return ProtelRecord::None;
+    case 'A':
+        return ProtelRecord::Arc;
+    case 'T':
+        return ProtelRecord::Track;
+    case 'F':
+        return ProtelRecord::Fill;
+    case 'V':
+        return ProtelRecord::Via;
+    case 'P':
+        return ProtelRecord::Pad;
+    case 'S':
+        return ProtelRecord::String;
+    default:
+        return ProtelRecord::None;
     }
 }
 
@@ -26,13 +33,20 @@ namespace {
 // Numbers on the data line of each kind of record.
 int FieldCount(ProtelRecord kind) {
     switch (kind) {
-    case ProtelRecord::Arc: return 6;
-    case ProtelRecord::Track: return 7;
-    case ProtelRecord::Fill: return 5;
-    case ProtelRecord::Via: return 4;
-    case ProtelRecord::Pad: return 8;
-    case ProtelRecord::String: return 6;
-    case ProtelRecord::None: break;
+    case ProtelRecord::Arc:
+        return 6;
+    case ProtelRecord::Track:
+        return 7;
+    case ProtelRecord::Fill:
+        return 5;
+    case ProtelRecord::Via:
+        return 4;
+    case ProtelRecord::Pad:
+        return 8;
+    case ProtelRecord::String:
+        return 6;
+    case ProtelRecord::None:
+        break;
     }
     return 0;
 }
@@ -75,15 +89,14 @@ void TakeRecord(ProtelRecord kind, const int* f, int line, const ProtelImportSet
         scan.maxX = std::max(scan.maxX, f[2]);
         scan.maxY = std::max(scan.maxY, f[3]);
         scan.tracks.push_back({ToPixels(f[0], s.scanLinesX), ToPixels(f[1], s.scanLinesY),
-                               ToPixels(f[2], s.scanLinesX), ToPixels(f[3], s.scanLinesY),
-                               f[5], line});
+                               ToPixels(f[2], s.scanLinesX), ToPixels(f[3], s.scanLinesY), f[5],
+                               line});
     } else if (kind == ProtelRecord::Pad) {
         scan.pads.push_back({ToPixels(f[0], s.scanLinesX), ToPixels(f[1], s.scanLinesY), line});
     }
 }
 
-Scan ReadRecords(std::string_view text, const ProtelImportSettings& settings,
-                 ReadReport& report) {
+Scan ReadRecords(std::string_view text, const ProtelImportSettings& settings, ReadReport& report) {
     Scan scan;
     LineCursor lines(text);
     std::string_view line;
@@ -140,8 +153,7 @@ bool Place(float x, float yUp, float height, int scale, float& outX, float& outY
 } // namespace
 
 std::optional<ProtelImport> ImportProtel(std::string_view text,
-                                         const ProtelImportSettings& settings,
-                                         ReadReport& report) {
+                                         const ProtelImportSettings& settings, ReadReport& report) {
     if (settings.scale < 1 || settings.scanLinesX < 1 || settings.scanLinesY < 1)
         return std::nullopt;
     ReadReport found;

@@ -24,7 +24,9 @@ namespace {
 constexpr std::size_t kMaxFileBytes = std::size_t{256} << 20;
 
 // The white space that "%d" skips in the C locale.
-bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool IsBlank(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
 } // namespace
 
 int ReadIntegers(std::string_view line, int* values, int count) {

@@ -84,8 +84,8 @@ BoardData ParseWorkFile(std::string_view text, int scale, ReadReport& report) {
             continue;
         const int keywordLine = lines.LineNumber();
         std::string_view data;
-        const bool taken = lines.Next(data) && (pad ? TakePad(data, scale, board)
-                                                    : TakeTrack(data, scale, board));
+        const bool taken =
+            lines.Next(data) && (pad ? TakePad(data, scale, board) : TakeTrack(data, scale, board));
         if (!taken)
             report.Skip(keywordLine);
     }

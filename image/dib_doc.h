@@ -22,6 +22,10 @@ class CDibDoc : public CDocument {
     void PrepareDib();
     // Frees the current block and takes ownership of the new one.
     void ReplaceDibBlock(HDIB block);
+    // Takes a new picture when it can be shown (replacing the current one,
+    // then PrepareDib); otherwise frees it, says "DIB is too large" when that
+    // is why, and keeps the current picture. True when it was taken.
+    bool AcceptDibBlock(HDIB block);
 
   private:
     HDIB m_hDibBlock = nullptr;

@@ -22,3 +22,11 @@ struct DibPixels {
 // header cannot be decoded at all.
 bool DecodeDibRect(const DibPixels& dib, int x, int y, int width, int height, std::uint32_t* out,
                    std::ptrdiff_t outStride);
+
+// Width and height of a picture the decoder understands; false otherwise.
+bool DescribeDibPixels(const DibPixels& dib, int* width, int* height);
+
+// Bytes that the header, its colour masks and its colour table take, as the
+// header itself states them (for callers that were handed a header whose
+// table the caller has already checked). 0 when the size field is unknown.
+std::size_t DibInfoBytes(const BITMAPINFO* info);

@@ -1,6 +1,7 @@
 #include "platform/global_memory.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 struct GlobalBlock {
@@ -22,6 +23,19 @@ HGLOBAL GlobalAlloc(unsigned /*flags*/, std::size_t bytes) {
     }
     block->size = bytes;
     return block;
+}
+
+HGLOBAL GlobalReAlloc(HGLOBAL h, std::size_t bytes, unsigned /*flags*/) {
+    if (!h || h->locks != 0)
+        return nullptr;
+    void* data = std::realloc(h->data, bytes ? bytes : 1);
+    if (!data)
+        return nullptr;
+    if (bytes > h->size)
+        std::memset(static_cast<char*>(data) + h->size, 0, bytes - h->size);
+    h->data = data;
+    h->size = bytes;
+    return h;
 }
 
 void* GlobalLock(HGLOBAL h) {

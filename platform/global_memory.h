@@ -14,6 +14,10 @@ constexpr unsigned GHND = GMEM_MOVEABLE | GMEM_ZEROINIT;
 
 // Returns null when the size cannot be allocated. The block is always zero-filled.
 HGLOBAL GlobalAlloc(unsigned flags, std::size_t bytes);
+// Changes the size of an unlocked block, keeping its contents (a larger
+// block is zero-filled beyond them). Returns the handle, or null when the
+// block is locked or the size cannot be had; the block is then unchanged.
+HGLOBAL GlobalReAlloc(HGLOBAL h, std::size_t bytes, unsigned flags);
 // Returns null for a null handle.
 void* GlobalLock(HGLOBAL h);
 // Returns true while the block is still locked after this call.

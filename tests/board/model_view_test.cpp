@@ -1,5 +1,6 @@
 // Construction and destruction of the board view, and its capacity.
 #include "board/dib_view.h"
+#include "exchange/file_size_limit.h"
 #include "exchange/scratch_dir.h"
 #include "platform/scripted/scripted_host.h"
 #include "platform/scripted/scripted_services.h"
@@ -17,6 +18,13 @@ std::string Bytes(const std::string& path) {
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+std::vector<std::string> MessageTexts(const ScriptedServices& services) {
+    std::vector<std::string> texts;
+    for (const ShownMessage& m : services.messages)
+        texts.push_back(m.text);
+    return texts;
 }
 
 class BoardModel : public ::testing::Test {
@@ -47,8 +55,8 @@ TEST_F(BoardModel, ConstructionWithoutColourFileSaysDiskErrorAndStartsEmpty) {
     EXPECT_NE(view.m_pPads, nullptr);
     EXPECT_NE(view.m_pTracks, nullptr);
     EXPECT_TRUE(view.m_bPadMode);
-    EXPECT_FALSE(view.m_bMoveMode || view.m_bSelectAll || view.m_bMarkMode ||
-                 view.m_bShowMil || view.m_bFreeAngle);
+    EXPECT_FALSE(view.m_bMoveMode || view.m_bSelectAll || view.m_bMarkMode || view.m_bShowMil ||
+                 view.m_bFreeAngle);
     EXPECT_EQ(view.m_nScale, 1);
     EXPECT_EQ(view.m_nSelPad, -1);
     EXPECT_EQ(view.m_nSelTrack, -1);
@@ -80,6 +88,47 @@ TEST_F(BoardModel, ClosingAnEmptyBoardAsksNothingAndCreatesTheColourFile) {
     { CDibView view; }
     EXPECT_EQ(services.messages.size(), 1u) << "only the missing colour file";
     EXPECT_EQ(Bytes("img_pcb.col"), std::string(56, '\0'));
+}
+
+TEST_F(BoardModel, ColourFileThatCannotBeWrittenIsReportedAndKept) {
+    std::ofstream("img_pcb.col", std::ios::binary) << std::string(56, '\x11');
+    auto view = std::make_unique<CDibView>();
+    g_crLayerColor[3] = RGB(9, 9, 9);
+    EXPECT_TRUE(services.messages.empty());
+    {
+        FileSizeLimit full(20); // the disk fills up after 20 bytes
+        view.reset();
+    }
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].text, "Write file error!");
+    EXPECT_EQ(services.messages[0].caption, "Quarzline");
+    EXPECT_EQ(services.messages[0].icon(), MB_ICONSTOP);
+    EXPECT_EQ(Bytes("img_pcb.col"), std::string(56, '\x11'));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."),
+                            std::filesystem::directory_iterator()),
+              1)
+        << "no temporary file is left behind";
+}
+
+TEST_F(BoardModel, ColourFileInAPlaceThatCannotHoldItIsADiskError) {
+    std::filesystem::create_directory("img_pcb.col");
+    { CDibView view; }
+    ASSERT_EQ(services.messages.size(), 2u);
+    EXPECT_EQ(services.messages[0].text, "Disk error!") << "a directory cannot be read";
+    EXPECT_EQ(services.messages[1].text, "Write file error!") << "nor replaced";
+    EXPECT_TRUE(std::filesystem::is_directory("img_pcb.col"));
+
+    // A working directory that went away: nothing can be created in it.
+    const auto here = std::filesystem::current_path();
+    std::filesystem::create_directory("gone");
+    std::filesystem::current_path("gone");
+    services.messages.clear();
+    {
+        CDibView view;
+        std::filesystem::remove(here / "gone");
+    }
+    std::filesystem::current_path(here);
+    EXPECT_EQ(MessageTexts(services), (std::vector<std::string>{"Disk error!", "Disk error!"}));
 }
 
 TEST_F(BoardModel, ClosingANonEmptyBoardAsksEvenRightAfterASave) {

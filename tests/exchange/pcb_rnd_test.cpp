@@ -12,7 +12,9 @@
 #include <sstream>
 
 namespace {
-bool HavePcbRnd() { return std::system("command -v pcb-rnd >/dev/null 2>&1") == 0; }
+bool HavePcbRnd() {
+    return std::system("command -v pcb-rnd >/dev/null 2>&1") == 0;
+}
 
 // "500.0mil", "4.090263mm" or "0.0", in mils.
 double Mils(const std::string& value) {

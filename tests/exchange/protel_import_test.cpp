@@ -4,8 +4,7 @@
 #include <gtest/gtest.h>
 
 namespace {
-ProtelImportSettings Over(int width, int height, int scale = 1, int scanX = 200,
-                          int scanY = 200) {
+ProtelImportSettings Over(int width, int height, int scale = 1, int scanX = 200, int scanY = 200) {
     return {scanX, scanY, width, height, scale};
 }
 
@@ -143,7 +142,7 @@ TEST(ProtelImport, ScanLinesConvertMilsToPixels) {
 
 TEST(ProtelImport, IncompleteRecordsAreSkippedAndCounted) {
     ReadReport report;
-    const auto r = ImportProtel("FP\n500 1750 60\nNAME\n"      // too few numbers, line 1
+    const auto r = ImportProtel("FP\n500 1750 60\nNAME\n"       // too few numbers, line 1
                                 "FT\n50 1900 150 1900 12 6 1\n" // fine
                                 "FV\n1 2\n"                     // too few, but not stored
                                 "FT\n1 2 3 4 five 6 7\n"        // not a number, line 8
@@ -158,8 +157,8 @@ TEST(ProtelImport, IncompleteRecordsAreSkippedAndCounted) {
 }
 
 TEST(ProtelImport, LayersOutsideTheTableAreKept) {
-    const ProtelImport r = Import("FT\n0 0 5 5 12 13 1\nFT\n0 0 5 5 12 -2 1\nFT\n0 0 5 5 12 0 1\n",
-                                  Over(10, 10));
+    const ProtelImport r =
+        Import("FT\n0 0 5 5 12 13 1\nFT\n0 0 5 5 12 -2 1\nFT\n0 0 5 5 12 0 1\n", Over(10, 10));
     ASSERT_EQ(r.board.tracks.size(), 3u);
     EXPECT_EQ(r.board.tracks[0].layer, 13);
     EXPECT_EQ(r.board.tracks[1].layer, -2);

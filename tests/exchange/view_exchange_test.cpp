@@ -1,5 +1,6 @@
 // The file commands of the board view, driven through the scripted platform.
 #include "board/dib_view.h"
+#include "exchange/file_size_limit.h"
 #include "exchange/scratch_dir.h"
 #include "exchange/text_lines.h"
 #include "platform/scripted/scripted_host.h"
@@ -8,10 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -24,26 +23,6 @@ std::string Slurp(const std::string& path) {
 void Put(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
-
-// Lowers the largest file size a write may reach, for the scope.
-class FileSizeLimit {
-  public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_handler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lowered = m_saved;
-        lowered.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_handler);
-    }
-
-  private:
-    rlimit m_saved{};
-    void (*m_handler)(int) = nullptr;
-};
 
 std::vector<std::string> FilesInDirectory() {
     std::vector<std::string> names;
@@ -238,8 +217,7 @@ TEST_F(ViewFiles, OversizedFileLoadsTheFirst20000AndSaysHowManyWereLeftOut) {
     EXPECT_EQ(view->m_nTrackCount, 20000);
     ASSERT_EQ(services.messages.size(), 1u);
     EXPECT_EQ(services.messages[0].caption, "Quarzline");
-    EXPECT_NE(services.messages[0].text.find("3 pads and 1 track were left out"),
-              std::string::npos)
+    EXPECT_NE(services.messages[0].text.find("3 pads and 1 track were left out"), std::string::npos)
         << services.messages[0].text;
 }
 

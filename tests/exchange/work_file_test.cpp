@@ -35,7 +35,7 @@ TEST(WorkFileFormat, EmptyBoardWritesEmptyFile) {
 
 TEST(WorkFileFormat, ZoomedBoardWritesUnzoomedPixelsTruncatedTowardZero) {
     BoardData zoomed;
-    zoomed.pads = {{480, 180}, {-7, 13}};   // factor 4: (120, 45), (-1.75, 3.25)
+    zoomed.pads = {{480, 180}, {-7, 13}};    // factor 4: (120, 45), (-1.75, 3.25)
     zoomed.tracks = {{40, 80, 121, 83, 12}}; // (10, 20) to (30.25, 20.75), layer 12
     EXPECT_EQ(FormatWorkFile(SpanOf(zoomed), 4),
               "FP\r\n120 45\r\nFP\r\n-1 3\r\nFT\r\n10 20 30 20 12\r\n");
@@ -102,11 +102,11 @@ TEST(WorkFileRead, IncompleteRecordsAreSkippedNeverFilledIn) {
 
 TEST(WorkFileRead, NumbersOutOfRangeOrTooLargeForTheBoardAreSkipped) {
     ReadReport report;
-    const BoardData board = Parse("FP\n99999999999 1\n"        // not an int
-                                  "FP\n16777217 0\n"           // beyond 2^24
-                                  "FP\n16777216 -16777216\n"   // the limits themselves
-                                  "FT\n0 0 1 1 99999999\n"     // layer beyond 2^24
-                                  "FT\n0 0 1 1 -3\n",          // odd layer, kept
+    const BoardData board = Parse("FP\n99999999999 1\n"      // not an int
+                                  "FP\n16777217 0\n"         // beyond 2^24
+                                  "FP\n16777216 -16777216\n" // the limits themselves
+                                  "FT\n0 0 1 1 99999999\n"   // layer beyond 2^24
+                                  "FT\n0 0 1 1 -3\n",        // odd layer, kept
                                   1, report);
     ASSERT_EQ(board.pads.size(), 1u);
     EXPECT_EQ(board.pads[0].x, 16777216.0f);
@@ -133,8 +133,8 @@ TEST(WorkFileRead, RoundTripKeepsEveryValueIncludingOddLayers) {
     BoardData board;
     for (int i = 0; i < 50; ++i) {
         board.pads.push_back({static_cast<float>(i * 37 - 400), static_cast<float>(i * 11)});
-        board.tracks.push_back({static_cast<float>(i), static_cast<float>(-i), 3.0f * i,
-                                5.0f * i, static_cast<float>(i % 15 - 1)});
+        board.tracks.push_back({static_cast<float>(i), static_cast<float>(-i), 3.0f * i, 5.0f * i,
+                                static_cast<float>(i % 15 - 1)});
     }
     const auto text = FormatWorkFile(SpanOf(board), 1);
     ASSERT_TRUE(text);

@@ -1,0 +1,267 @@
+// Opening and painting a big scan.
+//
+//   bench_image [--dir DIR] [--frames N]
+//
+// Writes an 8000 x 6000 24-bit scan (144 MB) into DIR (default /tmp), then
+// measures, in this one run:
+//  - reading the file into memory with plain reads, against opening it as a
+//    document (median of several runs each, alternating, file in the page
+//    cache for both);
+//  - the peak memory of a fresh process that opens it, over the same process
+//    before the open;
+//  - painting a 1600 x 1000 viewport scrolled to the middle of the picture
+//    at zoom 1, 2, 8 and 32 through the view's OnDraw into a QImage with
+//    Qt's raster engine (median time per frame).
+#include "board/dib_view.h"
+#include "image/dib_doc.h"
+#include "platform/qt/dib_blit.h"
+#include "platform/scripted/scripted_services.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+constexpr int kWidth = 8000;
+constexpr int kHeight = 6000;
+constexpr int kViewWidth = 1600;
+constexpr int kViewHeight = 1000;
+
+using Clock = std::chrono::steady_clock;
+
+double Millis(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+long StatusKb(const char* field) {
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    const std::size_t n = std::strlen(field);
+    while (std::getline(in, line))
+        if (line.compare(0, n, field) == 0)
+            return std::atol(line.c_str() + n + 1);
+    return -1;
+}
+
+bool WriteScan(const std::string& path) {
+    std::FILE* fp = std::fopen(path.c_str(), "wb");
+    if (!fp)
+        return false;
+    const std::size_t stride = std::size_t{kWidth} * 3;
+    const std::size_t image = stride * kHeight;
+    BITMAPFILEHEADER fh{DIB_FILE_TYPE, DWORD(14 + 40 + image), 0, 0, 14 + 40};
+    BITMAPINFOHEADER ih{40, kWidth, kHeight, 1, 24, BI_RGB, DWORD(image), 7874, 7874, 0, 0};
+    std::fwrite(&fh, sizeof fh, 1, fp);
+    std::fwrite(&ih, sizeof ih, 1, fp);
+    std::vector<BYTE> row(stride);
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            row[3 * x] = BYTE(x * 7 + y);
+            row[3 * x + 1] = BYTE((x / 16 + y / 16) & 1 ? 200 : 40);
+            row[3 * x + 2] = BYTE(y * 3);
+        }
+        std::fwrite(row.data(), 1, row.size(), fp);
+    }
+    return std::fclose(fp) == 0;
+}
+
+double PlainRead(const std::string& path) {
+    const auto start = Clock::now();
+    std::FILE* fp = std::fopen(path.c_str(), "rb");
+    std::fseek(fp, 0, SEEK_END);
+    const long size = std::ftell(fp);
+    std::fseek(fp, 0, SEEK_SET);
+    char* buffer = static_cast<char*>(std::malloc(std::size_t(size)));
+    const std::size_t got = std::fread(buffer, 1, std::size_t(size), fp);
+    std::fclose(fp);
+    const double ms = Millis(Clock::now() - start);
+    if (got != std::size_t(size))
+        std::fprintf(stderr, "short read\n");
+    std::free(buffer);
+    return ms;
+}
+
+double DocumentOpen(const std::string& path) {
+    ScriptedServices services;
+    const auto start = Clock::now();
+    auto doc = std::make_unique<CDibDoc>();
+    const bool ok = doc->OnOpenDocument(path);
+    const double ms = Millis(Clock::now() - start);
+    if (!ok)
+        std::fprintf(stderr, "open failed\n");
+    return ms;
+}
+
+// Run in a fresh process: peak memory before and after opening.
+int MeasureOpenMemory(const std::string& path) {
+    ScriptedServices services;
+    const long before = StatusKb("VmHWM:");
+    CDibDoc doc;
+    if (!doc.OnOpenDocument(path))
+        return 1;
+    const long after = StatusKb("VmHWM:");
+    std::printf("%ld %ld\n", before, after);
+    return 0;
+}
+
+long ChildPeakGrowthKb(const std::string& self, const std::string& path) {
+    int pipes[2];
+    if (pipe(pipes) != 0)
+        return -1;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipes[1], 1);
+    posix_spawn_file_actions_addclose(&actions, pipes[0]);
+    std::string flag = "--measure-open";
+    char* argv[] = {const_cast<char*>(self.c_str()), flag.data(), const_cast<char*>(path.c_str()),
+                    nullptr};
+    pid_t pid;
+    const int rc = posix_spawn(&pid, self.c_str(), &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(pipes[1]);
+    if (rc != 0) {
+        close(pipes[0]);
+        return -1;
+    }
+    char text[128] = {};
+    const ssize_t n = read(pipes[0], text, sizeof text - 1);
+    close(pipes[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    long before = 0, after = 0;
+    if (n <= 0 || std::sscanf(text, "%ld %ld", &before, &after) != 2)
+        return -1;
+    return after - before;
+}
+
+// A device context painting into a QImage through the Qt blits: the window
+// shows kViewWidth x kViewHeight pixels from the scroll position on.
+class ImageDC : public CDC {
+  public:
+    ImageDC(QPainter& painter, CPoint scroll)
+        : m_painter(painter), m_visible(scroll.x, scroll.y, kViewWidth, kViewHeight) {
+        m_painter.translate(-scroll.x, -scroll.y);
+    }
+    Pen SelectPen(const Pen& p) override { return p; }
+    Brush SelectBrush(const Brush& b) override { return b; }
+    CPoint MoveTo(int, int) override { return {}; }
+    bool LineTo(int, int) override { return true; }
+    bool Ellipse(int, int, int, int) override { return true; }
+    int SetStretchBltMode(int) override { return COLORONCOLOR; }
+    CPalette* SelectPalette(CPalette*, bool) override { return nullptr; }
+    UINT RealizePalette() override { return 0; }
+    int GetDeviceCaps(int) const override { return 96; }
+    bool IsPrinting() const override { return false; }
+    CRect GetClipBox() const override {
+        return CRect(m_visible.left(), m_visible.top(), m_visible.right() + 1,
+                     m_visible.bottom() + 1);
+    }
+    int SetDIBitsToDevice(int xd, int yd, DWORD w, DWORD h, int xs, int ys, UINT start, UINT n,
+                          const void* bits, const BITMAPINFO* info, UINT usage,
+                          std::size_t bytes) override {
+        return QtSetDIBitsToDevice(m_painter, m_visible, xd, yd, w, h, xs, ys, start, n, bits,
+                                   info, usage, bytes);
+    }
+    int StretchDIBits(int xd, int yd, int wd, int hd, int xs, int ys, int ws, int hs,
+                      const void* bits, const BITMAPINFO* info, UINT usage, DWORD rop,
+                      std::size_t bytes) override {
+        return QtStretchDIBits(m_painter, m_visible, xd, yd, wd, hd, xs, ys, ws, hs, bits, info,
+                               usage, rop, bytes);
+    }
+
+  private:
+    QPainter& m_painter;
+    QRect m_visible;
+};
+
+double PaintFrames(CDibView& view, int zoom, int frames, QImage& target) {
+    view.m_nScale = zoom;
+    const CPoint scroll(kWidth * zoom / 2 - kViewWidth / 2, kHeight * zoom / 2 - kViewHeight / 2);
+    std::vector<double> times;
+    for (int i = 0; i < frames; ++i) {
+        const auto start = Clock::now();
+        QPainter painter(&target);
+        ImageDC dc(painter, scroll);
+        view.OnDraw(&dc);
+        painter.end();
+        times.push_back(Millis(Clock::now() - start));
+    }
+    return Median(times);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::string dir = "/tmp";
+    int frames = 60;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--measure-open" && i + 1 < argc)
+            return MeasureOpenMemory(argv[i + 1]);
+        if (arg == "--dir" && i + 1 < argc)
+            dir = argv[++i];
+        else if (arg == "--frames" && i + 1 < argc)
+            frames = std::max(1, std::atoi(argv[++i]));
+    }
+    const std::string path = dir + "/bench-image-8000x6000.bmp";
+    if (!WriteScan(path)) {
+        std::fprintf(stderr, "cannot write %s\n", path.c_str());
+        return 1;
+    }
+    const double fileMb = (14.0 + 40 + 3.0 * kWidth * kHeight) / (1024 * 1024);
+    std::printf("scan: %s, %d x %d, 24 bits, %.1f MiB\n", path.c_str(), kWidth, kHeight, fileMb);
+
+    PlainRead(path); // into the page cache
+    std::vector<double> reads, opens;
+    for (int i = 0; i < 5; ++i) {
+        reads.push_back(PlainRead(path));
+        opens.push_back(DocumentOpen(path));
+    }
+    const double read = Median(reads), open = Median(opens);
+    std::printf("read into memory: %.1f ms   open as document: %.1f ms   ratio %.2f (limit 1.50)\n",
+                read, open, open / read);
+
+    const long growthKb = ChildPeakGrowthKb("/proc/self/exe", path);
+    std::printf("peak memory of a fresh process opening it: +%.1f MiB over the empty program "
+                "(limit %.1f MiB)\n",
+                growthKb / 1024.0, fileMb + 100);
+
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qtArgc = 1;
+    QGuiApplication app(qtArgc, argv);
+    ScriptedServices services;
+    CDibDoc doc;
+    if (!doc.OnOpenDocument(path))
+        return 1;
+    {
+        CDibView view;
+        doc.AddView(&view);
+        QImage target(kViewWidth, kViewHeight, QImage::Format_RGB32);
+        for (int zoom : {1, 2, 8, 32})
+            std::printf("paint %dx%d at zoom %2d, scrolled to the middle: median %.2f ms per frame "
+                        "(%d frames)\n",
+                        kViewWidth, kViewHeight, zoom, PaintFrames(view, zoom, frames, target),
+                        frames);
+        doc.RemoveView(&view);
+    }
+    std::remove(path.c_str());
+    return 0;
+}

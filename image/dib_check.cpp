@@ -1,0 +1,174 @@
+// Checking and normalising DIB blocks that come from files and from the
+// clipboard, so that painting, palettes and saving only ever read inside the
+// block.
+#include "image/dib.h"
+#include "image/dib_layout.h"
+#include "platform/dib_types.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr DWORD kCoreSize = sizeof(BITMAPCOREHEADER);
+constexpr DWORD kInfoSize = sizeof(BITMAPINFOHEADER);
+constexpr DWORD kBiAlphaBitfields = 6;
+
+DWORD ReadU32(const BYTE* p, std::size_t at) {
+    DWORD v;
+    std::memcpy(&v, p + at, sizeof v);
+    return v;
+}
+
+void WriteU32(BYTE* p, std::size_t at, DWORD v) { std::memcpy(p + at, &v, sizeof v); }
+
+bool IsKnownFormat(WORD bitCount, DWORD compression) {
+    switch (compression) {
+    case BI_RGB:
+        return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 ||
+               bitCount == 24 || bitCount == 32;
+    case BI_RLE8:
+        return bitCount == 8;
+    case BI_RLE4:
+        return bitCount == 4;
+    case BI_BITFIELDS:
+        return bitCount == 16 || bitCount == 32;
+    default:
+        return false;
+    }
+}
+
+// Headers longer than 40 bytes that start with the 40-byte layout and keep
+// their colour masks at offset 40.
+bool IsLongInfoHeader(DWORD size) { return size == 52 || size == 56 || size == 108 || size == 124; }
+
+} // namespace
+
+bool DibHeaderFits(const void* header, std::size_t bytes) {
+    if (!header || bytes < sizeof(DWORD))
+        return false;
+    return bytes >= (DibHeaderSize(header) == kInfoSize ? kInfoSize : kCoreSize);
+}
+
+DibCheck DibCheckBlock(const void* block, std::size_t bytes) {
+    if (!DibHeaderFits(block, bytes))
+        return DibCheck::Invalid;
+    const DWORD size = DibHeaderSize(block);
+    if (size != kCoreSize && size != kInfoSize)
+        return DibCheck::Invalid;
+    const DWORD width = DibGetWidth(block);
+    const DWORD height = DibGetHeight(block);
+    if (width > 0x7FFFFFFFu || height > 0x7FFFFFFFu)
+        return DibCheck::TooLarge;
+    if (width == 0 || height == 0)
+        return DibCheck::Invalid;
+
+    const auto* p = static_cast<const BYTE*>(block);
+    WORD bitCount;
+    DWORD compression = BI_RGB;
+    DWORD imageSize = 0;
+    if (size == kInfoSize) {
+        const auto& info = *static_cast<const BITMAPINFOHEADER*>(block);
+        bitCount = info.biBitCount;
+        compression = info.biCompression;
+        imageSize = info.biSizeImage;
+    } else {
+        bitCount = static_cast<const BITMAPCOREHEADER*>(block)->bcBitCount;
+    }
+    if (!IsKnownFormat(bitCount, compression))
+        return DibCheck::Invalid;
+    if (bitCount <= 8 && DibColorCount(block) == 0)
+        return DibCheck::Invalid;
+    // A table of 16384 entries or more has a 16-bit size that wraps, so its
+    // bits would be looked for inside it.
+    const std::size_t entry = size == kInfoSize ? sizeof(RGBQUAD) : sizeof(RGBTRIPLE);
+    if (std::size_t{DibColorCount(block)} * entry != DibColorTableBytes(block))
+        return DibCheck::Invalid;
+
+    const std::size_t bitsOffset = static_cast<std::size_t>(DibPixelData(block) - p);
+    if (bitsOffset > bytes)
+        return DibCheck::Invalid;
+    const std::uint64_t available = bytes - bitsOffset;
+    if (compression == BI_RLE8 || compression == BI_RLE4)
+        return imageSize <= available ? DibCheck::Ok : DibCheck::Invalid;
+    const std::uint64_t stride = (std::uint64_t{width} * bitCount + 31) / 32 * 4;
+    return height <= available / stride ? DibCheck::Ok : DibCheck::Invalid;
+}
+
+DibCheck DibCheckBlock(HDIB dib) {
+    if (!dib)
+        return DibCheck::Invalid;
+    GlobalLockGuard lock(dib);
+    return DibCheckBlock(lock.get(), lock.size());
+}
+
+namespace {
+
+// Returns the bytes in use afterwards.
+std::size_t NormalizeLocked(BYTE* p, std::size_t bytes, std::size_t bitsOffset) {
+    if (!p || bytes < kCoreSize)
+        return bytes;
+    const DWORD size = ReadU32(p, 0);
+    if (size != kCoreSize && size != kInfoSize && !IsLongInfoHeader(size))
+        return bytes;
+    if (bytes < size)
+        return bytes;
+
+    // Where the parts lie now, and where they go.
+    std::size_t tableFrom = size;
+    std::size_t tableTo = size;
+    std::size_t tableBytes = 3 * std::size_t{DibColorCount(p)};
+    DWORD compression = BI_RGB;
+    if (size != kCoreSize) {
+        compression = ReadU32(p, 16);
+        if (compression == kBiAlphaBitfields)
+            compression = BI_BITFIELDS;
+        const std::size_t masks = compression == BI_BITFIELDS ? 12 : 0;
+        if (size == kInfoSize)
+            tableFrom += masks;
+        tableTo = kInfoSize + masks;
+        // Colour counts follow the 40-byte reading once the header is one.
+        const DWORD used = ReadU32(p, 32);
+        const WORD bitCount = static_cast<WORD>(p[14] | (p[15] << 8));
+        const std::size_t count = used ? (used & 0xFFFFu) : (bitCount == 1   ? 2
+                                                             : bitCount == 4 ? 16
+                                                             : bitCount == 8 ? 256
+                                                                             : 0);
+        tableBytes = 4 * count;
+    }
+    const std::size_t naturalBits = tableFrom + tableBytes;
+    if (naturalBits > bytes)
+        return bytes;
+    const std::size_t bitsFrom =
+        (bitsOffset > naturalBits && bitsOffset < bytes) ? bitsOffset : naturalBits;
+
+    const std::size_t bitsBytes = bytes - bitsFrom;
+
+    if (size != kCoreSize) {
+        WriteU32(p, 0, kInfoSize);
+        WriteU32(p, 16, compression);
+    }
+    if (tableTo != tableFrom)
+        std::memmove(p + tableTo, p + tableFrom, tableBytes);
+    const std::size_t bitsTo = tableTo + tableBytes;
+    if (bitsTo != bitsFrom)
+        std::memmove(p + bitsTo, p + bitsFrom, bitsBytes);
+    if (size != kCoreSize && (compression == BI_RLE8 || compression == BI_RLE4) &&
+        ReadU32(p, 20) == 0)
+        WriteU32(p, 20, static_cast<DWORD>(std::min<std::size_t>(bitsBytes, 0xFFFFFFFFu)));
+    return bitsTo + bitsBytes;
+}
+
+} // namespace
+
+void DibNormalizeBlock(HDIB dib, std::size_t bitsOffset) {
+    std::size_t used;
+    {
+        GlobalLockGuard lock(dib);
+        used = NormalizeLocked(static_cast<BYTE*>(lock.get()), lock.size(), bitsOffset);
+    }
+    // The block ends where its data end, so that what was moved up never
+    // leaves bytes behind that could pass for pixels.
+    if (used < GlobalSize(dib))
+        GlobalReAlloc(dib, used, GMEM_MOVEABLE);
+}

@@ -1,0 +1,139 @@
+// The image side of the board view: painting the picture at the zoom factor
+// (and across the page when printing), the scroll range, palette
+// realisation and the clipboard.
+#include "board/dib_view.h"
+#include "image/dib_doc.h"
+#include "image/dib_layout.h"
+#include "platform/clipboard.h"
+#include "platform/user_services.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
+namespace {
+
+// Scales a coordinate by the zoom factor without leaving the int range.
+int Scaled(int value, int scale) {
+    const std::int64_t v = std::int64_t{value} * scale;
+    return static_cast<int>(std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(),
+                                                     std::numeric_limits<int>::max()));
+}
+
+// The page rectangle a printed image fills: the page width, with the height
+// that keeps the picture's proportions in inches.
+CRect PrintedRect(const CDC& dc, int width, int height) {
+    const int pageWidth = dc.GetDeviceCaps(HORZRES);
+    const int perInchX = dc.GetDeviceCaps(LOGPIXELSX);
+    const int perInchY = dc.GetDeviceCaps(LOGPIXELSY);
+    if (pageWidth <= 0 || perInchX <= 0 || perInchY <= 0 || width <= 0)
+        return CRect(0, 0, width, height);
+    const double bottom = static_cast<double>(pageWidth) * perInchY * height /
+                          (static_cast<double>(perInchX) * width);
+    const double limit = std::numeric_limits<int>::max();
+    return CRect(0, 0, pageWidth, static_cast<int>(std::clamp(bottom, 0.0, limit)));
+}
+
+} // namespace
+
+void CDibView::OnDraw(CDC* dc) {
+    CDibDoc* doc = GetDocument();
+    HDIB dib = doc ? doc->GetDibBlock() : nullptr;
+    if (dib && dc) {
+        {
+            GlobalLockGuard lock(dib);
+            if (DibHeaderFits(lock.get(), lock.size())) {
+                m_nImageWidth = static_cast<int>(DibGetWidth(lock.get()));
+                m_nImageHeight = static_cast<int>(DibGetHeight(lock.get()));
+            }
+        }
+        const CRect src(0, 0, m_nImageWidth, m_nImageHeight);
+        m_rcImageDest = dc->IsPrinting() ? PrintedRect(*dc, m_nImageWidth, m_nImageHeight) : src;
+        m_rcImageDest.right = Scaled(m_rcImageDest.right, m_nScale);
+        m_rcImageDest.bottom = Scaled(m_rcImageDest.bottom, m_nScale);
+        DibRender(dc, m_rcImageDest, dib, src, doc->GetDibPalette());
+    }
+    DrawBoard();
+}
+
+void CDibView::SetScrollSizesFromImage() {
+    const CDibDoc* doc = GetDocument();
+    SetScrollSizes(MM_TEXT, doc ? doc->GetImageSize() : CSize(1, 1));
+}
+
+void CDibView::OnInitialUpdate() {
+    CScrollView::OnInitialUpdate();
+    SetScrollSizesFromImage();
+}
+
+void CDibView::OnActivateView(bool activate, CScrollView* activated, CScrollView* deactivated) {
+    CScrollView::OnActivateView(activate, activated, deactivated);
+    if (activate)
+        OnRealizeDibPalette(this, 0);
+}
+
+long CDibView::OnRealizeDibPalette(CScrollView* foreground, long /*lParam*/) {
+    CDibDoc* doc = GetDocument();
+    if (!doc || !doc->GetDibBlock() || !doc->GetDibPalette())
+        return 0;
+    std::unique_ptr<CDC> dc = GetClientDC();
+    if (!dc)
+        return 0;
+    CPalette* previous = dc->SelectPalette(doc->GetDibPalette(), foreground != this);
+    if (dc->RealizePalette() != 0)
+        doc->UpdateAllViews(nullptr, 0);
+    dc->SelectPalette(previous, true);
+    return 0;
+}
+
+void CDibView::OnEditCopy() {
+    const CDibDoc* doc = GetDocument();
+    IClipboard& clipboard = Services().Clipboard();
+    if (!clipboard.Open())
+        return;
+    {
+        CWaitCursor wait;
+        // The clipboard keeps what it had when there is nothing to put there.
+        if (HGLOBAL copy = DuplicateGlobalBlock(doc ? doc->GetDibBlock() : nullptr)) {
+            clipboard.Empty();
+            if (!clipboard.SetData(CF_DIB, copy))
+                GlobalFree(copy);
+        }
+        clipboard.Close();
+    }
+}
+
+void CDibView::OnUpdateEditCopy(CCmdUI* ui) {
+    const CDibDoc* doc = GetDocument();
+    ui->Enable(doc && doc->GetDibBlock() != nullptr);
+}
+
+void CDibView::OnEditPaste() {
+    CDibDoc* doc = GetDocument();
+    IClipboard& clipboard = Services().Clipboard();
+    if (!doc || !clipboard.Open())
+        return;
+    CWaitCursor wait;
+    HGLOBAL copy = DuplicateGlobalBlock(clipboard.GetData(CF_DIB));
+    clipboard.Close();
+    if (!copy)
+        return;
+    // Pictures from other programs may carry the longer headers.
+    DibNormalizeBlock(copy, 0);
+    // A picture that cannot be shown leaves the document's own in place.
+    if (DibCheckBlock(copy) == DibCheck::Invalid) {
+        GlobalFree(copy);
+        Services().MessageBox("Cannot load DIB", "", MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    if (!doc->AcceptDibBlock(copy))
+        return;
+    doc->SetModifiedFlag(true);
+    SetScrollSizesFromImage();
+    OnRealizeDibPalette(this, 0);
+    doc->UpdateAllViews(nullptr, 0);
+}
+
+void CDibView::OnUpdateEditPaste(CCmdUI* ui) {
+    ui->Enable(Services().Clipboard().IsFormatAvailable(CF_DIB));
+}

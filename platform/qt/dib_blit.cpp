@@ -1,0 +1,193 @@
+#include "platform/qt/dib_blit.h"
+
+#include "platform/dib_raster.h"
+
+#include <QImage>
+#include <QPainter>
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// Output is produced in bands of at most this many pixels, and source rows
+// are decoded in strips of at most this many, so memory stays small
+// whatever the zoom or the page size.
+constexpr std::int64_t kBandPixels = std::int64_t{1} << 22;
+
+struct Rect64 {
+    std::int64_t x, y, w, h;
+};
+
+// Nearest-neighbour mapping from a destination coordinate to a source one.
+struct Axis {
+    std::int64_t dest, destLen, src, srcLen;
+    std::int64_t SourceOf(std::int64_t d) const { return src + (d - dest) * srcLen / destLen; }
+};
+
+class ScaledBlit {
+  public:
+    ScaledBlit(const DibPixels& dib, Axis x, Axis y) : m_dib(dib), m_x(x), m_y(y) {}
+
+    // Fills img (whose top-left is destination point (left, top)).
+    void Render(QImage& img, std::int64_t left, std::int64_t top) {
+        const int w = img.width();
+        const int h = img.height();
+        const auto stride = static_cast<std::ptrdiff_t>(img.bytesPerLine() / 4);
+        auto* out = reinterpret_cast<std::uint32_t*>(img.bits());
+        m_columns.resize(static_cast<std::size_t>(w));
+        for (int i = 0; i < w; ++i)
+            m_columns[i] = m_x.SourceOf(left + i);
+        const std::int64_t spanLeft = m_columns.front();
+        const std::int64_t spanWidth = m_columns.back() - spanLeft + 1;
+        if (spanWidth > kBandPixels) {
+            RenderPointwise(out, stride, w, h, top);
+            return;
+        }
+        const std::int64_t stripRows = std::max<std::int64_t>(1, kBandPixels / spanWidth);
+        const std::int64_t lastRow = m_y.SourceOf(top + h - 1);
+        std::int64_t previous = INT64_MIN;
+        for (int j = 0; j < h; ++j) {
+            std::uint32_t* row = out + j * stride;
+            const std::int64_t source = m_y.SourceOf(top + j);
+            if (source == previous) {
+                std::memcpy(row, row - stride, static_cast<std::size_t>(w) * 4);
+                continue;
+            }
+            previous = source;
+            if (source < m_stripTop || source >= m_stripTop + m_stripRows)
+                LoadStrip(spanLeft, spanWidth, source, std::min(stripRows, lastRow - source + 1));
+            const std::uint32_t* line = m_strip.data() + (source - m_stripTop) * spanWidth;
+            for (int i = 0; i < w; ++i)
+                row[i] = line[m_columns[i] - spanLeft];
+        }
+    }
+
+  private:
+    void LoadStrip(std::int64_t left, std::int64_t width, std::int64_t top, std::int64_t rows) {
+        m_strip.resize(static_cast<std::size_t>(width * rows));
+        m_stripTop = top;
+        m_stripRows = rows;
+        DecodeClamped(left, top, width, rows, m_strip.data(), width);
+    }
+
+    // A shrink so strong that one source row span would not fit a strip:
+    // every pixel is decoded on its own.
+    void RenderPointwise(std::uint32_t* out, std::ptrdiff_t stride, int w, int h,
+                         std::int64_t top) {
+        for (int j = 0; j < h; ++j)
+            for (int i = 0; i < w; ++i)
+                DecodeClamped(m_columns[i], m_y.SourceOf(top + j), 1, 1, out + j * stride + i, 1);
+    }
+
+    // The decoder takes int coordinates; anything beyond them is outside
+    // every picture, so black.
+    void DecodeClamped(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h,
+                       std::uint32_t* out, std::ptrdiff_t stride) {
+        constexpr std::int64_t kMax = INT32_MAX;
+        if (x < -kMax || y < -kMax || x + w > kMax || y + h > kMax) {
+            for (std::int64_t j = 0; j < h; ++j)
+                std::fill_n(out + j * stride, w, 0xFF000000u);
+            return;
+        }
+        DecodeDibRect(m_dib, static_cast<int>(x), static_cast<int>(y), static_cast<int>(w),
+                      static_cast<int>(h), out, stride);
+    }
+
+    const DibPixels& m_dib;
+    Axis m_x, m_y;
+    std::vector<std::int64_t> m_columns;
+    std::vector<std::uint32_t> m_strip;
+    std::int64_t m_stripTop = 0;
+    std::int64_t m_stripRows = 0;
+};
+
+// Draws source rectangle src (rows counted from the top of the picture) into
+// dest, decoding only what lies inside visible. False when the pixels cannot
+// be decoded at all.
+bool Draw(QPainter& painter, const QRect& visible, Rect64 dest, Rect64 src, const DibPixels& dib) {
+    if (!DescribeDibPixels(dib, nullptr, nullptr))
+        return false;
+    if (dest.w <= 0 || dest.h <= 0 || src.w <= 0 || src.h <= 0)
+        return true;
+    const std::int64_t left = std::max<std::int64_t>(dest.x, visible.left());
+    const std::int64_t top = std::max<std::int64_t>(dest.y, visible.top());
+    const std::int64_t right = std::min<std::int64_t>(dest.x + dest.w, std::int64_t{visible.left()} + visible.width());
+    const std::int64_t bottom = std::min<std::int64_t>(dest.y + dest.h, std::int64_t{visible.top()} + visible.height());
+    if (left >= right || top >= bottom)
+        return true;
+    const bool unscaled = dest.w == src.w && dest.h == src.h;
+    ScaledBlit scaled(dib, Axis{dest.x, dest.w, src.x, src.w}, Axis{dest.y, dest.h, src.y, src.h});
+    const std::int64_t width = right - left;
+    const std::int64_t bandRows = std::max<std::int64_t>(1, kBandPixels / width);
+    for (std::int64_t y = top; y < bottom; y += bandRows) {
+        const std::int64_t rows = std::min(bandRows, bottom - y);
+        QImage band(static_cast<int>(width), static_cast<int>(rows), QImage::Format_RGB32);
+        if (band.isNull())
+            return false;
+        if (unscaled) {
+            // One to one: the decoder writes straight into the image.
+            const std::int64_t sx = src.x + (left - dest.x);
+            const std::int64_t sy = src.y + (y - dest.y);
+            if (sx < INT32_MIN || sy < INT32_MIN || sx > INT32_MAX || sy > INT32_MAX)
+                band.fill(Qt::black);
+            else
+                DecodeDibRect(dib, static_cast<int>(sx), static_cast<int>(sy), band.width(),
+                              band.height(), reinterpret_cast<std::uint32_t*>(band.bits()),
+                              band.bytesPerLine() / 4);
+        } else {
+            scaled.Render(band, left, y);
+        }
+        painter.drawImage(QPoint(static_cast<int>(left), static_cast<int>(y)), band);
+    }
+    return true;
+}
+
+DibPixels PixelsOf(const BITMAPINFO* info, const void* bits, std::size_t bitsBytes) {
+    return DibPixels{info, DibInfoBytes(info), bits, bits ? bitsBytes : 0};
+}
+
+} // namespace
+
+int QtSetDIBitsToDevice(QPainter& painter, const QRect& visible, int xDest, int yDest,
+                        DWORD width, DWORD height, int xSrc, int ySrc, UINT startScan,
+                        UINT numScans, const void* bits, const BITMAPINFO* info, UINT usage,
+                        std::size_t bitsBytes) {
+    if (!info || !bits || usage != DIB_RGB_COLORS)
+        return 0;
+    const DibPixels dib = PixelsOf(info, bits, bitsBytes);
+    int pictureWidth = 0, pictureHeight = 0;
+    if (!DescribeDibPixels(dib, &pictureWidth, &pictureHeight))
+        return 0;
+    // Source rows are given from the bottom scan line; only the scan lines
+    // startScan .. startScan + numScans - 1 are drawn.
+    const std::int64_t h = pictureHeight;
+    const std::int64_t srcTop = h - std::int64_t{ySrc} - std::int64_t{height};
+    const std::int64_t srcBottom = srcTop + std::int64_t{height};
+    const std::int64_t firstLine = h - std::int64_t{startScan} - std::int64_t{numScans};
+    const std::int64_t endLine = h - std::int64_t{startScan};
+    const std::int64_t clippedTop = std::max(srcTop, firstLine);
+    const std::int64_t clippedBottom = std::min(srcBottom, endLine);
+    if (clippedTop >= clippedBottom)
+        return 0;
+    const Rect64 src{xSrc, clippedTop, std::int64_t{width}, clippedBottom - clippedTop};
+    const Rect64 dest{xDest, yDest + (clippedTop - srcTop), std::int64_t{width}, src.h};
+    return Draw(painter, visible, dest, src, dib) ? static_cast<int>(numScans) : 0;
+}
+
+int QtStretchDIBits(QPainter& painter, const QRect& visible, int xDest, int yDest, int destWidth,
+                    int destHeight, int xSrc, int ySrc, int srcWidth, int srcHeight,
+                    const void* bits, const BITMAPINFO* info, UINT usage, DWORD /*rop*/,
+                    std::size_t bitsBytes) {
+    if (!info || !bits || usage != DIB_RGB_COLORS)
+        return 0;
+    const DibPixels dib = PixelsOf(info, bits, bitsBytes);
+    int pictureWidth = 0, pictureHeight = 0;
+    if (!DescribeDibPixels(dib, &pictureWidth, &pictureHeight))
+        return 0;
+    const std::int64_t srcTop = std::int64_t{pictureHeight} - ySrc - srcHeight;
+    const Rect64 src{xSrc, srcTop, srcWidth, srcHeight};
+    const Rect64 dest{xDest, yDest, destWidth, destHeight};
+    return Draw(painter, visible, dest, src, dib) ? srcHeight : 0;
+}

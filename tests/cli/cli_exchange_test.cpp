@@ -1,0 +1,160 @@
+// The CLI's export and import against the program's own commands.
+#include "board/dib_view.h"
+#include "exchange/scratch_dir.h"
+#include "platform/scripted/scripted_host.h"
+#include "platform/scripted/scripted_services.h"
+#include "tests/cli/cli_run.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+const char* const kExampleWork = "FP\r\n100 50\r\nFT\r\n10 20 30 20 6\r\n";
+const char* const kExampleProtel = "PCB FILE 4\r\nFP\r\n500 1750 60 60 1 28 1 13\r\n0\r\nFT\r\n"
+                                   "50 1900 150 1900 12 6 1\r\nENDPCB\r\n";
+
+void Put(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string Slurp(const std::string& path) {
+    std::string text;
+    EXPECT_TRUE(ReadWholeFile(path, text)) << path;
+    return text;
+}
+
+// A work file with a little of everything, odd layers included.
+std::string SampleWork() {
+    std::string text;
+    for (int i = 0; i < 40; ++i)
+        text += "FP\r\n" + std::to_string(i * 7) + " " + std::to_string(395 - i * 9) + "\r\n";
+    for (int i = 0; i < 40; ++i)
+        text += "FT\r\n" + std::to_string(i) + " " + std::to_string(i * 3) + " " +
+                std::to_string(i * 5 + 1) + " " + std::to_string(400 - i) + " " +
+                std::to_string(i % 14) + "\r\n";
+    return text;
+}
+
+// Runs one of the view's file commands with the file dialog answered.
+void RunViewCommand(CDibView& view, ScriptedServices& services, void (CDibView::*command)(),
+                    const std::string& path) {
+    services.fileAnswers.push_back(path);
+    (view.*command)();
+}
+} // namespace
+
+TEST(CliExchange, ExportWritesTheExampleByteForByte) {
+    ScratchDir dir;
+    Put("board.dpb", kExampleWork);
+    const CliResult r =
+        RunCli({"export-protel", "--image-size", "300x400", "board.dpb", "out.pcb"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(Slurp("out.pcb"), kExampleProtel);
+}
+
+TEST(CliExchange, ScanLinesSetTheMilsPerPixel) {
+    ScratchDir dir;
+    Put("board.dpb", "FP\r\n3 0\r\nFP\r\n100 0\r\n");
+    RunCli(
+        {"export-protel", "--image-size", "300x400", "--scan-lines", "300", "board.dpb", "a.pcb"});
+    EXPECT_EQ(Slurp("a.pcb"), "PCB FILE 4\r\nFP\r\n9 1333 60 60 1 28 1 13\r\n0\r\n"
+                              "FP\r\n333 1333 60 60 1 28 1 13\r\n0\r\nENDPCB\r\n");
+    RunCli({"export-protel", "--image-size=300x400", "--scan-lines=400,200", "board.dpb", "b.pcb"});
+    EXPECT_EQ(Slurp("b.pcb"), "PCB FILE 4\r\nFP\r\n7 2000 60 60 1 28 1 13\r\n0\r\n"
+                              "FP\r\n250 2000 60 60 1 28 1 13\r\n0\r\nENDPCB\r\n");
+}
+
+TEST(CliExchange, ImportThenExportComesBackUnchanged) {
+    ScratchDir dir;
+    Put("in.pcb", kExampleProtel);
+    CliResult r = RunCli({"import-protel", "--image-size", "300x400", "in.pcb", "board.dpb"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Slurp("board.dpb"), kExampleWork);
+    r = RunCli({"export-protel", "--image-size", "300x400", "board.dpb", "again.pcb"});
+    EXPECT_EQ(Slurp("again.pcb"), kExampleProtel);
+}
+
+TEST(CliExchange, SameFilesAsTheProgram) {
+    ScratchDir dir;
+    Put("sample.dpb", SampleWork());
+    ScriptedServices services;
+    ScriptedViewHost host;
+    {
+        CDibView view;
+        view.AttachHost(&host);
+        view.m_nImageWidth = 300;
+        view.m_nImageHeight = 400;
+        g_nScanLinesX = 300;
+        g_nScanLinesY = 250;
+        g_fMilPerPixelX = MilPerPixel(300);
+        g_fMilPerPixelY = MilPerPixel(250);
+        RunViewCommand(view, services, &CDibView::OnOpenWork, "sample.dpb");
+        RunViewCommand(view, services, &CDibView::OnSaveProtel, "program.pcb");
+        RunViewCommand(view, services, &CDibView::OnOpenProtel, "program.pcb");
+        RunViewCommand(view, services, &CDibView::OnSaveWork, "program.dpb");
+        g_nScanLinesX = g_nScanLinesY = 200;
+        g_fMilPerPixelX = g_fMilPerPixelY = 5.0f;
+        view.ClearBoard();
+    }
+    EXPECT_EQ(RunCli({"export-protel", "--image-size", "300x400", "--scan-lines", "300,250",
+                      "sample.dpb", "cli.pcb"})
+                  .status,
+              0);
+    EXPECT_EQ(RunCli({"import-protel", "--image-size", "300x400", "--scan-lines", "300,250",
+                      "cli.pcb", "cli.dpb"})
+                  .status,
+              0);
+    const std::string program = Slurp("program.pcb");
+    EXPECT_GT(program.size(), 1000u);
+    EXPECT_EQ(Slurp("cli.pcb"), program);
+    EXPECT_EQ(Slurp("cli.dpb"), Slurp("program.dpb"));
+}
+
+TEST(CliExchange, BadInputIsReportedWithTheProgramsMessages) {
+    ScratchDir dir;
+    CliResult r = RunCli({"export-protel", "--image-size", "10x10", "missing.dpb", "o.pcb"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Read error or file format is invalid!"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists("o.pcb"));
+
+    Put("b.dpb", "FP\r\n1 2\r\n");
+    std::filesystem::create_directory("taken.pcb");
+    r = RunCli({"export-protel", "--image-size", "10x10", "b.dpb", "taken.pcb"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Write file error!"), std::string::npos) << r.err;
+    EXPECT_TRUE(std::filesystem::is_directory("taken.pcb"));
+
+    Put("far.pcb", "FV\n2000000000 0 1 1\n");
+    r = RunCli({"import-protel", "--image-size", "10x10", "far.pcb", "far.dpb"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("out of range"), std::string::npos) << r.err;
+
+    r = RunCli({"import-protel", "--image", "missing.bmp", "far.pcb", "far.dpb"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("missing.bmp"), std::string::npos) << r.err;
+    Put("not.bmp", "this is no bitmap");
+    r = RunCli({"info", "not.bmp"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Cannot load DIB"), std::string::npos) << r.err;
+}
+
+TEST(CliExchange, SkippedRecordsAreReportedButTheRestIsWritten) {
+    ScratchDir dir;
+    Put("b.dpb", "FP\r\n1 2\r\nFP\r\n3\r\n");
+    const CliResult r = RunCli({"export-protel", "--image-size", "10x10", "b.dpb", "o.pcb"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.err.find("1 record was unreadable and skipped (the first at line 3)."),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(Slurp("o.pcb"), "PCB FILE 4\r\nFP\r\n5 40 60 60 1 28 1 13\r\n0\r\nENDPCB\r\n");
+}
+
+TEST(CliExchange, NeverReadsOrWritesTheColourFile) {
+    ScratchDir dir;
+    Put("b.dpb", kExampleWork);
+    // A board view would say "Disk error!" without the file, and write it when done.
+    EXPECT_EQ(RunCli({"export-protel", "--image-size", "300x400", "b.dpb", "o.pcb"}).err, "");
+    EXPECT_EQ(RunCli({"import-protel", "--image-size", "300x400", "o.pcb", "c.dpb"}).err, "");
+    EXPECT_FALSE(std::filesystem::exists("img_pcb.col"));
+}

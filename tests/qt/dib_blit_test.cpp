@@ -1,0 +1,184 @@
+// Painting DIB pixels with QPainter: every kind of bitmap, at 1:1 and
+// zoomed, only inside the visible rectangle.
+#include "image/bmp_corpus.h"
+#include "image/dib.h"
+#include "platform/qt/dib_blit.h"
+
+#include <QImage>
+#include <QPainter>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr QRgb kBackground = 0xFFFF00FF;
+
+// A bitmap read the way the document reads it, with its parts located.
+struct Loaded {
+    corpus::Bitmap bmp;
+    HDIB dib = nullptr;
+    const BITMAPINFO* info = nullptr;
+    const void* bits = nullptr;
+    std::size_t bitsBytes = 0;
+
+    explicit Loaded(const corpus::Spec& spec) : bmp(corpus::Make(spec)) {
+        const std::string path = "blit-" + std::to_string(std::rand()) + ".bmp";
+        corpus::WriteFile(path, bmp.file);
+        CFile file;
+        if (file.Open(path, CFile::modeRead))
+            dib = DibReadFile(file);
+        if (!dib)
+            return;
+        auto* p = static_cast<const BYTE*>(GlobalLock(dib));
+        info = reinterpret_cast<const BITMAPINFO*>(p);
+        bits = DibPixelData(p);
+        bitsBytes = GlobalSize(dib) - static_cast<std::size_t>(static_cast<const BYTE*>(bits) - p);
+    }
+    ~Loaded() {
+        if (dib) {
+            GlobalUnlock(dib);
+            GlobalFree(dib);
+        }
+    }
+    int Width() const { return bmp.spec.width; }
+    int Height() const { return bmp.spec.height; }
+};
+
+QImage Canvas(int w, int h) {
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(kBackground);
+    return image;
+}
+
+// Saves the picture for a look when the environment asks for it.
+void MaybeSave(const QImage& image, const std::string& name) {
+    if (const char* dir = std::getenv("TRACEVU_PICTURE_DIR"))
+        image.save(QString::fromStdString(std::string(dir) + "/" + name + ".png"));
+}
+
+std::string SafeName(std::string name) {
+    for (char& c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            c = '_';
+    return name;
+}
+
+} // namespace
+
+class BlitCorpusTest : public ::testing::TestWithParam<corpus::Spec> {};
+
+TEST_P(BlitCorpusTest, UnscaledPaintShowsEveryPixel) {
+    Loaded l(GetParam());
+    ASSERT_NE(l.dib, nullptr);
+    QImage image = Canvas(l.Width() + 4, l.Height() + 4);
+    {
+        QPainter painter(&image);
+        const int lines = QtSetDIBitsToDevice(painter, image.rect(), 2, 2, DWORD(l.Width()),
+                                              DWORD(l.Height()), 0, 0, 0, UINT(l.Height()),
+                                              l.bits, l.info, DIB_RGB_COLORS, l.bitsBytes);
+        EXPECT_EQ(lines, l.Height());
+    }
+    for (int y = 0; y < l.Height(); ++y)
+        for (int x = 0; x < l.Width(); ++x)
+            ASSERT_EQ(image.pixel(x + 2, y + 2), l.bmp.At(x, y)) << x << "," << y;
+    EXPECT_EQ(image.pixel(0, 0), kBackground) << "nothing outside the destination";
+    EXPECT_EQ(image.pixel(l.Width() + 2, l.Height() + 2), kBackground);
+}
+
+TEST_P(BlitCorpusTest, ZoomedPaintRepeatsEachPixel) {
+    Loaded l(GetParam());
+    ASSERT_NE(l.dib, nullptr);
+    constexpr int kZoom = 8;
+    QImage image = Canvas(l.Width() * kZoom, l.Height() * kZoom);
+    {
+        QPainter painter(&image);
+        EXPECT_EQ(QtStretchDIBits(painter, image.rect(), 0, 0, image.width(), image.height(), 0, 0,
+                                  l.Width(), l.Height(), l.bits, l.info, DIB_RGB_COLORS, SRCCOPY,
+                                  l.bitsBytes),
+                  l.Height());
+    }
+    MaybeSave(image, SafeName(GetParam().name));
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            ASSERT_EQ(image.pixel(x, y), l.bmp.At(x / kZoom, y / kZoom)) << x << "," << y;
+}
+
+INSTANTIATE_TEST_SUITE_P(AllKinds, BlitCorpusTest, ::testing::ValuesIn(corpus::AllKinds()),
+                         [](const auto& info) { return SafeName(info.param.name); });
+
+TEST(DibBlit, OnlyTheVisibleRectangleIsPainted) {
+    Loaded l(corpus::Of("24", 24));
+    QImage image = Canvas(100, 60);
+    const QRect visible(20, 10, 30, 15);
+    {
+        QPainter painter(&image);
+        QtStretchDIBits(painter, visible, 0, 0, 13 * 4, 7 * 4, 0, 0, 13, 7, l.bits, l.info,
+                        DIB_RGB_COLORS, SRCCOPY, l.bitsBytes);
+    }
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const bool inside = visible.contains(x, y) && x < 52 && y < 28;
+            ASSERT_EQ(image.pixel(x, y), inside ? l.bmp.At(x / 4, y / 4) : kBackground)
+                << x << "," << y;
+        }
+}
+
+TEST(DibBlit, SourceRowsCountFromTheBottomScanLine) {
+    Loaded l(corpus::Of("8", 8));
+    QImage image = Canvas(4, 2);
+    {
+        QPainter painter(&image);
+        // Columns 3..6 of the rows 1 and 2 from the top: bottom at 7 - 3 = 4.
+        QtSetDIBitsToDevice(painter, image.rect(), 0, 0, 4, 2, 3, 4, 0, 7, l.bits, l.info,
+                            DIB_RGB_COLORS, l.bitsBytes);
+    }
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 4; ++x)
+            EXPECT_EQ(image.pixel(x, y), l.bmp.At(x + 3, y + 1)) << x << "," << y;
+}
+
+TEST(DibBlit, ShrinkingSamplesTheNearestPixel) {
+    corpus::Spec spec = corpus::Of("24", 24);
+    spec.width = 40;
+    spec.height = 30;
+    Loaded l(spec);
+    QImage image = Canvas(10, 15);
+    {
+        QPainter painter(&image);
+        QtStretchDIBits(painter, image.rect(), 0, 0, 10, 15, 0, 0, 40, 30, l.bits, l.info,
+                        DIB_RGB_COLORS, SRCCOPY, l.bitsBytes);
+    }
+    for (int y = 0; y < 15; ++y)
+        for (int x = 0; x < 10; ++x)
+            ASSERT_EQ(image.pixel(x, y), l.bmp.At(x * 4, y * 2)) << x << "," << y;
+}
+
+TEST(DibBlit, MissingBitsShowBlackAndBadHeadersPaintNothing) {
+    Loaded l(corpus::Of("24", 24));
+    QImage image = Canvas(13, 7);
+    {
+        QPainter painter(&image);
+        // Only the two bottom rows of bits are handed over.
+        QtSetDIBitsToDevice(painter, image.rect(), 0, 0, 13, 7, 0, 0, 0, 7, l.bits, l.info,
+                            DIB_RGB_COLORS, 2 * 40);
+    }
+    EXPECT_EQ(image.pixel(0, 6), l.bmp.At(0, 6));
+    EXPECT_EQ(image.pixel(12, 5), l.bmp.At(12, 5));
+    EXPECT_EQ(image.pixel(0, 4), 0xFF000000u);
+
+    std::vector<BYTE> header(40, 0);
+    header[0] = 40;
+    header[4] = 13;
+    header[8] = 7;
+    header[14] = 13; // no such depth
+    QImage untouched = Canvas(13, 7);
+    QPainter painter(&untouched);
+    EXPECT_EQ(QtSetDIBitsToDevice(painter, untouched.rect(), 0, 0, 13, 7, 0, 0, 0, 7, l.bits,
+                                  reinterpret_cast<const BITMAPINFO*>(header.data()),
+                                  DIB_RGB_COLORS, l.bitsBytes),
+              0);
+    painter.end();
+    EXPECT_EQ(untouched.pixel(3, 3), kBackground);
+}
