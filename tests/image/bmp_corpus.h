@@ -324,7 +324,8 @@ inline bool WriteFile(const std::string& path, const std::vector<BYTE>& bytes) {
     std::FILE* fp = std::fopen(path.c_str(), "wb");
     if (!fp)
         return false;
-    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), fp) == bytes.size();
+    const bool ok =
+        bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), fp) == bytes.size();
     return std::fclose(fp) == 0 && ok;
 }
 

@@ -49,7 +49,8 @@ INSTANTIATE_TEST_SUITE_P(AllKinds, CorpusTest, ::testing::ValuesIn(corpus::AllKi
 TEST(DibReadFile, LongHeadersBecomeFortyByteHeadersWithMasksAfterThem) {
     const corpus::Bitmap bmp = corpus::Make(
         corpus::WithMasks(corpus::Of("v5", 16, BI_BITFIELDS, Header::V5), 0xF800, 0x07E0, 0x001F));
-    HDIB dib = testutil::ReadDibBytes("v5", bmp.file);
+    const testutil::OwnedDib owned(testutil::ReadDibBytes("v5", bmp.file));
+    HDIB dib = owned.dib;
     ASSERT_NE(dib, nullptr);
     GlobalLockGuard lock(dib);
     const auto* info = static_cast<const BITMAPINFOHEADER*>(lock.get());
@@ -71,11 +72,12 @@ TEST(DibReadFile, FilesThatAreNoBitmapsOrCutShortAreRefused) {
     EXPECT_EQ(testutil::ReadDibBytes("png", png), nullptr);
 
     // Only the file header: a block with nothing in it, which the check refuses.
-    HDIB bare = testutil::ReadDibBytes("bare", std::vector<BYTE>(png.begin(), png.begin() + 14));
+    EXPECT_EQ(testutil::ReadDibBytes("bare", std::vector<BYTE>(png.begin(), png.begin() + 14)),
+              nullptr);
     std::vector<BYTE> header(14, 0);
     header[0] = 'B';
     header[1] = 'M';
-    bare = testutil::ReadDibBytes("bare", header);
+    HDIB bare = testutil::ReadDibBytes("bare", header);
     ASSERT_NE(bare, nullptr);
     EXPECT_EQ(DibCheckBlock(bare), DibCheck::Invalid);
     GlobalFree(bare);
@@ -158,7 +160,8 @@ TEST(DibWriteFile, EightBitImageSizesAndOffsets) {
     spec.height = 10;
     corpus::Bitmap bmp = corpus::Make(spec);
     corpus::Set32(bmp.file, 14 + 20, 0); // no image size stored
-    HDIB dib = testutil::ReadDibBytes("101", bmp.file);
+    const testutil::OwnedDib owned(testutil::ReadDibBytes("101", bmp.file));
+    HDIB dib = owned.dib;
     ASSERT_NE(dib, nullptr);
     bool written = false;
     const std::vector<BYTE> file = WriteToBytes(dib, &written);
@@ -166,10 +169,10 @@ TEST(DibWriteFile, EightBitImageSizesAndOffsets) {
     ASSERT_EQ(file.size(), 2118u);
     BITMAPFILEHEADER fh;
     std::memcpy(&fh, file.data(), sizeof fh);
-    EXPECT_EQ(fh.bfType, DIB_FILE_TYPE);
-    EXPECT_EQ(fh.bfSize, 2118u);
-    EXPECT_EQ(fh.bfOffBits, 1078u);
-    EXPECT_EQ(fh.bfReserved1, 0);
+    EXPECT_EQ(WORD{fh.bfType}, DIB_FILE_TYPE);
+    EXPECT_EQ(DWORD{fh.bfSize}, 2118u);
+    EXPECT_EQ(DWORD{fh.bfOffBits}, 1078u);
+    EXPECT_EQ(WORD{fh.bfReserved1}, 0);
     BITMAPINFOHEADER ih;
     std::memcpy(&ih, file.data() + 14, sizeof ih);
     EXPECT_EQ(ih.biSizeImage, 1040u);
@@ -203,15 +206,17 @@ TEST(DibWriteFile, LongHeadersAndGapsAreWrittenAsPlainFortyByteFiles) {
         const std::vector<BYTE> file = WriteToBytes(dib, &written);
         ASSERT_TRUE(written) << spec.name;
         GlobalFree(dib);
-        dib = testutil::ReadDibBytes("again", file);
-        ASSERT_NE(dib, nullptr);
-        GlobalLockGuard lock(dib);
-        EXPECT_EQ(static_cast<const BITMAPINFOHEADER*>(lock.get())->biSize, 40u);
-        EXPECT_EQ(testutil::Decode(dib, 0, 0, spec.width, spec.height), bmp.expected) << spec.name;
+        const testutil::OwnedDib again(testutil::ReadDibBytes("again", file));
+        ASSERT_NE(again.dib, nullptr);
+        {
+            GlobalLockGuard lock(again.dib);
+            EXPECT_EQ(static_cast<const BITMAPINFOHEADER*>(lock.get())->biSize, 40u);
+        }
+        EXPECT_EQ(testutil::Decode(again.dib, 0, 0, spec.width, spec.height), bmp.expected)
+            << spec.name;
         BITMAPFILEHEADER fh;
         std::memcpy(&fh, file.data(), sizeof fh);
-        EXPECT_EQ(fh.bfSize, file.size());
-        GlobalFree(dib);
+        EXPECT_EQ(DWORD{fh.bfSize}, file.size());
     }
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "image/dib.h"
+#include "image/dib_layout.h"
 #include "image/bmp_corpus.h"
 #include "platform/dib_raster.h"
 
@@ -27,6 +28,18 @@ inline HDIB ReadDib(const std::string& path) {
     return DibReadFile(file);
 }
 
+// Frees a block when the test is done with it, whatever the test's outcome.
+struct OwnedDib {
+    HDIB dib;
+    explicit OwnedDib(HDIB h) : dib(h) {}
+    OwnedDib(const OwnedDib&) = delete;
+    OwnedDib& operator=(const OwnedDib&) = delete;
+    ~OwnedDib() {
+        if (dib)
+            GlobalFree(dib);
+    }
+};
+
 inline HDIB ReadDibBytes(const std::string& name, const std::vector<BYTE>& bytes) {
     return ReadDib(WriteTemp(name, bytes));
 }
@@ -38,7 +51,8 @@ inline std::vector<std::uint32_t> Decode(HDIB dib, int x, int y, int w, int h) {
     const auto* p = static_cast<const BYTE*>(lock.get());
     // Only bytes inside the block are handed over, however the header lies.
     const std::size_t size = lock.size();
-    const std::size_t natural = size >= 4 ? static_cast<std::size_t>(DibPixelData(p) - p) : size;
+    const std::size_t natural =
+        DibHeaderFits(p, size) ? static_cast<std::size_t>(DibPixelData(p) - p) : size;
     const std::size_t infoBytes = std::min(natural, size);
     const BYTE* bits = p + infoBytes;
     const DibPixels pixels{reinterpret_cast<const BITMAPINFO*>(p), infoBytes, bits,

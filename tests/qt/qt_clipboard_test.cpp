@@ -71,9 +71,9 @@ TEST(QtClipboard, DibRoundTripsByteForByteThroughImageBmp) {
     ASSERT_EQ(bmp.size(), static_cast<qsizetype>(14 + dib.size()));
     BITMAPFILEHEADER file{};
     std::memcpy(&file, bmp.constData(), sizeof file);
-    EXPECT_EQ(file.bfType, DIB_FILE_TYPE);
-    EXPECT_EQ(file.bfSize, 14 + dib.size());
-    EXPECT_EQ(file.bfOffBits, 14u + 40u + 1024u);
+    EXPECT_EQ(WORD{file.bfType}, DIB_FILE_TYPE);
+    EXPECT_EQ(DWORD{file.bfSize}, 14 + dib.size());
+    EXPECT_EQ(DWORD{file.bfOffBits}, 14u + 40u + 1024u);
     EXPECT_EQ(std::memcmp(bmp.constData() + 14, dib.data(), dib.size()), 0);
     ASSERT_TRUE(mime->hasImage());
     const QImage image = qvariant_cast<QImage>(mime->imageData());
@@ -167,7 +167,7 @@ TEST(QtClipboard, BitmapFileHeaderSkipsMasksAndColourTable) {
     QByteArray bmp = PackedDibToBmpFile(dib.data(), dib.size());
     BITMAPFILEHEADER file{};
     std::memcpy(&file, bmp.constData(), sizeof file);
-    EXPECT_EQ(file.bfOffBits, 14u + 40u + 12u);
+    EXPECT_EQ(DWORD{file.bfOffBits}, 14u + 40u + 12u);
     // A colour count past the data never points past the block.
     h.biBitCount = 8;
     h.biCompression = BI_RGB;
@@ -175,7 +175,7 @@ TEST(QtClipboard, BitmapFileHeaderSkipsMasksAndColourTable) {
     std::memcpy(dib.data(), &h, sizeof h);
     bmp = PackedDibToBmpFile(dib.data(), dib.size());
     std::memcpy(&file, bmp.constData(), sizeof file);
-    EXPECT_LE(file.bfOffBits, 14u + dib.size());
+    EXPECT_LE(DWORD{file.bfOffBits}, 14u + dib.size());
     // Too short to be a DIB, or not a bitmap file at all.
     EXPECT_TRUE(PackedDibToBmpFile(dib.data(), 2).isEmpty());
     EXPECT_TRUE(BmpFileToPackedDib(QByteArray("PK\x03\x04 not a bitmap")).isEmpty());
