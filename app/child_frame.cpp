@@ -6,6 +6,13 @@
 
 #include <QCloseEvent>
 
+#include <algorithm>
+
+namespace {
+constexpr QSize kUsualChildSize(640, 480);
+constexpr QSize kSmallestChildSize(160, 120);
+} // namespace
+
 CChildFrame::CChildFrame(CDibDoc* document, std::unique_ptr<CDibView> view, QWidget* parent)
     : QMdiSubWindow(parent), m_document(document), m_view(std::move(view)),
       m_viewWidget(new QtViewWidget(m_view.get(), this)) {
@@ -36,4 +43,17 @@ void CChildFrame::closeEvent(QCloseEvent* event) {
     }
     DestroyView();
     QMdiSubWindow::closeEvent(event);
+}
+
+QRect CascadedChildGeometry(QSize area, int index, int step) {
+    const QSize size(
+        std::max(std::min(kUsualChildSize.width(), area.width() * 3 / 4), kSmallestChildSize.width()),
+        std::max(std::min(kUsualChildSize.height(), area.height() * 3 / 4),
+                 kSmallestChildSize.height()));
+    step = std::max(step, 1);
+    const int roomX = std::max(area.width() - size.width(), 0) / step;
+    const int roomY = std::max(area.height() - size.height(), 0) / step;
+    const int positions = std::min(roomX, roomY) + 1;
+    const int offset = (std::max(index, 0) % positions) * step;
+    return QRect(QPoint(offset, offset), size);
 }

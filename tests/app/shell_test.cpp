@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QDropEvent>
 #include <QFile>
+#include <QMdiArea>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QSettings>
@@ -18,6 +19,8 @@
 #include <QStatusTipEvent>
 #include <QToolBar>
 #include <QUrl>
+
+#include <set>
 
 TEST_F(ShellTest, StartsWithOneEmptyDocumentWindowNamedDib1) {
     ASSERT_TRUE(Start());
@@ -254,6 +257,34 @@ TEST_F(ShellTest, NewWindowShowsTheSameDocumentInASecondView) {
     EXPECT_EQ(Children()[0]->windowTitle(), "Dib1");
     EXPECT_EQ(app->DocTemplate()->Documents().size(), 1u);
     EXPECT_TRUE(Frame().IsDocumentMenuShown());
+}
+
+TEST(ChildPlacement, WindowsCascadeByOneTitleBarAndStartAgainAtTheTopLeft) {
+    const QSize area(1000, 700);
+    EXPECT_EQ(CascadedChildGeometry(area, 0, 20), QRect(0, 0, 640, 480));
+    EXPECT_EQ(CascadedChildGeometry(area, 3, 20), QRect(60, 60, 640, 480));
+    // 220 pixels below the window leave room for 11 steps of 20.
+    EXPECT_EQ(CascadedChildGeometry(area, 11, 20).topLeft(), QPoint(220, 220));
+    EXPECT_EQ(CascadedChildGeometry(area, 12, 20).topLeft(), QPoint(0, 0));
+    // A small area gets smaller windows, still with room to cascade.
+    const QRect small = CascadedChildGeometry(QSize(720, 330), 2, 20);
+    EXPECT_EQ(small, QRect(40, 40, 540, 247));
+    // Nothing divides by zero, and an area with no room keeps the top left.
+    EXPECT_EQ(CascadedChildGeometry(QSize(0, 0), 5, 0).topLeft(), QPoint(0, 0));
+    EXPECT_EQ(CascadedChildGeometry(QSize(100, 100), -3, 20).topLeft(), QPoint(0, 0));
+}
+
+TEST_F(ShellTest, NewWindowsCascadeInsideTheAreaInsteadOfCoveringOneAnother) {
+    ASSERT_TRUE(Start());
+    for (int i = 0; i < 4; ++i)
+        ASSERT_TRUE(Run(i % 2 ? ID_FILE_NEW : ID_WINDOW_NEW));
+    const QRect area(QPoint(0, 0), Frame().MdiArea()->viewport()->size());
+    std::set<std::pair<int, int>> corners;
+    for (CChildFrame* child : Children()) {
+        EXPECT_TRUE(area.contains(child->geometry())) << child->windowTitle().toStdString();
+        corners.insert({child->x(), child->y()});
+    }
+    EXPECT_EQ(corners.size(), 5u);
 }
 
 TEST_F(ShellTest, ClosingAChangedImageAsksAndCancelKeepsIt) {
