@@ -6,6 +6,7 @@
 #include "app/doc_template.h"
 #include "app/recent_files.h"
 #include "image/dib_doc.h"
+#include "platform/user_services.h"
 
 #include <QApplication>
 #include <QDropEvent>
@@ -180,6 +181,31 @@ TEST_F(ShellTest, OpenAsksForImageFiles) {
     EXPECT_TRUE(request.flags & OFN_HIDEREADONLY);
     // Cancelled: nothing new opened.
     EXPECT_EQ(Children().size(), 1u);
+}
+
+TEST_F(ShellTest, AFileThatIsNoBitmapSaysSoUnderTheApplicationsNameAndOpensNothing) {
+    ASSERT_TRUE(Start());
+    const QString path = QDir::current().absoluteFilePath("not-a-scan.bmp");
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("no bitmap here");
+    }
+    services.messages.clear();
+    services.fileAnswers.push_back(path.toStdString());
+    ASSERT_TRUE(Run(ID_FILE_OPEN));
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].text, "Cannot load DIB");
+    EXPECT_EQ(services.messages[0].caption, "TRACEVU Application");
+    EXPECT_EQ(services.messages[0].icon(), static_cast<UINT>(MB_ICONINFORMATION));
+    ASSERT_EQ(Children().size(), 1u);
+    EXPECT_EQ(ActiveTitle(), "Dib1");
+    EXPECT_EQ(app->DocTemplate()->Documents().size(), 1u);
+    // Boxes with a caption of their own keep it.
+    services.messages.clear();
+    Services().MessageBox("Disk error!", "Quarzline", MB_OK | MB_ICONSTOP);
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].caption, "Quarzline");
 }
 
 TEST_F(ShellTest, SaveAsOffersTheTitleAsFileNameAndAsksBeforeOverwriting) {
