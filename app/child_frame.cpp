@@ -5,6 +5,7 @@
 #include "platform/qt/qt_view_widget.h"
 
 #include <QCloseEvent>
+#include <QMdiArea>
 
 #include <algorithm>
 
@@ -34,6 +35,11 @@ void CChildFrame::DestroyView() {
     m_view.reset();
     emit viewDestroyed(this, m_document);
     m_document = nullptr;
+}
+
+QSize CChildFrame::sizeHint() const {
+    const QMdiArea* area = mdiArea();
+    return area ? CascadedChildGeometry(area->viewport()->size(), 0, 1).size() : kUsualChildSize;
 }
 
 void CChildFrame::closeEvent(QCloseEvent* event) {

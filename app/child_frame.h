@@ -33,6 +33,9 @@ class CChildFrame : public QMdiSubWindow {
     void DestroyView();
     bool IsViewDestroyed() const { return !m_view; }
 
+    // The size a new window takes, which Window, Cascade gives every window.
+    QSize sizeHint() const override;
+
   signals:
     // The view is gone; the template drops the document when it was its last.
     void viewDestroyed(CChildFrame* frame, CDibDoc* document);

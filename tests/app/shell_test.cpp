@@ -313,6 +313,22 @@ TEST_F(ShellTest, NewWindowsCascadeInsideTheAreaInsteadOfCoveringOneAnother) {
     EXPECT_EQ(corners.size(), 5u);
 }
 
+TEST_F(ShellTest, CascadeGivesEveryWindowTheSizeOfANewOne) {
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(Run(ID_FILE_NEW));
+    ASSERT_TRUE(Run(ID_FILE_NEW));
+    ASSERT_TRUE(Run(ID_WINDOW_TILE_HORZ));
+    ASSERT_TRUE(Run(ID_WINDOW_CASCADE));
+    const QSize usual =
+        CascadedChildGeometry(Frame().MdiArea()->viewport()->size(), 0, 1).size();
+    std::set<std::pair<int, int>> corners;
+    for (CChildFrame* child : Children()) {
+        EXPECT_EQ(child->size(), usual) << child->windowTitle().toStdString();
+        corners.insert({child->x(), child->y()});
+    }
+    EXPECT_EQ(corners.size(), 3u);
+}
+
 TEST_F(ShellTest, ClosingAChangedImageAsksAndCancelKeepsIt) {
     ASSERT_TRUE(Start());
     CDibDoc* document = Frame().ActiveChild()->Document();
