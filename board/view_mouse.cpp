@@ -108,29 +108,33 @@ void PlacePad(CDibView& view, CPoint point) {
     dc->SelectPen(oldPen);
 }
 
+void SetChainPoint(CDibView& view, CPoint stored) {
+    view.m_ptLastPoint = stored;
+    view.m_fLastPointX = static_cast<float>(stored.x);
+    view.m_fLastPointY = static_cast<float>(stored.y);
+}
+
 // The first click starts a chain; each further click stores the segment from
 // the chain's last point to the (snapped) click and continues from its end.
 void AddChainPoint(CDibView& view, CPoint point) {
     const CPoint s = view.GetScrollPosition();
     if (!view.m_bLineStarted) {
         view.m_bLineStarted = 1;
-        view.m_ptLastPoint = ToStored(point, s);
+        SetChainPoint(view, ToStored(point, s));
         view.m_ptBandEnd = view.m_ptLastPoint;
         return;
     }
     const CPoint start = view.m_ptLastPoint - s;
     const CPoint end = view.m_bFreeAngle ? point : view.SnapTrackEnd(start, point);
     const CPoint storedEnd = ToStored(end, s);
-    if (!view.AppendTrack(static_cast<float>(view.m_ptLastPoint.x),
-                          static_cast<float>(view.m_ptLastPoint.y),
-                          static_cast<float>(storedEnd.x), static_cast<float>(storedEnd.y),
-                          g_nCurrentLayer)) {
+    if (!view.AppendTrack(view.m_fLastPointX, view.m_fLastPointY, static_cast<float>(storedEnd.x),
+                          static_cast<float>(storedEnd.y), g_nCurrentLayer)) {
         ShowBoardFull("tracks");
         return;
     }
     const CPoint stroke[1][2] = {{end, start}};
     DrawStrokes(view, stroke, 1, CurrentLayerColor());
-    view.m_ptLastPoint = storedEnd;
+    SetChainPoint(view, storedEnd);
 }
 
 void Drag(CDibView& view, CPoint point) {
