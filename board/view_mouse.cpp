@@ -137,11 +137,34 @@ void AddChainPoint(CDibView& view, CPoint point) {
     SetChainPoint(view, storedEnd);
 }
 
+// Each move repaints where the dragged objects were and where they are now;
+// the places before those were repainted by the earlier moves. m_rcRedraw
+// holds the box of the objects as last drawn, margin included.
 void Drag(CDibView& view, CPoint point) {
+    const CRect before = view.m_rcRedraw;
+    view.m_rcRedraw = kNoBox;
     view.MoveSavedTrackEnds(point.x, point.y);
     view.MoveSavedPads(point.x, point.y);
+    if (IsNoBox(view.m_rcRedraw)) {
+        view.m_rcRedraw = before;
+        return;
+    }
     InflateSaturated(&view.m_rcRedraw, DragMargin());
+    const CRect dirty = UnionOf(before, view.m_rcRedraw);
+    view.InvalidateRect(&dirty, false);
+}
+
+// Cancelling repaints where the objects are and where they go back to.
+void CancelDrag(CDibView& view) {
     view.InvalidateRect(&view.m_rcRedraw, false);
+    RestoreSavedPositions(view);
+    view.m_rcRedraw = kNoBox;
+    GrowBySavedItems(view);
+    if (!IsNoBox(view.m_rcRedraw)) {
+        InflateSaturated(&view.m_rcRedraw, DragMargin());
+        view.InvalidateRect(&view.m_rcRedraw, false);
+    }
+    ForgetDrag(view);
 }
 
 // The keyboard target is dropped once the pointer is more than 10 pixels
@@ -254,12 +277,10 @@ void CDibView::OnLButtonUp(UINT /*flags*/, CPoint /*point*/) {
 
 void CDibView::OnRButtonDown(UINT /*flags*/, CPoint /*point*/) {
     m_bLineStarted = 0;
-    if (m_bMoveMode && IsDragging(*this)) {
-        InvalidateRect(&m_rcRedraw, false);
-        RestoreSavedPositions(*this);
-    } else {
+    if (m_bMoveMode && IsDragging(*this))
+        CancelDrag(*this);
+    else
         Invalidate(false);
-    }
 }
 
 BOOL CDibView::OnSetCursor() {

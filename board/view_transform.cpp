@@ -63,8 +63,7 @@ void ScaleEditState(CDibView& view, bool doubling, CPoint s0) {
     const CPoint start = ScalePoint(view.m_ptDragStart + s0, doubling);
     view.m_ptDragStart = start - view.GetScrollPosition();
     // The redraw rectangle holds client positions of the old scale. The zoom
-    // repaints the whole view, so from here on the drag's repaint covers the
-    // whole view too, and a cancel shows the restored objects wherever they are.
+    // repaints the whole view, and so does the drag's next move.
     view.m_rcRedraw = view.ClientRect();
 }
 
