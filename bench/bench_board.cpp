@@ -1,5 +1,13 @@
 // Speed of the board editor on a full board: 20000 pads and 20000 tracks
 // over an 8000 x 6000 scan in a 1600 x 1000 view.
+//   FullRepaint         a repaint of the whole view as the window does it:
+//                       the view in its Qt window, the image painted by
+//                       OnDraw at the zoom and the board over it, into the
+//                       window's back buffer, then shown (8-bit and 24-bit
+//                       scans)
+//   DragMoveRepaint     one mouse move while dragging a pad with 40 joined
+//                       track ends, and the repaint it asks for, which covers
+//                       only the redraw rectangle
 //   DrawBoard           the board part of a repaint (a device context that
 //                       only counts calls, so the figure is the board code's
 //                       own: culling, mapping, pens)
@@ -8,16 +16,28 @@
 //   DragMove            one mouse move while dragging a pad with 40 joined
 //                       track ends (model update and invalidation, no paint)
 //   ZoomIn / Rotate / Mirror   one key press in select-all mode, no paint
+//
+// Run: build/bench/bench_board --benchmark_repetitions=5
+//      --benchmark_report_aggregates_only=true
+// The window is made on Qt's offscreen platform unless QT_QPA_PLATFORM says
+// otherwise.
 #include "board/dib_view.h"
 #include "board/keys.h"
+#include "board/view_geometry.h"
+#include "image/dib_doc.h"
+#include "platform/global_memory.h"
 #include "platform/qt/qt_dc.h"
+#include "platform/qt/qt_view_widget.h"
 #include "platform/scripted/scripted_host.h"
 #include "platform/scripted/scripted_services.h"
 
 #include <benchmark/benchmark.h>
 
+#include <QApplication>
 #include <QImage>
+#include <QScrollBar>
 
+#include <cstring>
 #include <random>
 
 namespace {
@@ -78,29 +98,33 @@ class BenchHost : public ScriptedViewHost {
     QImage* picture = nullptr;
 };
 
+// Tracks run from a random point to a neighbour within 200 pixels, as a
+// traced board's do; pads sit at random points.
+void FillBoard(CDibView& view) {
+    std::mt19937 rng(42);
+    std::uniform_real_distribution<float> x(0, kImageWidth), y(0, kImageHeight);
+    std::uniform_real_distribution<float> step(-200, 200);
+    std::uniform_int_distribution<int> layer(1, 12);
+    while (view.m_nPadCount < g_nMaxItems)
+        view.AppendPad(std::floor(x(rng)), std::floor(y(rng)));
+    while (view.m_nTrackCount < g_nMaxItems) {
+        const float x1 = std::floor(x(rng)), y1 = std::floor(y(rng));
+        view.AppendTrack(x1, y1, x1 + std::floor(step(rng)), y1 + std::floor(step(rng)),
+                         layer(rng));
+    }
+}
+
 struct Board {
     ScriptedServices services;
     BenchHost host;
     CDibView view;
 
-    // Tracks run from a random point to a neighbour within 200 pixels, as a
-    // traced board's do; pads sit at random points.
     explicit Board(int scale) {
         view.AttachHost(&host);
         view.m_nImageWidth = kImageWidth;
         view.m_nImageHeight = kImageHeight;
         view.SetScrollSizes(MM_TEXT, CSize(kImageWidth, kImageHeight));
-        std::mt19937 rng(42);
-        std::uniform_real_distribution<float> x(0, kImageWidth), y(0, kImageHeight);
-        std::uniform_real_distribution<float> step(-200, 200);
-        std::uniform_int_distribution<int> layer(1, 12);
-        while (view.m_nPadCount < g_nMaxItems)
-            view.AppendPad(std::floor(x(rng)), std::floor(y(rng)));
-        while (view.m_nTrackCount < g_nMaxItems) {
-            const float x1 = std::floor(x(rng)), y1 = std::floor(y(rng));
-            view.AppendTrack(x1, y1, x1 + std::floor(step(rng)), y1 + std::floor(step(rng)),
-                             layer(rng));
-        }
+        FillBoard(view);
         host.PutPointer({800, 500});
         for (int s = 1; s < scale; s *= 2)
             view.OnKeyDown(VK_PRIOR, 1, 0);
@@ -187,6 +211,165 @@ void BM_SelectAllKey(benchmark::State& state) {
 }
 BENCHMARK(BM_SelectAllKey)->Arg(VK_SPACE)->Arg(VK_KEY_X)->Arg(VK_RIGHT)->Unit(benchmark::kMillisecond);
 
+// A scan of the benchmark's size as the document holds it: 8 bits with a
+// grey palette, or 24 bits, with a pattern that changes along both axes.
+HGLOBAL MakeScan(int bits) {
+    const int colors = bits == 8 ? 256 : 0;
+    const std::size_t stride = (std::size_t{kImageWidth} * bits / 8 + 3) & ~std::size_t{3};
+    const std::size_t header = sizeof(BITMAPINFOHEADER) + colors * sizeof(RGBQUAD);
+    HGLOBAL block = GlobalAlloc(GHND, header + stride * kImageHeight);
+    if (!block)
+        return nullptr;
+    GlobalLockGuard lock(block);
+    auto* bytes = static_cast<BYTE*>(lock.get());
+    const BITMAPINFOHEADER info{sizeof(BITMAPINFOHEADER), kImageWidth, kImageHeight, 1,
+                                WORD(bits), BI_RGB, DWORD(stride * kImageHeight), 7874, 7874,
+                                DWORD(colors), 0};
+    std::memcpy(bytes, &info, sizeof info);
+    auto* palette = reinterpret_cast<RGBQUAD*>(bytes + sizeof info);
+    for (int i = 0; i < colors; ++i)
+        palette[i] = RGBQUAD{BYTE(i), BYTE(i), BYTE(i), 0};
+    BYTE* pixels = bytes + header;
+    for (int y = 0; y < kImageHeight; ++y) {
+        BYTE* row = pixels + stride * y;
+        for (int x = 0; x < kImageWidth; ++x) {
+            if (bits == 8) {
+                row[x] = BYTE(x * 7 + y);
+            } else {
+                row[3 * x] = BYTE(x * 7 + y);
+                row[3 * x + 1] = BYTE((x / 16 + y / 16) & 1 ? 200 : 40);
+                row[3 * x + 2] = BYTE(y * 3);
+            }
+        }
+    }
+    return block;
+}
+
+// The full board over a scan, shown in the program's view window with a
+// client area of 1600 x 1000, scrolled to the middle at the given zoom.
+struct WindowedBoard {
+    ScriptedServices services;
+    CDibDoc doc;
+    std::unique_ptr<CDibView> view;
+    std::unique_ptr<QtViewWidget> widget;
+    std::string error;
+
+    WindowedBoard(int scale, int bits) {
+        if (!doc.AcceptDibBlock(MakeScan(bits))) {
+            error = "the scan could not be made";
+            return;
+        }
+        view = std::make_unique<CDibView>();
+        doc.AddView(view.get());
+        widget = std::make_unique<QtViewWidget>(view.get());
+        view->OnInitialUpdate();
+        view->m_nImageWidth = kImageWidth;
+        view->m_nImageHeight = kImageHeight;
+        FillBoard(*view);
+        widget->resize(kClient.Width(), kClient.Height());
+        widget->show();
+        QApplication::processEvents();
+        // Room for the scroll bars: the client area itself is 1600 x 1000.
+        const CRect client = widget->GetClientRect();
+        widget->resize(2 * kClient.Width() - client.Width(), 2 * kClient.Height() - client.Height());
+        QApplication::processEvents();
+        for (int s = 1; s < scale; s *= 2)
+            view->OnKeyDown(VK_PRIOR, 1, 0);
+        view->ScrollToPosition({kImageWidth * scale / 2, kImageHeight * scale / 2});
+        widget->viewport()->repaint();
+        if (widget->GetClientRect() != kClient || view->m_nScale != scale)
+            error = "the window did not get its size or zoom";
+    }
+    ~WindowedBoard() {
+        if (view)
+            view->ClearBoard();
+        widget.reset();
+        view.reset();
+    }
+};
+
+void BM_FullRepaint(benchmark::State& state) {
+    WindowedBoard board(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    if (!board.error.empty()) {
+        state.SkipWithError(board.error.c_str());
+        return;
+    }
+    QWidget* viewport = board.widget->viewport();
+    for (auto _ : state) {
+        board.widget->Invalidate(false);
+        viewport->repaint();
+    }
+    if (!board.widget->PendingRedraw().isEmpty())
+        state.SkipWithError("the repaint left part of the view undrawn");
+    state.SetLabel(state.range(1) == 8 ? "8-bit scan" : "24-bit scan");
+}
+BENCHMARK(BM_FullRepaint)
+    ->Args({1, 8})->Args({8, 8})->Args({1, 24})->Args({8, 24})
+    ->Unit(benchmark::kMillisecond);
+
+// A mouse move of a drag in the window, and the repaint of what it
+// invalidated: only the boxes of the dragged objects before and after the
+// move are drawn again.
+void BM_DragMoveRepaint(benchmark::State& state) {
+    WindowedBoard board(1, 8);
+    if (!board.error.empty()) {
+        state.SkipWithError(board.error.c_str());
+        return;
+    }
+    CDibView& view = *board.view;
+    QtViewWidget& widget = *board.widget;
+    const CPoint scroll = view.GetScrollPosition();
+    const float cx = static_cast<float>(scroll.x + 800), cy = static_cast<float>(scroll.y + 500);
+    view.m_pPads[0] = Pad{cx, cy};
+    for (int i = 0; i < 40; ++i)
+        view.m_pTracks[i] = Track{cx, cy, cx + 50, cy + static_cast<float>(i), 1.0f};
+    view.OnMoveStatus();
+    view.OnLButtonDown(0, {800, 500});
+    if (view.m_nSelPad != 0 || view.m_TrackBackup.size() < 40) {
+        state.SkipWithError("the pad was not grabbed with its 40 ends");
+        return;
+    }
+    int i = 0;
+    long long area = 0;
+    for (auto _ : state) {
+        const CPoint p(800 + (i & 15), 500 + ((i >> 4) & 15));
+        const CRect before = view.m_rcRedraw;
+        view.OnMouseMove(0, p);
+        // Where the objects were drawn, and where they are now.
+        const CRect r = board::UnionOf(before, view.m_rcRedraw);
+        const QRegion pending = widget.PendingRedraw();
+        const QRect expected = QRect(r.left, r.top, r.Width(), r.Height()) & widget.viewport()->rect();
+        if (pending != QRegion(expected)) {
+            state.SkipWithError("the move asked for more than its redraw rectangle");
+            break;
+        }
+        area += expected.width() * expected.height();
+        widget.viewport()->repaint(pending);
+        ++i;
+        if ((i & 255) == 0) {
+            state.PauseTiming();
+            view.OnRButtonDown(0, p);
+            widget.viewport()->repaint();
+            view.OnLButtonDown(0, {800, 500});
+            state.ResumeTiming();
+        }
+    }
+    if (i > 0)
+        state.counters["repainted_px"] = static_cast<double>(area) / i;
+}
+BENCHMARK(BM_DragMoveRepaint)->Unit(benchmark::kMicrosecond);
+
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -123,6 +123,10 @@ class CDibView : public CScrollView {
     Cursor m_hCursorMove = Cursor::Arrow;
     bool m_bPadMode = true;
     CPoint m_ptLastPoint;
+    // The chain's last point exactly: zooming out can put it between whole
+    // pixels, and the next segment must start where the last one ended.
+    float m_fLastPointX = 0;
+    float m_fLastPointY = 0;
     CPoint m_ptBandEnd;
     int m_bLineStarted = 0;
     bool m_bMarkMode = false;

@@ -5,8 +5,10 @@ class CDibView;
 struct CPoint;
 
 namespace board {
-// Writes every saved position of a drag back (pads first) and forgets it.
+// Writes every saved position of a drag back, pads first.
 void RestoreSavedPositions(CDibView& view);
+// Grows m_rcRedraw by where the saved pads and tracks are now.
+void GrowBySavedItems(CDibView& view);
 // Ends a drag where it is: empties the backups and drops the grab.
 void ForgetDrag(CDibView& view);
 bool IsDragging(const CDibView& view);

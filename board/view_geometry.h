@@ -6,6 +6,7 @@
 #include "board/board_types.h"
 #include "platform/types.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -89,6 +90,18 @@ inline void InflateSaturated(CRect* r, int d) {
 inline CRect BoxAround(CPoint c, int rx, int ry) {
     return {SaturateToInt(std::int64_t{c.x} - rx), SaturateToInt(std::int64_t{c.y} - ry),
             SaturateToInt(std::int64_t{c.x} + rx), SaturateToInt(std::int64_t{c.y} + ry)};
+}
+
+// Grows (GrowRect) into the box of the points it is grown by, and stays
+// inverted (IsNoBox) while it has none.
+constexpr CRect kNoBox{std::numeric_limits<int>::max(), std::numeric_limits<int>::max(),
+                       std::numeric_limits<int>::min(), std::numeric_limits<int>::min()};
+constexpr bool IsNoBox(const CRect& r) { return r.left > r.right || r.top > r.bottom; }
+
+// The smallest rectangle holding both, edges included.
+inline CRect UnionOf(const CRect& a, const CRect& b) {
+    return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+            std::max(a.bottom, b.bottom)};
 }
 
 inline CRect BoxOf(CPoint a, CPoint b) {

@@ -197,7 +197,6 @@ void CDibView::OffsetTrackWithJunctions(int track, int dx, int dy) {
 }
 
 namespace board {
-// Writes every saved position back, pads first, and forgets the drag.
 void RestoreSavedPositions(CDibView& view) {
     for (const BackupEntry& e : view.m_PadBackup) {
         if (Pad* p = PadAt(view, e.index / 2)) {
@@ -211,7 +210,14 @@ void RestoreSavedPositions(CDibView& view) {
             *end.y = e.y;
         }
     }
-    ForgetDrag(view);
+}
+
+void GrowBySavedItems(CDibView& view) {
+    for (const BackupEntry& e : view.m_PadBackup)
+        if (const Pad* p = PadAt(view, e.index / 2))
+            GrowByPoint(view, p->x, p->y);
+    for (const BackupEntry& e : view.m_TrackBackup)
+        GrowByTrack(view, e.index);
 }
 
 void ForgetDrag(CDibView& view) {

@@ -108,36 +108,63 @@ void PlacePad(CDibView& view, CPoint point) {
     dc->SelectPen(oldPen);
 }
 
+void SetChainPoint(CDibView& view, CPoint stored) {
+    view.m_ptLastPoint = stored;
+    view.m_fLastPointX = static_cast<float>(stored.x);
+    view.m_fLastPointY = static_cast<float>(stored.y);
+}
+
 // The first click starts a chain; each further click stores the segment from
 // the chain's last point to the (snapped) click and continues from its end.
 void AddChainPoint(CDibView& view, CPoint point) {
     const CPoint s = view.GetScrollPosition();
     if (!view.m_bLineStarted) {
         view.m_bLineStarted = 1;
-        view.m_ptLastPoint = ToStored(point, s);
+        SetChainPoint(view, ToStored(point, s));
         view.m_ptBandEnd = view.m_ptLastPoint;
         return;
     }
     const CPoint start = view.m_ptLastPoint - s;
     const CPoint end = view.m_bFreeAngle ? point : view.SnapTrackEnd(start, point);
     const CPoint storedEnd = ToStored(end, s);
-    if (!view.AppendTrack(static_cast<float>(view.m_ptLastPoint.x),
-                          static_cast<float>(view.m_ptLastPoint.y),
-                          static_cast<float>(storedEnd.x), static_cast<float>(storedEnd.y),
-                          g_nCurrentLayer)) {
+    if (!view.AppendTrack(view.m_fLastPointX, view.m_fLastPointY, static_cast<float>(storedEnd.x),
+                          static_cast<float>(storedEnd.y), g_nCurrentLayer)) {
         ShowBoardFull("tracks");
         return;
     }
     const CPoint stroke[1][2] = {{end, start}};
     DrawStrokes(view, stroke, 1, CurrentLayerColor());
-    view.m_ptLastPoint = storedEnd;
+    SetChainPoint(view, storedEnd);
 }
 
+// Each move repaints where the dragged objects were and where they are now;
+// the places before those were repainted by the earlier moves. m_rcRedraw
+// holds the box of the objects as last drawn, margin included.
 void Drag(CDibView& view, CPoint point) {
+    const CRect before = view.m_rcRedraw;
+    view.m_rcRedraw = kNoBox;
     view.MoveSavedTrackEnds(point.x, point.y);
     view.MoveSavedPads(point.x, point.y);
+    if (IsNoBox(view.m_rcRedraw)) {
+        view.m_rcRedraw = before;
+        return;
+    }
     InflateSaturated(&view.m_rcRedraw, DragMargin());
+    const CRect dirty = UnionOf(before, view.m_rcRedraw);
+    view.InvalidateRect(&dirty, false);
+}
+
+// Cancelling repaints where the objects are and where they go back to.
+void CancelDrag(CDibView& view) {
     view.InvalidateRect(&view.m_rcRedraw, false);
+    RestoreSavedPositions(view);
+    view.m_rcRedraw = kNoBox;
+    GrowBySavedItems(view);
+    if (!IsNoBox(view.m_rcRedraw)) {
+        InflateSaturated(&view.m_rcRedraw, DragMargin());
+        view.InvalidateRect(&view.m_rcRedraw, false);
+    }
+    ForgetDrag(view);
 }
 
 // The keyboard target is dropped once the pointer is more than 10 pixels
@@ -250,12 +277,10 @@ void CDibView::OnLButtonUp(UINT /*flags*/, CPoint /*point*/) {
 
 void CDibView::OnRButtonDown(UINT /*flags*/, CPoint /*point*/) {
     m_bLineStarted = 0;
-    if (m_bMoveMode && IsDragging(*this)) {
-        InvalidateRect(&m_rcRedraw, false);
-        RestoreSavedPositions(*this);
-    } else {
+    if (m_bMoveMode && IsDragging(*this))
+        CancelDrag(*this);
+    else
         Invalidate(false);
-    }
 }
 
 BOOL CDibView::OnSetCursor() {

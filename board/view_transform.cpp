@@ -42,9 +42,13 @@ CPoint ScalePoint(CPoint p, bool doubling) {
 // are scaled with the board, so the chain continues where it was and a
 // cancel puts everything back exactly where it would have been.
 void ScaleEditState(CDibView& view, bool doubling, CPoint s0) {
-    view.m_ptLastPoint = ScalePoint(view.m_ptLastPoint, doubling);
-    view.m_ptBandEnd = ScalePoint(view.m_ptBandEnd, doubling);
     const float factor = doubling ? 2.0f : 0.5f;
+    // The chain goes on from the exact end of its last segment, which after
+    // halving may lie between whole pixels; the band starts at its pixel.
+    view.m_fLastPointX *= factor;
+    view.m_fLastPointY *= factor;
+    ToClient(view.m_fLastPointX, view.m_fLastPointY, CPoint(0, 0), &view.m_ptLastPoint);
+    view.m_ptBandEnd = ScalePoint(view.m_ptBandEnd, doubling);
     for (BackupEntry& e : view.m_PadBackup) {
         e.x *= factor;
         e.y *= factor;
@@ -59,8 +63,7 @@ void ScaleEditState(CDibView& view, bool doubling, CPoint s0) {
     const CPoint start = ScalePoint(view.m_ptDragStart + s0, doubling);
     view.m_ptDragStart = start - view.GetScrollPosition();
     // The redraw rectangle holds client positions of the old scale. The zoom
-    // repaints the whole view, so from here on the drag's repaint covers the
-    // whole view too, and a cancel shows the restored objects wherever they are.
+    // repaints the whole view, and so does the drag's next move.
     view.m_rcRedraw = view.ClientRect();
 }
 

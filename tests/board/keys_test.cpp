@@ -87,6 +87,27 @@ TEST_F(KeysTest, ZoomDuringAChainKeepsItJoined) {
     ExpectTrack(TrackAt(2), 140, 100, 200, 100);
 }
 
+TEST_F(KeysTest, ZoomOutBetweenPixelsKeepsTheChainJoinedExactly) {
+    host.PutPointer({0, 0});
+    Key(VK_PRIOR);
+    view.OnLineMode();
+    Click({100, 100});
+    Click({131, 100}); // an odd end: half a pixel at factor 1
+    host.PutPointer({0, 0});
+    Key(VK_NEXT);
+    ExpectTrack(TrackAt(0), 50, 50, 65.5f, 50);
+    EXPECT_EQ(view.m_ptLastPoint, CPoint(65, 50)); // where the band starts
+    Click({80, 50});
+    ASSERT_EQ(view.m_nTrackCount, 2);
+    ExpectTrack(TrackAt(1), 65.5f, 50, 80, 50);
+    // Joined: the end of the first segment finds the start of the second.
+    EXPECT_EQ(view.FindTrackEndAt(1, 2, 1.0f, 65.5f, 50), 5);
+    host.PutPointer({0, 0});
+    Key(VK_PRIOR);
+    Click({200, 100});
+    ExpectTrack(TrackAt(2), 160, 100, 200, 100);
+}
+
 TEST_F(KeysTest, ZoomDuringADragKeepsTheObjectUnderThePointerAndCancelsExactly) {
     AddPad(100.5f, 100);
     AddTrack(100.5f, 100, 300, 100);

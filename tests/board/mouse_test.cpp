@@ -173,21 +173,41 @@ TEST_F(MouseTest, DragPadWithJoinedEndsThenCancelRestoresExactly) {
     EXPECT_EQ(PadAt(0).y, 190);
     ExpectTrack(TrackAt(0), 221.25f, 189.5f, 300, 200);
     ExpectTrack(TrackAt(1), 100, 200, 218, 192);
+    // The repaint covers where the objects were at the grab and where they
+    // are now, 10 pixels around them.
     ASSERT_EQ(host.invalidations.size(), 1u);
     EXPECT_FALSE(host.invalidations[0].whole);
-    EXPECT_EQ(host.invalidations[0].rect, view.m_rcRedraw);
+    EXPECT_EQ(view.m_rcRedraw, CRect(90, 179, 310, 210));
+    EXPECT_EQ(host.invalidations[0].rect, CRect(90, 172, 310, 228));
     // The read-out is not refreshed during a drag.
     EXPECT_EQ(services.statusTexts.size(), statusTexts);
     Move({250, 250});
-    const CRect covered = view.m_rcRedraw;
+    EXPECT_EQ(host.invalidations.back().rect, CRect(90, 179, 310, 261));
+    ClearRecords();
     view.OnRButtonDown(0, {250, 250});
     EXPECT_EQ(PadAt(0).x, 200);
     EXPECT_EQ(PadAt(0).y, 200);
     ExpectTrack(TrackAt(0), 201.25f, 199.5f, 300, 200);
     ExpectTrack(TrackAt(1), 100, 200, 198, 202);
-    EXPECT_EQ(host.invalidations.back().rect, covered);
+    // The cancel repaints where they were and where they are back.
+    ASSERT_EQ(host.invalidations.size(), 2u);
+    EXPECT_EQ(host.invalidations[0].rect, CRect(90, 190, 310, 261));
+    EXPECT_EQ(host.invalidations[1].rect, CRect(90, 189, 310, 212));
     EXPECT_EQ(view.m_nSelPad, -1);
     EXPECT_TRUE(view.m_PadBackup.empty());
+}
+
+TEST_F(MouseTest, ALongDragRepaintsOnlyAroundTheLastTwoPositions) {
+    AddPad(400, 300);
+    view.OnMoveStatus();
+    Press({400, 300});
+    for (int i = 0; i < 200; ++i)
+        Move({400 + i % 7, 300 + i % 5});
+    ClearRecords();
+    Move({420, 300});
+    ASSERT_EQ(host.invalidations.size(), 1u);
+    // 10 pixels around the pad's centre at (403, 304) before and (420, 300) now.
+    EXPECT_EQ(host.invalidations[0].rect, CRect(393, 290, 430, 314));
 }
 
 TEST_F(MouseTest, DragTrackAndCommitOnRelease) {
