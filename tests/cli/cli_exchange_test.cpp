@@ -1,6 +1,8 @@
 // The CLI's export and import against the program's own commands.
 #include "board/dib_view.h"
 #include "exchange/scratch_dir.h"
+#include "image/dib_doc.h"
+#include "platform/scripted/recording_dc.h"
 #include "platform/scripted/scripted_host.h"
 #include "platform/scripted/scripted_services.h"
 #include "tests/cli/cli_run.h"
@@ -105,6 +107,36 @@ TEST(CliExchange, SameFilesAsTheProgram) {
                       "cli.pcb", "cli.dpb"})
                   .status,
               0);
+    const std::string program = Slurp("program.pcb");
+    EXPECT_GT(program.size(), 1000u);
+    EXPECT_EQ(Slurp("cli.pcb"), program);
+    EXPECT_EQ(Slurp("cli.dpb"), Slurp("program.dpb"));
+}
+
+TEST(CliExchange, SameFilesAsTheProgramOverARealScan) {
+    const std::string scan = TRACEVU_SOURCE_DIR "/res/sample-scan.bmp";
+    ScratchDir dir;
+    Put("sample.dpb", SampleWork());
+    ScriptedServices services;
+    ScriptedViewHost host;
+    {
+        CDibDoc doc;
+        auto view = std::make_unique<CDibView>();
+        view->AttachHost(&host);
+        doc.AddView(view.get());
+        ASSERT_TRUE(doc.OnOpenDocument(scan));
+        RecordingDC dc;
+        view->OnDraw(&dc); // the image's size reaches the view at a paint
+        ASSERT_GT(view->m_nImageHeight, 400);
+        RunViewCommand(*view, services, &CDibView::OnOpenWork, "sample.dpb");
+        RunViewCommand(*view, services, &CDibView::OnSaveProtel, "program.pcb");
+        RunViewCommand(*view, services, &CDibView::OnOpenProtel, "program.pcb");
+        RunViewCommand(*view, services, &CDibView::OnSaveWork, "program.dpb");
+        view->ClearBoard();
+        doc.RemoveView(view.get());
+    }
+    EXPECT_EQ(RunCli({"export-protel", "--image", scan, "sample.dpb", "cli.pcb"}).status, 0);
+    EXPECT_EQ(RunCli({"import-protel", "--image", scan, "cli.pcb", "cli.dpb"}).status, 0);
     const std::string program = Slurp("program.pcb");
     EXPECT_GT(program.size(), 1000u);
     EXPECT_EQ(Slurp("cli.pcb"), program);

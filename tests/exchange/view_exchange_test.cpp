@@ -120,6 +120,18 @@ TEST_F(ViewFiles, SaveOverAnExistingFileReplacesItWhole) {
     EXPECT_EQ(Slurp("old.dpb"), "FP\r\n5 6\r\n");
 }
 
+TEST_F(ViewFiles, SaveThroughALinkReplacesTheFileItPointsTo) {
+    std::filesystem::create_directory("real");
+    Put("real/board.dpb", "FP\r\n1 2\r\n");
+    std::filesystem::create_symlink("real/board.dpb", "link.dpb");
+    view->AppendPad(5, 6);
+    Answer("link.dpb");
+    view->OnSaveWork();
+    EXPECT_TRUE(services.messages.empty());
+    EXPECT_TRUE(std::filesystem::is_symlink("link.dpb")) << "the link stays a link";
+    EXPECT_EQ(Slurp("real/board.dpb"), "FP\r\n5 6\r\n");
+}
+
 TEST_F(ViewFiles, SaveAnswersAnUnwritableTargetWithWriteError) {
     ASSERT_EQ(mkdir("adir.dpb", 0700), 0);
     view->AppendPad(5, 6);
