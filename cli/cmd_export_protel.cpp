@@ -39,6 +39,10 @@ int RunExportProtel(int argc, char** argv) {
     const auto work = ReadInputFile(kName, line->positional[0]);
     if (!work)
         return kExitBadInput;
+    if (!LooksLikeWorkFile(*work)) {
+        PrintError(kName, line->positional[0] + ": " + kReadErrorText);
+        return kExitBadInput;
+    }
     ReadReport report;
     BoardData board = ParseWorkFile(*work, 1, report);
     ReportRead(kName, board, report);

@@ -38,6 +38,10 @@ int RunImportProtel(int argc, char** argv) {
     const auto protel = ReadInputFile(kName, line->positional[0]);
     if (!protel)
         return kExitBadInput;
+    if (!LooksLikeProtelFile(*protel)) {
+        PrintError(kName, line->positional[0] + ": " + kReadErrorText);
+        return kExitBadInput;
+    }
     ProtelImportSettings settings;
     settings.scanLinesX = scan->scanLines.x;
     settings.scanLinesY = scan->scanLines.y;
