@@ -36,13 +36,9 @@ int RunExportProtel(int argc, char** argv) {
     if (!scan)
         return status;
 
-    const auto work = ReadInputFile(kName, line->positional[0]);
+    const auto work = ReadInputFile(kName, line->positional[0], LooksLikeWorkFile);
     if (!work)
         return kExitBadInput;
-    if (!LooksLikeWorkFile(*work)) {
-        PrintError(kName, line->positional[0] + ": " + kReadErrorText);
-        return kExitBadInput;
-    }
     ReadReport report;
     BoardData board = ParseWorkFile(*work, 1, report);
     ReportRead(kName, board, report);

@@ -35,13 +35,9 @@ int RunImportProtel(int argc, char** argv) {
     if (!scan)
         return status;
 
-    const auto protel = ReadInputFile(kName, line->positional[0]);
+    const auto protel = ReadInputFile(kName, line->positional[0], LooksLikeProtelFile);
     if (!protel)
         return kExitBadInput;
-    if (!LooksLikeProtelFile(*protel)) {
-        PrintError(kName, line->positional[0] + ": " + kReadErrorText);
-        return kExitBadInput;
-    }
     ProtelImportSettings settings;
     settings.scanLinesX = scan->scanLines.x;
     settings.scanLinesY = scan->scanLines.y;
