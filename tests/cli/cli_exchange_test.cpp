@@ -157,6 +157,15 @@ TEST(CliExchange, BadInputIsReportedWithTheProgramsMessages) {
     EXPECT_NE(r.err.find("Write file error!"), std::string::npos) << r.err;
     EXPECT_TRUE(std::filesystem::is_directory("taken.pcb"));
 
+    Put("notes.txt", "not a board\n");
+    for (const char* command : {"export-protel", "import-protel"}) {
+        r = RunCli({command, "--image-size", "10x10", "notes.txt", "out"});
+        EXPECT_EQ(r.status, 1) << command;
+        EXPECT_EQ(r.err, std::string("tracevu-cli ") + command +
+                             ": notes.txt: Read error or file format is invalid!\n");
+        EXPECT_FALSE(std::filesystem::exists("out"));
+    }
+
     Put("far.pcb", "FV\n2000000000 0 1 1\n");
     r = RunCli({"import-protel", "--image-size", "10x10", "far.pcb", "far.dpb"});
     EXPECT_EQ(r.status, 1);

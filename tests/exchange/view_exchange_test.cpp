@@ -189,6 +189,19 @@ TEST_F(ViewFiles, OpenOfAMissingFileLeavesTheBoard) {
     EXPECT_EQ(view->m_pPads[0].x, 7);
 }
 
+TEST_F(ViewFiles, AFileOfAnotherKindLeavesTheBoard) {
+    Put("notes.txt", "Board 7, second try.\nAsk about the via sizes.\n");
+    view->AppendPad(7, 8);
+    Answer("notes.txt");
+    view->OnOpenWork();
+    Answer("notes.txt");
+    view->OnOpenProtel();
+    EXPECT_EQ(MessageTexts(), (std::vector<std::string>{"Read error or file format is invalid!",
+                                                        "Read error or file format is invalid!"}));
+    EXPECT_EQ(view->m_nPadCount, 1);
+    EXPECT_TRUE(host.invalidations.empty());
+}
+
 TEST_F(ViewFiles, ReplacingTheBoardForgetsChainGrabAndKeyboardTarget) {
     Put("empty.dpb", "");
     view->AppendPad(7, 8);
