@@ -317,6 +317,7 @@ bool QtDialogHost::Initialize() {
     if (m_dialog.IsEnded())
         return false;
     ShowState();
+    ApplyFocusRequest();
     return true;
 }
 
@@ -328,10 +329,22 @@ int QtDialogHost::Run() {
 }
 
 void QtDialogHost::AfterHandler() {
-    if (m_dialog.IsEnded())
+    if (m_dialog.IsEnded()) {
         done(m_dialog.Result());
-    else
-        ShowState();
+        return;
+    }
+    ShowState();
+    ApplyFocusRequest();
+}
+
+void QtDialogHost::ApplyFocusRequest() {
+    const int id = m_dialog.TakeFocusRequest();
+    QWidget* widget = id != 0 ? ControlWidget(id) : nullptr;
+    if (!widget)
+        return;
+    widget->setFocus(Qt::OtherFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(widget))
+        edit->selectAll();
 }
 
 void QtDialogHost::OnButton(int id) {

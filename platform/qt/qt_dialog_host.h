@@ -59,6 +59,8 @@ class QtDialogHost : public QDialog {
     std::vector<QRect> OtherControlRects(std::size_t index) const;
     // Ends the Qt dialog when the CDialog has ended, else shows its state.
     void AfterHandler();
+    // Focuses the control the dialog asked for, if any.
+    void ApplyFocusRequest();
     void OnButton(int id);
 
     CDialog& m_dialog;

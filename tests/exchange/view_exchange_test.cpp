@@ -202,6 +202,30 @@ TEST_F(ViewFiles, AFileOfAnotherKindLeavesTheBoard) {
     EXPECT_TRUE(host.invalidations.empty());
 }
 
+TEST_F(ViewFiles, OddLayersFromAFileAreKeptUndrawnAndWrittenBackUnchanged) {
+    const std::string text = "FT\r\n1 2 30 2 1\r\nFT\r\n1 4 30 4 0\r\nFT\r\n1 6 30 6 13\r\n"
+                             "FT\r\n1 8 30 8 -7\r\nFT\r\n1 9 30 9 4096\r\n";
+    Put("odd.dpb", text);
+    Answer("odd.dpb");
+    view->OnOpenWork();
+    ASSERT_EQ(view->m_nTrackCount, 5);
+    EXPECT_TRUE(services.messages.empty());
+    host.clientDrawing.ops.clear();
+    view->DrawBoard();
+    const std::vector<DrawOp> drawn = host.clientDrawing.Drawn();
+    ASSERT_EQ(drawn.size(), 1u) << "only the track on layer 1";
+    EXPECT_EQ(drawn[0].b, 2);
+    Answer("back.dpb");
+    view->OnSaveWork();
+    EXPECT_EQ(Slurp("back.dpb"), text);
+    Answer("odd.pcb");
+    view->OnSaveProtel();
+    const std::string pcb = Slurp("odd.pcb");
+    for (const char* layer :
+         {" 12 1 1\r\n", " 12 0 1\r\n", " 12 13 1\r\n", " 12 -7 1\r\n", " 12 4096 1\r\n"})
+        EXPECT_NE(pcb.find(layer), std::string::npos) << layer;
+}
+
 TEST_F(ViewFiles, ReplacingTheBoardForgetsChainGrabAndKeyboardTarget) {
     Put("empty.dpb", "");
     view->AppendPad(7, 8);

@@ -170,7 +170,10 @@ TEST_F(QtDialogHostTest, AFailedExchangeKeepsTheDialogOpen) {
             box->button(QMessageBox::Ok)->click();
             WhenModal<QtDialogHost>([](QtDialogHost* host) {
                 EXPECT_TRUE(host->isVisible());
-                Control<QLineEdit>(host, kEdit)->setText(QStringLiteral("7"));
+                auto* edit = Control<QLineEdit>(host, kEdit);
+                EXPECT_EQ(host->focusWidget(), edit) << "the refused entry takes the focus";
+                EXPECT_EQ(edit->selectedText(), QStringLiteral("abc"));
+                edit->setText(QStringLiteral("7"));
                 Control<QPushButton>(host, IDOK)->click();
             });
         });
