@@ -97,6 +97,7 @@ DialogTemplate GuideFrame(int id) {
     t.resizable = true;
     t.centered = true;
     t.sunkenEdge = true;
+    t.language = "zh-CN";
     return t;
 }
 

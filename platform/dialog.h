@@ -37,6 +37,9 @@ struct DialogTemplate {
     bool resizable = false;
     bool centered = false;
     bool sunkenEdge = false;
+    // Language of the texts as a BCP 47 tag ("zh-CN"); empty for the
+    // program's own. Han characters take the forms of that language.
+    std::string language;
     std::vector<DialogControl> controls;
 };
 

@@ -5,11 +5,13 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMouseEvent>
 #include <QPushButton>
 
@@ -121,6 +123,16 @@ void QtDialogBaseUnits(const QFont& font, int* baseX, int* baseY) {
     *baseY = std::max(1, metrics.height());
 }
 
+QStringList QtHanFamilies(const std::string& language) {
+    const QString tag = ToQString(language).toLower().replace(QLatin1Char('_'), QLatin1Char('-'));
+    if (tag == QLatin1String("zh-cn") || tag == QLatin1String("zh-sg") ||
+        tag == QLatin1String("zh-hans") || tag.startsWith(QLatin1String("zh-hans-")))
+        return {QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Noto Sans SC"),
+                QStringLiteral("Source Han Sans SC"), QStringLiteral("Source Han Sans CN"),
+                QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("WenQuanYi Zen Hei")};
+    return {};
+}
+
 QFont QtDialogHost::TemplateFont(const DialogTemplate& dialogTemplate) {
     QFont font = QApplication::font();
     const std::string& name = dialogTemplate.fontName;
@@ -130,6 +142,11 @@ QFont QtDialogHost::TemplateFont(const DialogTemplate& dialogTemplate) {
         font.setFamily(ToQString(name));
     if (dialogTemplate.fontPoints > 0)
         font.setPointSize(dialogTemplate.fontPoints);
+    // Without a hint the desktop picks Han glyphs in the forms of its own
+    // language, often the Japanese ones: the fonts of the text's language
+    // come right after the family for Latin letters.
+    if (const QStringList han = QtHanFamilies(dialogTemplate.language); !han.isEmpty())
+        font.setFamilies(QStringList{QFontInfo(font).family()} + han);
     return font;
 }
 
@@ -139,6 +156,8 @@ QtDialogHost::QtDialogHost(CDialog& dialog, QtImageProvider images, QWidget* par
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setWindowTitle(ToQString(t.title));
+    if (!t.language.empty())
+        setLocale(QLocale(ToQString(t.language)));
     setFont(TemplateFont(t));
     int baseX = 0;
     int baseY = 0;

@@ -13,6 +13,7 @@
 #include <QFont>
 #include <QPixmap>
 #include <QRect>
+#include <QStringList>
 
 #include <functional>
 #include <map>
@@ -73,3 +74,7 @@ class QtDialogHost : public QDialog {
 // Base units of a font as Windows computes them for dialogs: the average
 // width of the 52 letters (rounded) and the line height.
 void QtDialogBaseUnits(const QFont& font, int* baseX, int* baseY);
+
+// Font families that draw Han characters in the forms of the language
+// (simplified Chinese for "zh-CN"); empty when the desktop's choice will do.
+QStringList QtHanFamilies(const std::string& language);

@@ -100,6 +100,7 @@ TEST(Guide, PagesHaveNoOkOrCancelButtonAndTheNextPageButton) {
         EXPECT_EQ(page->GetDlgItem(IDOK), nullptr);
         EXPECT_EQ(page->GetDlgItem(IDCANCEL), nullptr);
         EXPECT_EQ(page->Template().title, "操作指南");
+        EXPECT_EQ(page->Template().language, "zh-CN") << "simplified Chinese glyphs";
         EXPECT_EQ(page->Template().cx, 382);
         EXPECT_EQ(page->Template().cy, 247);
     }

@@ -10,11 +10,14 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QGlyphRun>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRawFont>
 #include <QTest>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <vector>
@@ -242,6 +245,40 @@ TEST_F(QtDialogHostTest, ChineseTextInTheSystemFontIsNotCut) {
     EXPECT_GE(label->height(), label->heightForWidth(label->width()));
     auto* next = Control<QPushButton>(&host, 124);
     EXPECT_GE(next->height(), next->minimumSizeHint().height());
+}
+
+// The family that draws the first character of `text` in `font`.
+QString FamilyDrawing(const QString& text, const QFont& font) {
+    QTextLayout layout(text, font);
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    const QList<QGlyphRun> runs = layout.glyphRuns();
+    return runs.isEmpty() ? QString() : runs.first().rawFont().familyName();
+}
+
+TEST_F(QtDialogHostTest, SimplifiedChineseTextTakesTheSimplifiedFormsOfItsCharacters) {
+    EXPECT_FALSE(QtHanFamilies("zh-CN").isEmpty());
+    EXPECT_EQ(QtHanFamilies("zh_cn"), QtHanFamilies("zh-CN"));
+    EXPECT_TRUE(QtHanFamilies("").isEmpty());
+    EXPECT_TRUE(QtHanFamilies("en-GB").isEmpty());
+
+    DialogTemplate t;
+    t.cx = 200;
+    t.cy = 40;
+    t.fontName = "System";
+    t.fontPoints = 10;
+    t.language = "zh-CN";
+    t.controls = {Make(-1, ControlKind::LText, DluRect(5, 5, 190, 10), "将光标放在线条上")};
+    CDialog dialog(t);
+    QtDialogHost host(dialog, nullptr);
+    auto* label = Control<QLabel>(&host, -1);
+    ASSERT_NE(label, nullptr);
+    // The font the build's set-up installs for the guide.
+    EXPECT_EQ(FamilyDrawing(label->text(), label->font()), QStringLiteral("Noto Sans CJK SC"));
+    // Latin letters keep the desktop's family, so dialog units stay as they were.
+    EXPECT_EQ(FamilyDrawing(QStringLiteral("File"), label->font()),
+              FamilyDrawing(QStringLiteral("File"), QApplication::font()));
 }
 
 TEST_F(QtDialogHostTest, AOneLineLabelTooWideForItsBoxGrowsIntoFreeSpaceInsteadOfWrapping) {
