@@ -5,6 +5,14 @@
 #include "platform/qt/qt_view_widget.h"
 
 #include <QCloseEvent>
+#include <QMdiArea>
+
+#include <algorithm>
+
+namespace {
+constexpr QSize kUsualChildSize(640, 480);
+constexpr QSize kSmallestChildSize(160, 120);
+} // namespace
 
 CChildFrame::CChildFrame(CDibDoc* document, std::unique_ptr<CDibView> view, QWidget* parent)
     : QMdiSubWindow(parent), m_document(document), m_view(std::move(view)),
@@ -29,6 +37,11 @@ void CChildFrame::DestroyView() {
     m_document = nullptr;
 }
 
+QSize CChildFrame::sizeHint() const {
+    const QMdiArea* area = mdiArea();
+    return area ? CascadedChildGeometry(area->viewport()->size(), 0, 1).size() : kUsualChildSize;
+}
+
 void CChildFrame::closeEvent(QCloseEvent* event) {
     if (m_view && m_closeQuery && !m_closeQuery(this)) {
         event->ignore();
@@ -36,4 +49,17 @@ void CChildFrame::closeEvent(QCloseEvent* event) {
     }
     DestroyView();
     QMdiSubWindow::closeEvent(event);
+}
+
+QRect CascadedChildGeometry(QSize area, int index, int step) {
+    const QSize size(
+        std::max(std::min(kUsualChildSize.width(), area.width() * 3 / 4), kSmallestChildSize.width()),
+        std::max(std::min(kUsualChildSize.height(), area.height() * 3 / 4),
+                 kSmallestChildSize.height()));
+    step = std::max(step, 1);
+    const int roomX = std::max(area.width() - size.width(), 0) / step;
+    const int roomY = std::max(area.height() - size.height(), 0) / step;
+    const int positions = std::min(roomX, roomY) + 1;
+    const int offset = (std::max(index, 0) % positions) * step;
+    return QRect(QPoint(offset, offset), size);
 }

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QMdiSubWindow>
+#include <QRect>
+#include <QSize>
 
 #include <functional>
 #include <memory>
@@ -31,6 +33,9 @@ class CChildFrame : public QMdiSubWindow {
     void DestroyView();
     bool IsViewDestroyed() const { return !m_view; }
 
+    // The size a new window takes, which Window, Cascade gives every window.
+    QSize sizeHint() const override;
+
   signals:
     // The view is gone; the template drops the document when it was its last.
     void viewDestroyed(CChildFrame* frame, CDibDoc* document);
@@ -44,3 +49,11 @@ class CChildFrame : public QMdiSubWindow {
     QtViewWidget* m_viewWidget;
     CloseQuery m_closeQuery;
 };
+
+// Where the `index`-th new document window goes in an area of `area`: each
+// one a title bar's height (`step`) further down and to the right of the
+// one before, so that every title stays in sight, starting again at the top
+// left when the next one would reach past the area. The window is no larger
+// than the usual 640 x 480, nor than three quarters of the area, so that a
+// few steps fit.
+QRect CascadedChildGeometry(QSize area, int index, int step);

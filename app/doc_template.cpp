@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMdiArea>
+#include <QStyle>
+#include <QStyleOptionTitleBar>
 
 #include <algorithm>
 
@@ -87,8 +89,7 @@ CDibDoc* CMultiDocTemplate::OpenDocumentFile(const QString& path) {
 
     const bool maximized =
         m_area && m_area->currentSubWindow() && m_area->currentSubWindow()->isMaximized();
-    if (m_area)
-        m_area->addSubWindow(frame);
+    AddToArea(frame);
     frame->View()->OnInitialUpdate();
     UpdateFrameTitles(document);
     if (maximized)
@@ -103,8 +104,7 @@ CDibDoc* CMultiDocTemplate::OpenDocumentFile(const QString& path) {
 
 CChildFrame* CMultiDocTemplate::CreateNewFrame(CDibDoc* document) {
     CChildFrame* frame = AddFrame(document);
-    if (m_area)
-        m_area->addSubWindow(frame);
+    AddToArea(frame);
     frame->View()->OnInitialUpdate();
     UpdateFrameTitles(document);
     frame->show();
@@ -127,6 +127,19 @@ CChildFrame* CMultiDocTemplate::AddFrame(CDibDoc* document) {
     });
     m_frames.push_back(frame);
     return frame;
+}
+
+void CMultiDocTemplate::AddToArea(CChildFrame* frame) {
+    if (!m_area)
+        return;
+    m_area->addSubWindow(frame);
+    // Cascaded below the windows already there rather than laid exactly over
+    // one of them.
+    QStyleOptionTitleBar titleBar;
+    titleBar.initFrom(frame);
+    const int step = frame->style()->pixelMetric(QStyle::PM_TitleBarHeight, &titleBar, frame);
+    const int index = static_cast<int>(m_frames.size()) - 1;
+    frame->setGeometry(CascadedChildGeometry(m_area->viewport()->size(), index, step));
 }
 
 std::vector<CChildFrame*> CMultiDocTemplate::FramesOf(const CDocument* document) const {

@@ -57,6 +57,8 @@ class CMultiDocTemplate : public QObject {
 
   private:
     CChildFrame* AddFrame(CDibDoc* document);
+    // Puts a new window into the area at its place in the cascade.
+    void AddToArea(CChildFrame* frame);
     void OnViewDestroyed(CChildFrame* frame, CDibDoc* document);
     void UpdateFrameTitles(CDocument* document);
     void DropDocument(CDibDoc* document);

@@ -1,5 +1,7 @@
 #include "app/shell_services.h"
 
+#include "app/command_table.h"
+
 ShellServices::ShellServices(IUserServices& base) : m_base(base), m_previous(SetServices(this)) {}
 
 ShellServices::~ShellServices() {
@@ -7,7 +9,8 @@ ShellServices::~ShellServices() {
 }
 
 int ShellServices::MessageBox(const std::string& text, const std::string& caption, UINT type) {
-    return m_base.MessageBox(text, caption, type);
+    // Boxes without a caption of their own carry the application's name.
+    return m_base.MessageBox(text, caption.empty() ? std::string(kAppName) : caption, type);
 }
 
 std::optional<std::string> ShellServices::FileDialog(const FileDialogRequest& request) {

@@ -1,7 +1,8 @@
 // The user services the running shell installs: everything goes to the
 // underlying services (the Qt ones in the program, scripted ones in tests),
 // except that status-bar text and recent files also reach the main frame and
-// the recent-file list of the application.
+// the recent-file list of the application, and message boxes without a
+// caption of their own get the application's name, "TRACEVU Application".
 #pragma once
 
 #include "platform/user_services.h"

@@ -29,8 +29,9 @@ class CDibView : public CScrollView {
     void OnUpdateEditCopy(CCmdUI* ui);
     void OnEditPaste();
     void OnUpdateEditPaste(CCmdUI* ui);
-    // Sets the scroll sizes from the document's image size, unzoomed.
+    // Sets the scroll sizes from the document's image size at the zoom.
     void SetScrollSizesFromImage();
+    void OnUpdate(CScrollView* sender, long hint) override;
 
     // --- Command routing (board/view_commands.cpp) ---
     bool OnCommand(UINT id) override;

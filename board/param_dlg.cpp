@@ -73,6 +73,7 @@ void CParamDlg::OnOK() {
     if (m_nScanLinesX <= 0 || m_nScanLinesY <= 0) {
         Services().MessageBox("Scan lines must be a whole number greater than 0.", "Quarzline",
                               MB_OK | MB_ICONEXCLAMATION);
+        GotoDlgCtrl(m_nScanLinesX <= 0 ? IDC_SCAN_LINES_X : IDC_SCAN_LINES_Y);
         return;
     }
     g_nScanLinesX = m_nScanLinesX;

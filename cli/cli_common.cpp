@@ -59,9 +59,10 @@ std::optional<ScanSettings> ReadScanSettings(const char* command, const CommandL
     return settings;
 }
 
-std::optional<std::string> ReadInputFile(const char* command, const std::string& path) {
+std::optional<std::string> ReadInputFile(const char* command, const std::string& path,
+                                         bool (*isOfItsKind)(std::string_view)) {
     std::string text;
-    if (!ReadWholeFile(path, text)) {
+    if (!ReadWholeFile(path, text) || (isOfItsKind && !isOfItsKind(text))) {
         PrintError(command, path + ": " + kReadErrorText);
         return std::nullopt;
     }

@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 // Prints "tracevu-cli COMMAND: message" on standard error.
 void PrintError(const char* command, const std::string& message);
@@ -25,8 +26,10 @@ struct ScanSettings {
 std::optional<ScanSettings> ReadScanSettings(const char* command, const CommandLine& line,
                                              const char* usage, int& status);
 
-// Reads a file; prints the program's read error when it cannot.
-std::optional<std::string> ReadInputFile(const char* command, const std::string& path);
+// Reads a file; prints the program's read error when it cannot, or when
+// `isOfItsKind` says the text is some other kind of file.
+std::optional<std::string> ReadInputFile(const char* command, const std::string& path,
+                                         bool (*isOfItsKind)(std::string_view) = nullptr);
 // Writes a file through a temporary file; prints the program's write error
 // when it cannot.
 bool WriteOutputFile(const char* command, const std::string& path, const std::string& text);

@@ -36,7 +36,7 @@ int RunExportProtel(int argc, char** argv) {
     if (!scan)
         return status;
 
-    const auto work = ReadInputFile(kName, line->positional[0]);
+    const auto work = ReadInputFile(kName, line->positional[0], LooksLikeWorkFile);
     if (!work)
         return kExitBadInput;
     ReadReport report;

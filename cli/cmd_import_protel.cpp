@@ -35,7 +35,7 @@ int RunImportProtel(int argc, char** argv) {
     if (!scan)
         return status;
 
-    const auto protel = ReadInputFile(kName, line->positional[0]);
+    const auto protel = ReadInputFile(kName, line->positional[0], LooksLikeProtelFile);
     if (!protel)
         return kExitBadInput;
     ProtelImportSettings settings;

@@ -147,7 +147,7 @@ int RunRender(int argc, char** argv) {
 
     BoardData board;
     if (const std::string* boardPath = line->Option("--board")) {
-        const auto text = ReadInputFile(kName, *boardPath);
+        const auto text = ReadInputFile(kName, *boardPath, LooksLikeWorkFile);
         if (!text)
             return kExitBadInput;
         ReadReport report;

@@ -38,9 +38,17 @@ std::string Count(int n, const char* one, const char* many) {
 std::string DescribeReadReport(const ReadReport& report, int capacity) {
     std::string text;
     if (report.padsLeftOut > 0 || report.tracksLeftOut > 0) {
+        // Only the kinds that overflowed are named.
+        std::string leftOut;
+        if (report.padsLeftOut > 0)
+            leftOut = Count(report.padsLeftOut, "pad", "pads");
+        if (report.tracksLeftOut > 0)
+            leftOut +=
+                (leftOut.empty() ? "" : " and ") + Count(report.tracksLeftOut, "track", "tracks");
+        const bool one = report.padsLeftOut + report.tracksLeftOut == 1;
         text = "The board holds at most " + std::to_string(capacity) + " pads and " +
-               std::to_string(capacity) + " tracks: " + Count(report.padsLeftOut, "pad", "pads") +
-               " and " + Count(report.tracksLeftOut, "track", "tracks") + " were left out.";
+               std::to_string(capacity) + " tracks: " + leftOut + (one ? " was" : " were") +
+               " left out.";
     }
     if (report.skippedRecords > 0) {
         if (!text.empty())

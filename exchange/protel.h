@@ -42,6 +42,10 @@ std::optional<std::string> FormatProtel(BoardSpan board, const ProtelExportSetti
 enum class ProtelRecord { None, Arc, Track, Fill, Via, Pad, String };
 ProtelRecord RecordKind(std::string_view line);
 
+// False for a text that cannot be a Protel file: something other than blanks
+// with neither a header, trailer or component line nor a single record.
+bool LooksLikeProtelFile(std::string_view text);
+
 struct ProtelImportSettings {
     int scanLinesX = 200;
     int scanLinesY = 200;

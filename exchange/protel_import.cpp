@@ -29,6 +29,18 @@ ProtelRecord RecordKind(std::string_view line) {
     }
 }
 
+bool LooksLikeProtelFile(std::string_view text) {
+    if (IsBlankText(text))
+        return true;
+    LineCursor lines(text);
+    std::string_view line;
+    while (lines.Next(line))
+        if (line.starts_with("PCB FILE") || line.starts_with("ENDPCB") ||
+            line.starts_with("COMP") || RecordKind(line) != ProtelRecord::None)
+            return true;
+    return false;
+}
+
 namespace {
 // Numbers on the data line of each kind of record.
 int FieldCount(ProtelRecord kind) {

@@ -51,6 +51,13 @@ int ReadIntegers(std::string_view line, int* values, int count) {
     return got;
 }
 
+bool IsBlankText(std::string_view text) {
+    for (const char c : text)
+        if (!IsBlank(c))
+            return false;
+    return true;
+}
+
 bool TruncateToInt(double value, int& result) {
     // Both bounds are exact doubles; NaN fails both comparisons.
     if (!(value > -2147483649.0 && value < 2147483648.0))

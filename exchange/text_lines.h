@@ -29,6 +29,9 @@ class LineCursor {
 // number that is not a whole number or does not fit an int ends the reading.
 int ReadIntegers(std::string_view line, int* values, int count);
 
+// True when the text holds nothing but white space.
+bool IsBlankText(std::string_view text);
+
 // Truncates toward zero into an int; false for NaN, infinities and values
 // outside int.
 bool TruncateToInt(double value, int& result);

@@ -40,7 +40,7 @@ void CDibView::OnOpenProtel() {
     if (!path)
         return;
     std::string text;
-    if (!ReadWholeFile(*path, text)) {
+    if (!ReadWholeFile(*path, text) || !LooksLikeProtelFile(text)) {
         ShowBoardError(kReadErrorText);
         return;
     }

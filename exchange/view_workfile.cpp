@@ -34,7 +34,7 @@ void CDibView::OnOpenWork() {
     if (!path)
         return;
     std::string text;
-    if (!ReadWholeFile(*path, text)) {
+    if (!ReadWholeFile(*path, text) || !LooksLikeWorkFile(text)) {
         ShowBoardError(kReadErrorText);
         return;
     }

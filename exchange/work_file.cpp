@@ -72,6 +72,17 @@ bool TakeTrack(std::string_view data, int scale, BoardData& board) {
 }
 } // namespace
 
+bool LooksLikeWorkFile(std::string_view text) {
+    if (IsBlankText(text))
+        return true;
+    LineCursor lines(text);
+    std::string_view line;
+    while (lines.Next(line))
+        if (line.starts_with("FP") || line.starts_with("FT"))
+            return true;
+    return false;
+}
+
 BoardData ParseWorkFile(std::string_view text, int scale, ReadReport& report) {
     BoardData board;
     if (scale < 1)

@@ -26,6 +26,11 @@ inline constexpr const char* kWorkFileExtension = ".dpb";
 // value does not fit the file's integers (or the scale is not positive).
 std::optional<std::string> FormatWorkFile(BoardSpan board, int scale);
 
+// False for a text that cannot be a work file: something other than blanks
+// without a single "FP" or "FT" line (another kind of file picked by
+// mistake), which must not replace the board with nothing.
+bool LooksLikeWorkFile(std::string_view text);
+
 // Reads a work file into stored coordinates at zoom factor `scale`. Records
 // that cannot be taken are skipped and counted in `report`.
 BoardData ParseWorkFile(std::string_view text, int scale, ReadReport& report);

@@ -48,6 +48,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     Check(imported->width >= settings.imageWidth && imported->height >= settings.imageHeight);
     Check(static_cast<long long>(imported->width) * settings.scale <= kMaxStoredValue);
+    // Text refused as not a Protel file holds nothing the import would take.
+    if (!LooksLikeProtelFile(text))
+        Check(imported->board.pads.empty() && imported->board.tracks.empty() && report.Clean());
     for (const Pad& p : imported->board.pads)
         Check(InRange(p.x) && InRange(p.y));
     for (const Track& t : imported->board.tracks)

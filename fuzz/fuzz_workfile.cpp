@@ -21,6 +21,9 @@ void Check(bool condition) {
 void RoundTrip(std::string_view text, int scale) {
     ReadReport report;
     BoardData board = ParseWorkFile(text, scale, report);
+    // Text refused as not a work file holds nothing the reader would take.
+    if (!LooksLikeWorkFile(text))
+        Check(board.pads.empty() && board.tracks.empty() && report.Clean());
     for (const Pad& p : board.pads)
         Check(InRange(p.x) && InRange(p.y));
     for (const Track& t : board.tracks)

@@ -58,7 +58,15 @@ void CDibView::OnDraw(CDC* dc) {
 
 void CDibView::SetScrollSizesFromImage() {
     const CDibDoc* doc = GetDocument();
-    SetScrollSizes(MM_TEXT, doc ? doc->GetImageSize() : CSize(1, 1));
+    const CSize image = doc ? doc->GetImageSize() : CSize(1, 1);
+    SetScrollSizes(MM_TEXT, CSize(Scaled(image.cx, m_nScale), Scaled(image.cy, m_nScale)));
+}
+
+void CDibView::OnUpdate(CScrollView* sender, long hint) {
+    // The document's picture may have been replaced (a paste in another
+    // window of it): the scroll range follows the picture it now has.
+    SetScrollSizesFromImage();
+    CScrollView::OnUpdate(sender, hint);
 }
 
 void CDibView::OnInitialUpdate() {

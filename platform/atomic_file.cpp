@@ -7,10 +7,23 @@
 
 AtomicFile::~AtomicFile() { Discard(); }
 
+namespace {
+// A link is followed, so that saving replaces the file it points to rather
+// than the link itself; a dangling link or a new file keeps the name given.
+std::string ResolvedTarget(const std::string& target) {
+    char* real = realpath(target.c_str(), nullptr);
+    if (!real)
+        return target;
+    std::string resolved = real;
+    std::free(real);
+    return resolved;
+}
+} // namespace
+
 bool AtomicFile::Open(const std::string& target) {
     Discard();
-    m_target = target;
-    m_temp = target + ".XXXXXX";
+    m_target = ResolvedTarget(target);
+    m_temp = m_target + ".XXXXXX";
     const int fd = mkstemp(m_temp.data());
     if (fd < 0) {
         m_temp.clear();
@@ -18,7 +31,7 @@ bool AtomicFile::Open(const std::string& target) {
     }
     // Keep the permissions an existing file had, or the usual ones for a new file.
     struct stat st {};
-    if (stat(target.c_str(), &st) == 0)
+    if (stat(m_target.c_str(), &st) == 0)
         fchmod(fd, st.st_mode & 07777);
     else {
         const mode_t mask = umask(0);

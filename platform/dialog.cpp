@@ -26,6 +26,7 @@ void DDX_Text(CDataExchange* dx, int id, int& value) {
     if (end == begin || !end || *end != '\0' || errno == ERANGE || parsed < INT_MIN ||
         parsed > INT_MAX) {
         Services().MessageBox("Please enter an integer.", "", MB_OK | MB_ICONEXCLAMATION);
+        dlg->GotoDlgCtrl(id);
         dx->Fail();
         return;
     }

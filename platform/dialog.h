@@ -8,6 +8,7 @@
 #include "platform/types.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 enum class ControlKind { DefPushButton, PushButton, LText, RText, CText, Edit, DropList, Icon, Bitmap };
@@ -99,6 +100,10 @@ class CDialog {
     void SetDlgItemText(int id, const std::string& text);
     int GetCurSel(int id) const;
     void SetCurSel(int id, int index);
+    // Asks the host to put the keyboard focus on a control (and select an
+    // edit box's text), as after an entry was refused; taken once.
+    void GotoDlgCtrl(int id) { m_focusRequest = id; }
+    int TakeFocusRequest() { return std::exchange(m_focusRequest, 0); }
     void ShowDlgItem(int id, bool show);
     bool IsDlgItemVisible(int id) const;
     std::vector<DialogControl>& Controls() { return m_template.controls; }
@@ -117,6 +122,7 @@ class CDialog {
     DialogTemplate m_template;
     bool m_ended = false;
     int m_result = 0;
+    int m_focusRequest = 0; // 0: none
     int m_baseX = 6;
     int m_baseY = 13;
 };

@@ -13,6 +13,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -52,6 +53,64 @@ Qt::Alignment TextAlignment(ControlKind kind) {
 
 // The standard icon size of dialogs (an icon control takes the icon's size).
 constexpr int kIconSize = 32;
+
+// Pixels kept free between a widened label and its neighbour.
+constexpr int kLabelGap = 2;
+
+bool VerticallyOverlap(const QRect& a, const QRect& b) {
+    return a.top() <= b.bottom() && b.top() <= a.bottom();
+}
+
+// Width at which a word-wrapping label shows its text on one line, or 0 when
+// it never does within `limit` pixels.
+int OneLineWidth(const QLabel& label, int limit) {
+    const int oneLine = label.heightForWidth(QWIDGETSIZE_MAX);
+    for (int width = label.fontMetrics().horizontalAdvance(label.text()); width <= limit; ++width)
+        if (label.heightForWidth(width) <= oneLine)
+            return width;
+    return 0;
+}
+
+// A one-line label whose text is a little wider than its template rectangle
+// (the desktop font is wider than the one the dialog was laid out with)
+// grows into the free space on its open side instead of wrapping onto a line
+// the template has no room for: a left-aligned label to the right, a
+// right-aligned one to the left, a centred one both ways. `others` are the
+// rectangles of the other controls; nothing grows past them or the client.
+QRect WidenOneLineLabel(QRect rect, ControlKind kind, const QLabel& label,
+                        const std::vector<QRect>& others, const QRect& client) {
+    if (label.heightForWidth(rect.width()) <= label.heightForWidth(QWIDGETSIZE_MAX))
+        return rect;
+    int leftLimit = client.left();
+    int rightLimit = client.right();
+    for (const QRect& other : others) {
+        if (!VerticallyOverlap(rect, other))
+            continue;
+        if (other.left() > rect.right())
+            rightLimit = std::min(rightLimit, other.left() - 1 - kLabelGap);
+        else if (other.right() < rect.left())
+            leftLimit = std::max(leftLimit, other.right() + 1 + kLabelGap);
+    }
+    const int width = OneLineWidth(label, rightLimit - leftLimit + 1);
+    if (width == 0)
+        return rect;
+    const int extra = width - rect.width();
+    QRect wide = rect;
+    switch (kind) {
+    case ControlKind::LText:
+        wide.setRight(rect.right() + extra);
+        break;
+    case ControlKind::RText:
+        wide.setLeft(rect.left() - extra);
+        break;
+    default:
+        wide.adjust(-extra / 2, 0, extra - extra / 2, 0);
+        break;
+    }
+    if (wide.left() < leftLimit || wide.right() > rightLimit)
+        return rect;
+    return wide;
+}
 } // namespace
 
 void QtDialogBaseUnits(const QFont& font, int* baseX, int* baseY) {
@@ -182,6 +241,22 @@ void QtDialogHost::CopyWidgetsToState() {
     }
 }
 
+std::vector<QRect> QtDialogHost::OtherControlRects(std::size_t index) const {
+    const std::vector<DialogControl>& controls = m_dialog.Template().controls;
+    std::vector<QRect> rects;
+    for (std::size_t i = 0; i < controls.size() && i < m_widgets.size(); ++i) {
+        if (i == index || !controls[i].visible)
+            continue;
+        const CRect r = m_dialog.MapDialogRect(controls[i].dlu);
+        QRect rect(r.left, r.top, r.Width(), r.Height());
+        // A drop-down list's template height is that of the opened list.
+        if (controls[i].kind == ControlKind::DropList)
+            rect.setHeight(m_widgets[i]->sizeHint().height());
+        rects.push_back(rect);
+    }
+    return rects;
+}
+
 void QtDialogHost::ShowState() {
     const std::vector<DialogControl>& controls = m_dialog.Controls();
     for (std::size_t i = 0; i < controls.size() && i < m_widgets.size(); ++i) {
@@ -218,6 +293,9 @@ void QtDialogHost::ShowState() {
                     rect.setSize(size);
             } else {
                 label->setText(StaticText(c.text));
+                if (!label->text().contains(QLatin1Char('\n')))
+                    rect =
+                        WidenOneLineLabel(rect, c.kind, *label, OtherControlRects(i), this->rect());
                 // Never cut a line short: scripts with taller glyphs (CJK)
                 // may need more height than the template gave.
                 rect.setHeight(std::max(rect.height(), label->heightForWidth(rect.width())));
@@ -239,6 +317,7 @@ bool QtDialogHost::Initialize() {
     if (m_dialog.IsEnded())
         return false;
     ShowState();
+    ApplyFocusRequest();
     return true;
 }
 
@@ -250,10 +329,22 @@ int QtDialogHost::Run() {
 }
 
 void QtDialogHost::AfterHandler() {
-    if (m_dialog.IsEnded())
+    if (m_dialog.IsEnded()) {
         done(m_dialog.Result());
-    else
-        ShowState();
+        return;
+    }
+    ShowState();
+    ApplyFocusRequest();
+}
+
+void QtDialogHost::ApplyFocusRequest() {
+    const int id = m_dialog.TakeFocusRequest();
+    QWidget* widget = id != 0 ? ControlWidget(id) : nullptr;
+    if (!widget)
+        return;
+    widget->setFocus(Qt::OtherFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(widget))
+        edit->selectAll();
 }
 
 void QtDialogHost::OnButton(int id) {

@@ -12,6 +12,7 @@
 #include <QDialog>
 #include <QFont>
 #include <QPixmap>
+#include <QRect>
 
 #include <functional>
 #include <map>
@@ -54,8 +55,12 @@ class QtDialogHost : public QDialog {
     void CreateControls();
     QWidget* CreateControl(const DialogControl& control);
     QPixmap LoadImage(const std::string& name) const;
+    // Pixel rectangles of the visible controls other than the one at `index`.
+    std::vector<QRect> OtherControlRects(std::size_t index) const;
     // Ends the Qt dialog when the CDialog has ended, else shows its state.
     void AfterHandler();
+    // Focuses the control the dialog asked for, if any.
+    void ApplyFocusRequest();
     void OnButton(int id);
 
     CDialog& m_dialog;

@@ -2,11 +2,17 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QGuiApplication>
+#include <QHeaderView>
+#include <QLocale>
 #include <QRegularExpression>
+#include <QScreen>
+#include <QTreeView>
 
 namespace {
 QString ToQString(const std::string& s) {
@@ -53,6 +59,29 @@ int QtMessageBoxAnswer(QMessageBox::StandardButton button) {
     default:
         return IDCANCEL;
     }
+}
+
+constexpr QSize kFileDialogSize(860, 540);
+
+// Qt's own file dialog starts small, with the size, type and date of each
+// file cut short: room for the columns, within the screen, and the name
+// column takes what the others leave.
+void ShowFileColumnsWhole(QFileDialog& dialog) {
+    if (const QScreen* screen = dialog.screen())
+        dialog.resize(kFileDialogSize.boundedTo(screen->availableSize() * 9 / 10));
+    auto* list = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    if (!list || list->header()->count() < 4)
+        return;
+    const QFontMetrics metrics(list->font());
+    const int padding = metrics.horizontalAdvance(QStringLiteral("MMM"));
+    const QString widest[] = {QStringLiteral("1023.99 KiB"), QStringLiteral("Windows BMP image"),
+                              QLocale().toString(QDateTime(QDate(2000, 12, 28), QTime(23, 59)),
+                                                 QLocale::ShortFormat)};
+    QHeaderView* header = list->header();
+    for (int column = 1; column <= 3; ++column)
+        header->resizeSection(column, metrics.horizontalAdvance(widest[column - 1]) + padding);
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
 }
 
 QStringList QtNameFilters(const std::string& windowsFilter) {
@@ -110,6 +139,7 @@ int QtUserServices::MessageBox(const std::string& text, const std::string& capti
 
 std::optional<std::string> QtUserServices::FileDialog(const FileDialogRequest& request) {
     QFileDialog dialog(DialogParent());
+    ShowFileColumnsWhole(dialog);
     QString title = ToQString(request.title);
     if (title.isEmpty())
         title = request.open ? QStringLiteral("Open") : QStringLiteral("Save As");

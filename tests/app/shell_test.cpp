@@ -6,10 +6,12 @@
 #include "app/doc_template.h"
 #include "app/recent_files.h"
 #include "image/dib_doc.h"
+#include "platform/user_services.h"
 
 #include <QApplication>
 #include <QDropEvent>
 #include <QFile>
+#include <QMdiArea>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QSettings>
@@ -18,6 +20,8 @@
 #include <QStatusTipEvent>
 #include <QToolBar>
 #include <QUrl>
+
+#include <set>
 
 TEST_F(ShellTest, StartsWithOneEmptyDocumentWindowNamedDib1) {
     ASSERT_TRUE(Start());
@@ -179,6 +183,35 @@ TEST_F(ShellTest, OpenAsksForImageFiles) {
     EXPECT_EQ(Children().size(), 1u);
 }
 
+TEST_F(ShellTest, AFileThatIsNoBitmapSaysSoUnderTheApplicationsNameAndOpensNothing) {
+    ASSERT_TRUE(Start());
+    const QString path = QDir::current().absoluteFilePath("not-a-scan.bmp");
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("no bitmap here");
+    }
+    services.messages.clear();
+    services.fileAnswers.push_back(path.toStdString());
+    ASSERT_TRUE(Run(ID_FILE_OPEN));
+    // The new view may first say that it found no colour file.
+    ASSERT_FALSE(services.messages.empty());
+    const ShownMessage& shown = services.messages.back();
+    EXPECT_EQ(shown.text, "Cannot load DIB");
+    EXPECT_EQ(shown.caption, "TRACEVU Application");
+    EXPECT_EQ(shown.icon(), static_cast<UINT>(MB_ICONINFORMATION));
+    for (std::size_t i = 0; i + 1 < services.messages.size(); ++i)
+        EXPECT_EQ(services.messages[i].text, "Disk error!");
+    ASSERT_EQ(Children().size(), 1u);
+    EXPECT_EQ(ActiveTitle(), "Dib1");
+    EXPECT_EQ(app->DocTemplate()->Documents().size(), 1u);
+    // Boxes with a caption of their own keep it.
+    services.messages.clear();
+    Services().MessageBox("Disk error!", "Quarzline", MB_OK | MB_ICONSTOP);
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].caption, "Quarzline");
+}
+
 TEST_F(ShellTest, SaveAsOffersTheTitleAsFileNameAndAsksBeforeOverwriting) {
     ASSERT_TRUE(Start());
     services.fileAnswers.push_back(std::nullopt);
@@ -254,6 +287,50 @@ TEST_F(ShellTest, NewWindowShowsTheSameDocumentInASecondView) {
     EXPECT_EQ(Children()[0]->windowTitle(), "Dib1");
     EXPECT_EQ(app->DocTemplate()->Documents().size(), 1u);
     EXPECT_TRUE(Frame().IsDocumentMenuShown());
+}
+
+TEST(ChildPlacement, WindowsCascadeByOneTitleBarAndStartAgainAtTheTopLeft) {
+    const QSize area(1000, 700);
+    EXPECT_EQ(CascadedChildGeometry(area, 0, 20), QRect(0, 0, 640, 480));
+    EXPECT_EQ(CascadedChildGeometry(area, 3, 20), QRect(60, 60, 640, 480));
+    // 220 pixels below the window leave room for 11 steps of 20.
+    EXPECT_EQ(CascadedChildGeometry(area, 11, 20).topLeft(), QPoint(220, 220));
+    EXPECT_EQ(CascadedChildGeometry(area, 12, 20).topLeft(), QPoint(0, 0));
+    // A small area gets smaller windows, still with room to cascade.
+    const QRect small = CascadedChildGeometry(QSize(720, 330), 2, 20);
+    EXPECT_EQ(small, QRect(40, 40, 540, 247));
+    // Nothing divides by zero, and an area with no room keeps the top left.
+    EXPECT_EQ(CascadedChildGeometry(QSize(0, 0), 5, 0).topLeft(), QPoint(0, 0));
+    EXPECT_EQ(CascadedChildGeometry(QSize(100, 100), -3, 20).topLeft(), QPoint(0, 0));
+}
+
+TEST_F(ShellTest, NewWindowsCascadeInsideTheAreaInsteadOfCoveringOneAnother) {
+    ASSERT_TRUE(Start());
+    for (int i = 0; i < 4; ++i)
+        ASSERT_TRUE(Run(i % 2 ? ID_FILE_NEW : ID_WINDOW_NEW));
+    const QRect area(QPoint(0, 0), Frame().MdiArea()->viewport()->size());
+    std::set<std::pair<int, int>> corners;
+    for (CChildFrame* child : Children()) {
+        EXPECT_TRUE(area.contains(child->geometry())) << child->windowTitle().toStdString();
+        corners.insert({child->x(), child->y()});
+    }
+    EXPECT_EQ(corners.size(), 5u);
+}
+
+TEST_F(ShellTest, CascadeGivesEveryWindowTheSizeOfANewOne) {
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(Run(ID_FILE_NEW));
+    ASSERT_TRUE(Run(ID_FILE_NEW));
+    ASSERT_TRUE(Run(ID_WINDOW_TILE_HORZ));
+    ASSERT_TRUE(Run(ID_WINDOW_CASCADE));
+    const QSize usual =
+        CascadedChildGeometry(Frame().MdiArea()->viewport()->size(), 0, 1).size();
+    std::set<std::pair<int, int>> corners;
+    for (CChildFrame* child : Children()) {
+        EXPECT_EQ(child->size(), usual) << child->windowTitle().toStdString();
+        corners.insert({child->x(), child->y()});
+    }
+    EXPECT_EQ(corners.size(), 3u);
 }
 
 TEST_F(ShellTest, ClosingAChangedImageAsksAndCancelKeepsIt) {

@@ -122,6 +122,7 @@ TEST_F(ParamsDialog, AnEntryThatIsNotAWholeNumberIsReportedOnceAndNothingApplied
         d.OnCommand(IDOK);
         EXPECT_FALSE(d.IsEnded());
         EXPECT_EQ(services.messages.size(), 1u);
+        EXPECT_EQ(d.TakeFocusRequest(), kScanX) << "the refused field takes the focus";
         EXPECT_EQ(g_nPadRadiusX, 5) << "fields before the bad one are not applied";
         d.SetDlgItemText(kScanX, "250");
         d.OnCommand(IDOK);
@@ -141,6 +142,7 @@ TEST_F(ParamsDialog, ScanLinesOfZeroOrLessAreRefusedAndTheDialogStaysOpen) {
             d.SetDlgItemText(kWidth, "9");
             d.OnCommand(IDOK);
             EXPECT_FALSE(d.IsEnded()) << bad;
+            EXPECT_EQ(d.TakeFocusRequest(), kScanY) << bad;
         });
     }
     ASSERT_EQ(services.messages.size(), 2u);

@@ -1,6 +1,8 @@
 // The CLI's export and import against the program's own commands.
 #include "board/dib_view.h"
 #include "exchange/scratch_dir.h"
+#include "image/dib_doc.h"
+#include "platform/scripted/recording_dc.h"
 #include "platform/scripted/scripted_host.h"
 #include "platform/scripted/scripted_services.h"
 #include "tests/cli/cli_run.h"
@@ -111,6 +113,36 @@ TEST(CliExchange, SameFilesAsTheProgram) {
     EXPECT_EQ(Slurp("cli.dpb"), Slurp("program.dpb"));
 }
 
+TEST(CliExchange, SameFilesAsTheProgramOverARealScan) {
+    const std::string scan = TRACEVU_SOURCE_DIR "/res/sample-scan.bmp";
+    ScratchDir dir;
+    Put("sample.dpb", SampleWork());
+    ScriptedServices services;
+    ScriptedViewHost host;
+    {
+        CDibDoc doc;
+        auto view = std::make_unique<CDibView>();
+        view->AttachHost(&host);
+        doc.AddView(view.get());
+        ASSERT_TRUE(doc.OnOpenDocument(scan));
+        RecordingDC dc;
+        view->OnDraw(&dc); // the image's size reaches the view at a paint
+        ASSERT_GT(view->m_nImageHeight, 400);
+        RunViewCommand(*view, services, &CDibView::OnOpenWork, "sample.dpb");
+        RunViewCommand(*view, services, &CDibView::OnSaveProtel, "program.pcb");
+        RunViewCommand(*view, services, &CDibView::OnOpenProtel, "program.pcb");
+        RunViewCommand(*view, services, &CDibView::OnSaveWork, "program.dpb");
+        view->ClearBoard();
+        doc.RemoveView(view.get());
+    }
+    EXPECT_EQ(RunCli({"export-protel", "--image", scan, "sample.dpb", "cli.pcb"}).status, 0);
+    EXPECT_EQ(RunCli({"import-protel", "--image", scan, "cli.pcb", "cli.dpb"}).status, 0);
+    const std::string program = Slurp("program.pcb");
+    EXPECT_GT(program.size(), 1000u);
+    EXPECT_EQ(Slurp("cli.pcb"), program);
+    EXPECT_EQ(Slurp("cli.dpb"), Slurp("program.dpb"));
+}
+
 TEST(CliExchange, BadInputIsReportedWithTheProgramsMessages) {
     ScratchDir dir;
     CliResult r = RunCli({"export-protel", "--image-size", "10x10", "missing.dpb", "o.pcb"});
@@ -124,6 +156,15 @@ TEST(CliExchange, BadInputIsReportedWithTheProgramsMessages) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("Write file error!"), std::string::npos) << r.err;
     EXPECT_TRUE(std::filesystem::is_directory("taken.pcb"));
+
+    Put("notes.txt", "not a board\n");
+    for (const char* command : {"export-protel", "import-protel"}) {
+        r = RunCli({command, "--image-size", "10x10", "notes.txt", "out"});
+        EXPECT_EQ(r.status, 1) << command;
+        EXPECT_EQ(r.err, std::string("tracevu-cli ") + command +
+                             ": notes.txt: Read error or file format is invalid!\n");
+        EXPECT_FALSE(std::filesystem::exists("out"));
+    }
 
     Put("far.pcb", "FV\n2000000000 0 1 1\n");
     r = RunCli({"import-protel", "--image-size", "10x10", "far.pcb", "far.dpb"});

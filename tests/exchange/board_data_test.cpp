@@ -26,6 +26,14 @@ TEST(BoardData, DescriptionNamesWhatWasLeftOutAndWhere) {
     EXPECT_EQ(DescribeReadReport(report, 20000),
               "The board holds at most 20000 pads and 20000 tracks: 1 pad and 12 tracks were "
               "left out.");
+    ReadReport pads;
+    pads.padsLeftOut = 5;
+    EXPECT_EQ(DescribeReadReport(pads, 20000),
+              "The board holds at most 20000 pads and 20000 tracks: 5 pads were left out.");
+    ReadReport track;
+    track.tracksLeftOut = 1;
+    EXPECT_EQ(DescribeReadReport(track, 20000),
+              "The board holds at most 20000 pads and 20000 tracks: 1 track was left out.");
     ReadReport skipped;
     skipped.Skip(40);
     skipped.Skip(17);

@@ -177,3 +177,11 @@ TEST(ProtelImport, CoordinatesBeyondTheBoardAreRefused) {
     EXPECT_EQ(report.skippedRecords, 1);
     EXPECT_FALSE(ImportProtel("", Over(10, 10, 1, 0, 200), report)) << "no scan lines";
 }
+
+TEST(ProtelImport, OnlyBlankTextOrTextWithProtelLinesIsAProtelFile) {
+    for (const char* text :
+         {"", "\r\n", "PCB FILE 4\r\nENDPCB\r\n", "ENDPCB", "junk\nFV\n1 2 3 4\n", "COMP\nU1\n"})
+        EXPECT_TRUE(LooksLikeProtelFile(text)) << text;
+    for (const char* text : {"readme\nthis is not a board\n", "fp\n1 2\n", "PCB\n"})
+        EXPECT_FALSE(LooksLikeProtelFile(text)) << text;
+}

@@ -120,6 +120,18 @@ TEST_F(ViewFiles, SaveOverAnExistingFileReplacesItWhole) {
     EXPECT_EQ(Slurp("old.dpb"), "FP\r\n5 6\r\n");
 }
 
+TEST_F(ViewFiles, SaveThroughALinkReplacesTheFileItPointsTo) {
+    std::filesystem::create_directory("real");
+    Put("real/board.dpb", "FP\r\n1 2\r\n");
+    std::filesystem::create_symlink("real/board.dpb", "link.dpb");
+    view->AppendPad(5, 6);
+    Answer("link.dpb");
+    view->OnSaveWork();
+    EXPECT_TRUE(services.messages.empty());
+    EXPECT_TRUE(std::filesystem::is_symlink("link.dpb")) << "the link stays a link";
+    EXPECT_EQ(Slurp("real/board.dpb"), "FP\r\n5 6\r\n");
+}
+
 TEST_F(ViewFiles, SaveAnswersAnUnwritableTargetWithWriteError) {
     ASSERT_EQ(mkdir("adir.dpb", 0700), 0);
     view->AppendPad(5, 6);
@@ -175,6 +187,43 @@ TEST_F(ViewFiles, OpenOfAMissingFileLeavesTheBoard) {
     EXPECT_EQ(services.messages[0].icon(), MB_ICONSTOP);
     ASSERT_EQ(view->m_nPadCount, 1);
     EXPECT_EQ(view->m_pPads[0].x, 7);
+}
+
+TEST_F(ViewFiles, AFileOfAnotherKindLeavesTheBoard) {
+    Put("notes.txt", "Board 7, second try.\nAsk about the via sizes.\n");
+    view->AppendPad(7, 8);
+    Answer("notes.txt");
+    view->OnOpenWork();
+    Answer("notes.txt");
+    view->OnOpenProtel();
+    EXPECT_EQ(MessageTexts(), (std::vector<std::string>{"Read error or file format is invalid!",
+                                                        "Read error or file format is invalid!"}));
+    EXPECT_EQ(view->m_nPadCount, 1);
+    EXPECT_TRUE(host.invalidations.empty());
+}
+
+TEST_F(ViewFiles, OddLayersFromAFileAreKeptUndrawnAndWrittenBackUnchanged) {
+    const std::string text = "FT\r\n1 2 30 2 1\r\nFT\r\n1 4 30 4 0\r\nFT\r\n1 6 30 6 13\r\n"
+                             "FT\r\n1 8 30 8 -7\r\nFT\r\n1 9 30 9 4096\r\n";
+    Put("odd.dpb", text);
+    Answer("odd.dpb");
+    view->OnOpenWork();
+    ASSERT_EQ(view->m_nTrackCount, 5);
+    EXPECT_TRUE(services.messages.empty());
+    host.clientDrawing.ops.clear();
+    view->DrawBoard();
+    const std::vector<DrawOp> drawn = host.clientDrawing.Drawn();
+    ASSERT_EQ(drawn.size(), 1u) << "only the track on layer 1";
+    EXPECT_EQ(drawn[0].b, 2);
+    Answer("back.dpb");
+    view->OnSaveWork();
+    EXPECT_EQ(Slurp("back.dpb"), text);
+    Answer("odd.pcb");
+    view->OnSaveProtel();
+    const std::string pcb = Slurp("odd.pcb");
+    for (const char* layer :
+         {" 12 1 1\r\n", " 12 0 1\r\n", " 12 13 1\r\n", " 12 -7 1\r\n", " 12 4096 1\r\n"})
+        EXPECT_NE(pcb.find(layer), std::string::npos) << layer;
 }
 
 TEST_F(ViewFiles, ReplacingTheBoardForgetsChainGrabAndKeyboardTarget) {

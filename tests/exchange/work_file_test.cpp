@@ -160,3 +160,11 @@ TEST(WorkFileRead, EveryCutOfAValidFileReadsWithoutFault) {
             EXPECT_TRUE(p.x == 120 || p.x == -3) << cut;
     }
 }
+
+TEST(WorkFileRead, OnlyBlankTextOrTextWithRecordsIsAWorkFile) {
+    for (const char* text : {"", " \r\n\r\n", "notes\r\nFP\r\n1 2\r\n", "FTX\n"})
+        EXPECT_TRUE(LooksLikeWorkFile(text)) << text;
+    const std::string bitmap("BM\x36\x00\x00\x00\x00\x00", 8);
+    for (const std::string& text : {bitmap, std::string("just some notes\nfp 1 2\n")})
+        EXPECT_FALSE(LooksLikeWorkFile(text)) << text;
+}

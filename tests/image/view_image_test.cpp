@@ -108,10 +108,30 @@ TEST_F(ViewImageTest, InitialUpdateSetsTheScrollRangeToTheImage) {
     w.view->OnInitialUpdate();
     EXPECT_EQ(w.view->GetTotalSize(), CSize(1, 1));
     ASSERT_TRUE(w.Open(Sized(24, 300, 200)));
-    w.view->m_nScale = 2;
     w.view->OnInitialUpdate();
-    EXPECT_EQ(w.view->GetTotalSize(), CSize(300, 200)) << "the zoom is not applied here";
+    EXPECT_EQ(w.view->GetTotalSize(), CSize(300, 200));
     EXPECT_EQ(w.view->GetMapMode(), MM_TEXT);
+}
+
+TEST_F(ViewImageTest, APastedPictureCanBeScrolledWholeInEveryZoomedWindowOfTheDocument) {
+    Window w;
+    ASSERT_TRUE(w.Open(Sized(24, 30, 20)));
+    CDibView second;
+    ScriptedViewHost secondHost;
+    second.AttachHost(&secondHost);
+    w.doc.AddView(&second);
+    second.OnInitialUpdate();
+    w.view->m_nScale = 4;
+    second.m_nScale = 2;
+
+    const corpus::Bitmap bigger = corpus::Make(Sized(8, 300, 200));
+    ASSERT_TRUE(services.clipboard.Open());
+    services.clipboard.SetData(CF_DIB, testutil::BlockOf(testutil::DibPart(bigger.file)));
+    services.clipboard.Close();
+    w.view->OnEditPaste();
+    ASSERT_EQ(w.doc.GetImageSize(), CSize(300, 200));
+    EXPECT_EQ(w.view->GetTotalSize(), CSize(1200, 800));
+    EXPECT_EQ(second.GetTotalSize(), CSize(600, 400));
 }
 
 TEST_F(ViewImageTest, ActivationRealisesAPaletteOnlyWhenThereIsOne) {

@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -169,7 +170,10 @@ TEST_F(QtDialogHostTest, AFailedExchangeKeepsTheDialogOpen) {
             box->button(QMessageBox::Ok)->click();
             WhenModal<QtDialogHost>([](QtDialogHost* host) {
                 EXPECT_TRUE(host->isVisible());
-                Control<QLineEdit>(host, kEdit)->setText(QStringLiteral("7"));
+                auto* edit = Control<QLineEdit>(host, kEdit);
+                EXPECT_EQ(host->focusWidget(), edit) << "the refused entry takes the focus";
+                EXPECT_EQ(edit->selectedText(), QStringLiteral("abc"));
+                edit->setText(QStringLiteral("7"));
                 Control<QPushButton>(host, IDOK)->click();
             });
         });
@@ -238,4 +242,38 @@ TEST_F(QtDialogHostTest, ChineseTextInTheSystemFontIsNotCut) {
     EXPECT_GE(label->height(), label->heightForWidth(label->width()));
     auto* next = Control<QPushButton>(&host, 124);
     EXPECT_GE(next->height(), next->minimumSizeHint().height());
+}
+
+TEST_F(QtDialogHostTest, AOneLineLabelTooWideForItsBoxGrowsIntoFreeSpaceInsteadOfWrapping) {
+    DialogTemplate t;
+    t.cx = 200;
+    t.cy = 60;
+    t.fontName = "System";
+    t.fontPoints = 10;
+    // Both labels are far too narrow for their text; the first has room to
+    // its right, the second is hemmed in by an edit box.
+    t.controls = {
+        Make(1, ControlKind::LText, DluRect(10, 10, 12, 8), "Current Layer"),
+        Make(2, ControlKind::RText, DluRect(150, 10, 40, 8), "Right aligned"),
+        Make(3, ControlKind::LText, DluRect(10, 30, 12, 8), "Current Layer"),
+        Make(kEdit, ControlKind::Edit, DluRect(24, 28, 40, 12), ""),
+    };
+    CDialog dialog(t);
+    QtDialogHost host(dialog, nullptr);
+    const QRect edit = host.ControlWidget(kEdit)->geometry();
+    for (int id : {1, 2}) {
+        auto* label = Control<QLabel>(&host, id);
+        const CRect box = dialog.GetDlgItemClientRect(id);
+        EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text())) << id;
+        EXPECT_LT(label->height(), std::max(box.Height(), 2 * label->fontMetrics().lineSpacing()))
+            << id << " stays one line";
+    }
+    EXPECT_EQ(host.ControlWidget(1)->x(), dialog.GetDlgItemClientRect(1).left) << "grows right";
+    EXPECT_EQ(host.ControlWidget(2)->geometry().right() + 1, dialog.GetDlgItemClientRect(2).right)
+        << "grows left";
+    const QRect hemmed = host.ControlWidget(3)->geometry();
+    EXPECT_GE(hemmed.height(), 2 * Control<QLabel>(&host, 3)->fontMetrics().lineSpacing())
+        << "wrapped, nothing cut";
+    EXPECT_EQ(hemmed.width(), dialog.GetDlgItemClientRect(3).Width());
+    EXPECT_LT(hemmed.right(), edit.left()) << "never over a neighbour";
 }

@@ -13,7 +13,9 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 
+#include <algorithm>
 #include <fstream>
 
 TEST(QtNameFilters, WindowsFilterPairsBecomeQtFilters) {
@@ -113,10 +115,18 @@ TEST(QtUserServices, SaveDialogAppliesTheDefaultExtension) {
 
 TEST(QtUserServices, OpenDialogCancelledGivesNothing) {
     QtUserServices services;
-    WhenModal<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
+    QSize shown;
+    WhenModal<QFileDialog>([&shown](QFileDialog* dialog) {
+        shown = dialog->size();
+        dialog->reject();
+    });
     FileDialogRequest request;
     request.filter = "Image Files (*.bmp)|*.bmp||";
     EXPECT_FALSE(services.FileDialog(request).has_value());
+    // Wide enough for the columns of the file list, as far as the screen allows.
+    const QSize room = QGuiApplication::primaryScreen()->availableSize() * 9 / 10;
+    EXPECT_GE(shown.width(), std::min(800, room.width()));
+    EXPECT_GE(shown.height(), std::min(500, room.height()));
 }
 
 TEST(QtUserServices, OpenDialogReturnsAnExistingFile) {
