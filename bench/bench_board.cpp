@@ -329,6 +329,9 @@ void BM_DragMoveRepaint(benchmark::State& state) {
         state.SkipWithError("the pad was not grabbed with its 40 ends");
         return;
     }
+    // From the first move on, m_rcRedraw holds the box of the dragged objects.
+    view.OnMouseMove(0, {800, 500});
+    widget.viewport()->repaint();
     int i = 0;
     long long area = 0;
     for (auto _ : state) {
@@ -349,8 +352,9 @@ void BM_DragMoveRepaint(benchmark::State& state) {
         if ((i & 255) == 0) {
             state.PauseTiming();
             view.OnRButtonDown(0, p);
-            widget.viewport()->repaint();
             view.OnLButtonDown(0, {800, 500});
+            view.OnMouseMove(0, {800, 500});
+            widget.viewport()->repaint();
             state.ResumeTiming();
         }
     }

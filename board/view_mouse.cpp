@@ -137,33 +137,37 @@ void AddChainPoint(CDibView& view, CPoint point) {
     SetChainPoint(view, storedEnd);
 }
 
+// The box of the dragged objects where they are now, margin included; it
+// is computed afresh, so scrolling or zooming during the drag cannot leave
+// it behind.
+CRect DraggedBox(CDibView& view) {
+    view.m_rcRedraw = kNoBox;
+    GrowBySavedItems(view);
+    InflateSaturated(&view.m_rcRedraw, DragMargin());
+    return view.m_rcRedraw;
+}
+
+void InvalidateBox(CDibView& view, const CRect& box) {
+    if (!IsNoBox(box))
+        view.InvalidateRect(&box, false);
+}
+
 // Each move repaints where the dragged objects were and where they are now;
-// the places before those were repainted by the earlier moves. m_rcRedraw
-// holds the box of the objects as last drawn, margin included.
+// the places before those were repainted by the earlier moves.
 void Drag(CDibView& view, CPoint point) {
-    const CRect before = view.m_rcRedraw;
+    const CRect before = DraggedBox(view);
     view.m_rcRedraw = kNoBox;
     view.MoveSavedTrackEnds(point.x, point.y);
     view.MoveSavedPads(point.x, point.y);
-    if (IsNoBox(view.m_rcRedraw)) {
-        view.m_rcRedraw = before;
-        return;
-    }
     InflateSaturated(&view.m_rcRedraw, DragMargin());
-    const CRect dirty = UnionOf(before, view.m_rcRedraw);
-    view.InvalidateRect(&dirty, false);
+    InvalidateBox(view, UnionOf(before, view.m_rcRedraw));
 }
 
 // Cancelling repaints where the objects are and where they go back to.
 void CancelDrag(CDibView& view) {
-    view.InvalidateRect(&view.m_rcRedraw, false);
+    InvalidateBox(view, DraggedBox(view));
     RestoreSavedPositions(view);
-    view.m_rcRedraw = kNoBox;
-    GrowBySavedItems(view);
-    if (!IsNoBox(view.m_rcRedraw)) {
-        InflateSaturated(&view.m_rcRedraw, DragMargin());
-        view.InvalidateRect(&view.m_rcRedraw, false);
-    }
+    InvalidateBox(view, DraggedBox(view));
     ForgetDrag(view);
 }
 

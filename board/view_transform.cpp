@@ -62,9 +62,6 @@ void ScaleEditState(CDibView& view, bool doubling, CPoint s0) {
     // The drag start is a client point: map it through stored coordinates.
     const CPoint start = ScalePoint(view.m_ptDragStart + s0, doubling);
     view.m_ptDragStart = start - view.GetScrollPosition();
-    // The redraw rectangle holds client positions of the old scale. The zoom
-    // repaints the whole view, and so does the drag's next move.
-    view.m_rcRedraw = view.ClientRect();
 }
 
 void SetZoomedScrollSizes(CDibView& view) {

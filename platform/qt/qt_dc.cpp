@@ -107,6 +107,35 @@ bool QtPainterDC::LineTo(int x, int y) {
 // The outline is a ring of the pen's width just inside the bounding box and
 // the brush fills what lies within the ring; both are filled shapes sampled
 // at pixel centres, so the result is exact and never leaves the box.
+void QtPainterDC::PaintEllipse(QPainter& painter, const QRect& box) const {
+    const QRectF outer(box);
+    const qreal w = StrokeWidth(m_pen);
+    const QRectF inner = outer.adjusted(w, w, -w, -w);
+    painter.setPen(Qt::NoPen);
+    QPainterPath ring;
+    ring.addEllipse(outer);
+    QPainterPath hole;
+    if (inner.width() > 0 && inner.height() > 0)
+        hole.addEllipse(inner);
+    if (!m_brush.hollow && !hole.isEmpty())
+        painter.fillPath(hole, ToQColor(m_brush.color));
+    painter.fillPath(ring.subtracted(hole), ToQColor(m_pen.color));
+}
+
+bool QtPainterDC::CanCopyEllipse() const {
+    const QPaintDevice* device = m_painter->device();
+    if (!device || device->devicePixelRatioF() != 1.0 ||
+        m_painter->compositionMode() != QPainter::CompositionMode_SourceOver ||
+        m_painter->opacity() != 1.0 || m_painter->testRenderHint(QPainter::Antialiasing))
+        return false;
+    const QTransform t = m_painter->combinedTransform();
+    return t.type() <= QTransform::TxTranslate && t.dx() == std::floor(t.dx()) &&
+           t.dy() == std::floor(t.dy());
+}
+
+// Painting an ellipse is slow next to copying a picture of it, and a board
+// draws thousands of equal pads: the first one is painted into a picture,
+// which the others copy, pixel for pixel the same.
 bool QtPainterDC::Ellipse(int left, int top, int right, int bottom) {
     if (!m_painter->isActive())
         return false;
@@ -114,19 +143,22 @@ bool QtPainterDC::Ellipse(int left, int top, int right, int bottom) {
                     std::abs(bottom - top));
     if (box.isEmpty())
         return true;
-    const QRectF outer(box);
-    const qreal w = StrokeWidth(m_pen);
-    const QRectF inner = outer.adjusted(w, w, -w, -w);
     PrepareTransform();
-    m_painter->setPen(Qt::NoPen);
-    QPainterPath ring;
-    ring.addEllipse(outer);
-    QPainterPath hole;
-    if (inner.width() > 0 && inner.height() > 0)
-        hole.addEllipse(inner);
-    if (!m_brush.hollow && !hole.isEmpty())
-        m_painter->fillPath(hole, ToQColor(m_brush.color));
-    m_painter->fillPath(ring.subtracted(hole), ToQColor(m_pen.color));
+    if (!CanCopyEllipse()) {
+        PaintEllipse(*m_painter, box);
+    } else {
+        if (m_ellipse.image.isNull() || m_ellipse.size != box.size() || m_ellipse.pen != m_pen ||
+            m_ellipse.brush != m_brush) {
+            QImage image(box.size(), QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::transparent);
+            QPainter painter(&image);
+            painter.setRenderHint(QPainter::Antialiasing, false);
+            PaintEllipse(painter, QRect(QPoint(0, 0), box.size()));
+            painter.end();
+            m_ellipse = EllipsePicture{box.size(), m_pen, m_brush, image};
+        }
+        m_painter->drawImage(box.topLeft(), m_ellipse.image);
+    }
     Touch(QRect(box.left(), box.top(), box.width(), box.height()), 0);
     return true;
 }

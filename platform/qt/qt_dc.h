@@ -63,6 +63,21 @@ class QtPainterDC : public CDC {
   private:
     void PrepareTransform();
     void Touch(const QRect& rectInDC, int penWidth);
+    // Paints the ellipse's ring and fill into the box with the painter.
+    void PaintEllipse(QPainter& painter, const QRect& box) const;
+    // True when a picture of the ellipse copied onto the device gives the
+    // same pixels as painting it there: the painter only moves by whole
+    // pixels and draws plainly.
+    bool CanCopyEllipse() const;
+
+    // The last ellipse drawn as a picture, reused while size and colours
+    // stay the same (every pad of a board looks alike).
+    struct EllipsePicture {
+        QSize size;
+        Pen pen;
+        Brush brush;
+        QImage image;
+    };
 
     std::unique_ptr<QPainter> m_ownPainter; // set when drawing on an image
     QPainter* m_painter;
@@ -75,6 +90,7 @@ class QtPainterDC : public CDC {
     int m_stretchMode = 1; // BLACKONWHITE, the Windows default
     CPalette* m_palette = nullptr;
     bool m_printing = false;
+    EllipsePicture m_ellipse;
 };
 
 // The context of a printout or of print preview: IsPrinting is true and the

@@ -178,7 +178,7 @@ TEST_F(MouseTest, DragPadWithJoinedEndsThenCancelRestoresExactly) {
     ASSERT_EQ(host.invalidations.size(), 1u);
     EXPECT_FALSE(host.invalidations[0].whole);
     EXPECT_EQ(view.m_rcRedraw, CRect(90, 179, 310, 210));
-    EXPECT_EQ(host.invalidations[0].rect, CRect(90, 172, 310, 228));
+    EXPECT_EQ(host.invalidations[0].rect, CRect(90, 179, 310, 212));
     // The read-out is not refreshed during a drag.
     EXPECT_EQ(services.statusTexts.size(), statusTexts);
     Move({250, 250});
@@ -195,6 +195,18 @@ TEST_F(MouseTest, DragPadWithJoinedEndsThenCancelRestoresExactly) {
     EXPECT_EQ(host.invalidations[1].rect, CRect(90, 189, 310, 212));
     EXPECT_EQ(view.m_nSelPad, -1);
     EXPECT_TRUE(view.m_PadBackup.empty());
+}
+
+TEST_F(MouseTest, ScrollingDuringADragRepaintsWhereThePadIsShown) {
+    AddPad(400, 300);
+    view.OnMoveStatus();
+    Press({400, 300});
+    view.ScrollToPosition({100, 0}); // the wheel, with the button still down
+    ClearRecords();
+    Move({500, 300});
+    ASSERT_EQ(host.invalidations.size(), 1u);
+    EXPECT_TRUE(host.invalidations[0].rect.PtInRect({300, 300})); // drawn before the move
+    EXPECT_TRUE(host.invalidations[0].rect.PtInRect({400, 300})); // drawn after it
 }
 
 TEST_F(MouseTest, ALongDragRepaintsOnlyAroundTheLastTwoPositions) {

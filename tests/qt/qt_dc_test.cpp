@@ -136,6 +136,40 @@ TEST(QtPainterDC, EllipseBoxIsNormalisedAndHollowBrushKeepsTheInside) {
     EXPECT_EQ(image.pixel(5, 22), qRgb(0, 0, 255));
 }
 
+// Equal ellipses are copied from a picture of the first; the copies must
+// match ellipses painted one by one (as on a painter that replaces pixels,
+// where no copy is made), overlapping, on a moved painter, in any order.
+TEST(QtPainterDC, CopiedEllipsesMatchPaintedOnes) {
+    QImage copied = WhiteImage(120, 120);
+    QImage painted = WhiteImage(120, 120);
+    const QTransform moved = QTransform::fromTranslate(-7, 13);
+    QPainter copyPainter(&copied);
+    QPainter paintPainter(&painted);
+    paintPainter.setCompositionMode(QPainter::CompositionMode_Source);
+    QtPainterDC copyDc(copyPainter, moved, QRect(0, 0, 120, 120));
+    QtPainterDC paintDc(paintPainter, moved, QRect(0, 0, 120, 120));
+    const Pen pens[] = {{2, RGB(255, 0, 0)}, {1, RGB(0, 0, 255)}, {5, RGB(0, 128, 0)}};
+    const Brush brushes[] = {{RGB(0, 0, 0)}, {RGB(0, 0, 0), true}};
+    int step = 0;
+    for (const Pen& pen : pens)
+        for (const Brush& brush : brushes)
+            for (int size : {10, 11, 4, 10, 23}) {
+                for (QtPainterDC* dc : {&copyDc, &paintDc}) {
+                    dc->SelectPen(pen);
+                    dc->SelectBrush(brush);
+                    for (int k = 0; k < 3; ++k) {
+                        const int x = (step * 17 + k * 9) % 100, y = (step * 29 + k * 5) % 100;
+                        dc->Ellipse(x, y, x + size, y + size * (k + 1) / 2);
+                    }
+                }
+                ++step;
+            }
+    copyPainter.end();
+    paintPainter.end();
+    EXPECT_EQ(copied, painted);
+    EXPECT_FALSE(PaintedBounds(copied).isEmpty());
+}
+
 TEST(QtPainterDC, EmptyEllipseDrawsNothing) {
     QImage image = WhiteImage(20, 20);
     {
