@@ -119,6 +119,8 @@ CChildFrame* CMultiDocTemplate::AddFrame(CDibDoc* document) {
     document->AddView(view.get());
     auto* frame = new CChildFrame(document, std::move(view));
     connect(frame, &CChildFrame::viewDestroyed, this, &CMultiDocTemplate::OnViewDestroyed);
+    // Maximising or restoring a window changes the main window's title.
+    connect(frame, &QMdiSubWindow::windowStateChanged, this, [this] { NotifyChanged(); });
     frame->SetCloseQuery([this](CChildFrame* closing) {
         // Only the last window of a document asks about unsaved changes.
         if (FramesOf(closing->Document()).size() > 1)

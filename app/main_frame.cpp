@@ -343,7 +343,16 @@ void CMainFrame::ShowIdlePrompt() {
 
 void CMainFrame::UpdateFrameTitle(const QString& documentTitle) {
     const QString title = Text(kMainFrameTitle);
-    setWindowTitle(documentTitle.isEmpty() ? title : title + " - " + documentTitle);
+    const CChildFrame* active = ActiveChild();
+    if (documentTitle.isEmpty())
+        m_frameTitle = title;
+    else if (active && active->isMaximized())
+        // A maximised window has no title bar of its own: its title follows
+        // the program's in brackets.
+        m_frameTitle = title + " - [" + active->windowTitle() + "]";
+    else
+        m_frameTitle = title + " - " + documentTitle;
+    setWindowTitle(m_frameTitle);
 }
 
 void CMainFrame::OnPaletteChanged() {
@@ -370,6 +379,12 @@ bool CMainFrame::event(QEvent* event) {
         SetPaneText(0, tip.isEmpty() ? Text(kIdleMessage) : tip);
         return true;
     }
+    case QEvent::WindowTitleChange:
+        // The MDI area writes titles of its own when a window is maximised
+        // or restored; the frame keeps the one it chose.
+        if (!m_frameTitle.isEmpty() && windowTitle() != m_frameTitle)
+            setWindowTitle(m_frameTitle);
+        break;
     case QEvent::WindowActivate:
         OnQueryNewPalette();
         break;

@@ -54,7 +54,8 @@ class CMainFrame : public QMainWindow {
     // Top-level menus of the menu bar now shown.
     QList<QMenu*> ShownMenus() const;
 
-    // "Quarzline", and " - " with the document title while one is active.
+    // "Quarzline", and " - " with the document title while one is active,
+    // or " - [window title]" while the active window is maximised.
     void UpdateFrameTitle(const QString& documentTitle);
 
     // Brings every menu item, button and accelerator in line with the state
@@ -115,4 +116,5 @@ class CMainFrame : public QMainWindow {
     std::vector<QAction*> m_windowListActions;
     QPointer<CChildFrame> m_lastActiveChild;
     std::function<bool()> m_closeQuery;
+    QString m_frameTitle;
 };

@@ -333,6 +333,22 @@ TEST_F(ShellTest, CascadeGivesEveryWindowTheSizeOfANewOne) {
     EXPECT_EQ(corners.size(), 3u);
 }
 
+TEST_F(ShellTest, AMaximisedWindowsTitleStandsInBracketsOnceInTheMainTitle) {
+    ASSERT_TRUE(Start());
+    Frame().ActiveChild()->showMaximized();
+    EXPECT_EQ(Frame().windowTitle(), "Quarzline - [Dib1]");
+    ASSERT_TRUE(Run(ID_FILE_NEW));
+    ASSERT_TRUE(Frame().ActiveChild()->isMaximized());
+    EXPECT_EQ(Frame().windowTitle(), "Quarzline - [Dib2]");
+    ASSERT_TRUE(Run(ID_WINDOW_NEW));
+    EXPECT_EQ(Frame().windowTitle(), "Quarzline - [Dib2:2]");
+    Frame().ActiveChild()->showNormal();
+    EXPECT_EQ(Frame().windowTitle(), "Quarzline - Dib2");
+    ASSERT_TRUE(Run(ID_FILE_CLOSE));
+    ASSERT_TRUE(Run(ID_FILE_CLOSE));
+    EXPECT_EQ(Frame().windowTitle(), "Quarzline");
+}
+
 TEST_F(ShellTest, ClosingAChangedImageAsksAndCancelKeepsIt) {
     ASSERT_TRUE(Start());
     CDibDoc* document = Frame().ActiveChild()->Document();
