@@ -6,6 +6,7 @@
 
 #include <QCloseEvent>
 #include <QMdiArea>
+#include <QMenu>
 
 #include <algorithm>
 
@@ -21,6 +22,11 @@ CChildFrame::CChildFrame(CDibDoc* document, std::unique_ptr<CDibView> view, QWid
     setWidget(m_viewWidget);
     setWindowIcon(DocumentIcon());
     resize(640, 480);
+    // The window menu shows its keys, but the main window carries them out
+    // (one key, one action: Ctrl+F4 closes the window in front).
+    if (QMenu* menu = systemMenu())
+        for (QAction* action : menu->actions())
+            action->setShortcutContext(Qt::WidgetShortcut);
 }
 
 CChildFrame::~CChildFrame() {

@@ -89,6 +89,7 @@ int CMainFrame::OnCreate() {
     m_documentMenuShown = true; // so that the next call fills the menu bar
     ShowDocumentMenu(false);
     CreateAccelerators();
+    CreateWindowKeys();
 
     m_idleTimer = new QTimer(this);
     m_idleTimer->setInterval(kIdleUpdateMs);
@@ -147,6 +148,29 @@ void CMainFrame::CreateAccelerators() {
         action->setProperty("accelerator", true);
         addAction(action);
     }
+}
+
+void CMainFrame::CreateWindowKeys() {
+    // The keys of multiple-document windows: close the document window in
+    // front, go to the next or the previous one.
+    const auto add = [this](const QList<QKeySequence>& keys, auto act) {
+        auto* action = new QAction(this);
+        action->setShortcuts(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, act);
+        addAction(action);
+    };
+    QList<QKeySequence> close{QKeySequence(Qt::CTRL | Qt::Key_F4)};
+    for (const QKeySequence& key : QKeySequence::keyBindings(QKeySequence::Close))
+        if (!close.contains(key))
+            close << key;
+    add(close, [this] {
+        if (CChildFrame* child = ActiveChild())
+            child->close();
+    });
+    add({QKeySequence(Qt::CTRL | Qt::Key_F6)}, [this] { m_area->activateNextSubWindow(); });
+    add({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6)},
+        [this] { m_area->activatePreviousSubWindow(); });
 }
 
 void CMainFrame::BuildMenuBarMenus(bool documentMenu, std::vector<QMenu*>& topLevel) {

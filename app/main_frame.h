@@ -93,6 +93,7 @@ class CMainFrame : public QMainWindow {
   private:
     void CreateToolBar();
     void CreateAccelerators();
+    void CreateWindowKeys();
     QAction* CommandAction(UINT id, const QString& text, QObject* parent);
     void BuildMenuBarMenus(bool documentMenu, std::vector<QMenu*>& topLevel);
     void PrepareMenu(QMenu* menu);
