@@ -58,10 +58,10 @@ void CChildFrame::closeEvent(QCloseEvent* event) {
 }
 
 QRect CascadedChildGeometry(QSize area, int index, int step) {
-    const QSize size(
-        std::max(std::min(kUsualChildSize.width(), area.width() * 3 / 4), kSmallestChildSize.width()),
-        std::max(std::min(kUsualChildSize.height(), area.height() * 3 / 4),
-                 kSmallestChildSize.height()));
+    const QSize size(std::max(std::min(kUsualChildSize.width(), area.width() * 3 / 4),
+                              kSmallestChildSize.width()),
+                     std::max(std::min(kUsualChildSize.height(), area.height() * 3 / 4),
+                              kSmallestChildSize.height()));
     step = std::max(step, 1);
     const int roomX = std::max(area.width() - size.width(), 0) / step;
     const int roomY = std::max(area.height() - size.height(), 0) / step;

@@ -127,8 +127,8 @@ QStringList QtHanFamilies(const std::string& language) {
     const QString tag = ToQString(language).toLower().replace(QLatin1Char('_'), QLatin1Char('-'));
     if (tag == QLatin1String("zh-cn") || tag == QLatin1String("zh-sg") ||
         tag == QLatin1String("zh-hans") || tag.startsWith(QLatin1String("zh-hans-")))
-        return {QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Noto Sans SC"),
-                QStringLiteral("Source Han Sans SC"), QStringLiteral("Source Han Sans CN"),
+        return {QStringLiteral("Noto Sans CJK SC"),    QStringLiteral("Noto Sans SC"),
+                QStringLiteral("Source Han Sans SC"),  QStringLiteral("Source Han Sans CN"),
                 QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("WenQuanYi Zen Hei")};
     return {};
 }

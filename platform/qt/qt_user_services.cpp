@@ -74,9 +74,9 @@ void ShowFileColumnsWhole(QFileDialog& dialog) {
         return;
     const QFontMetrics metrics(list->font());
     const int padding = metrics.horizontalAdvance(QStringLiteral("MMM"));
-    const QString widest[] = {QStringLiteral("1023.99 KiB"), QStringLiteral("Windows BMP image"),
-                              QLocale().toString(QDateTime(QDate(2000, 12, 28), QTime(23, 59)),
-                                                 QLocale::ShortFormat)};
+    const QString widest[] = {
+        QStringLiteral("1023.99 KiB"), QStringLiteral("Windows BMP image"),
+        QLocale().toString(QDateTime(QDate(2000, 12, 28), QTime(23, 59)), QLocale::ShortFormat)};
     QHeaderView* header = list->header();
     for (int column = 1; column <= 3; ++column)
         header->resizeSection(column, metrics.horizontalAdvance(widest[column - 1]) + padding);

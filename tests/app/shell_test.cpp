@@ -323,8 +323,7 @@ TEST_F(ShellTest, CascadeGivesEveryWindowTheSizeOfANewOne) {
     ASSERT_TRUE(Run(ID_FILE_NEW));
     ASSERT_TRUE(Run(ID_WINDOW_TILE_HORZ));
     ASSERT_TRUE(Run(ID_WINDOW_CASCADE));
-    const QSize usual =
-        CascadedChildGeometry(Frame().MdiArea()->viewport()->size(), 0, 1).size();
+    const QSize usual = CascadedChildGeometry(Frame().MdiArea()->viewport()->size(), 0, 1).size();
     std::set<std::pair<int, int>> corners;
     for (CChildFrame* child : Children()) {
         EXPECT_EQ(child->size(), usual) << child->windowTitle().toStdString();
