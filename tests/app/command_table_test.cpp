@@ -40,7 +40,7 @@ const char* const kPublished = R"(
 | 32785 | `ID_LAYER_BOTTOM_OVERLAY` | Toggle Layers: "Bottom Overlay" | | | |
 | 32786 | `ID_TRACK_MODE` | menu 3 View: "Track Mode" | | | "Select track mode" |
 | 32787 | `ID_MOVE_STATUS` | menu 3 Edit: "&Move Status\tCtrl+M" | Ctrl+M | | "Enter into move status,then you can move any object, lines or pads" |
-| 32788 | `ID_HELP_CONTENTS` | menu 3 Help: "Contents" | | | |
+| 32788 | `ID_HELP_CONTENTS` | menu 3 Help: "Contents\tF1" | F1 | | "Show the operation guide" |
 | 57600 | `ID_FILE_NEW` | menus 2, 3 File: "&New\tCtrl+N" | Ctrl+N | 1 | "Create a new document" |
 | 57601 | `ID_FILE_OPEN` | menus 2, 3 File: "&Open...\tCtrl+O" | Ctrl+O | 2 | "Open an existing document" |
 | 57602 | `ID_FILE_CLOSE` | menu 3 File: "&Close" | | | "Close the active document" |

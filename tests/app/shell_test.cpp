@@ -95,7 +95,7 @@ TEST_F(ShellTest, MenusHoldTheirItemsInOrder) {
     // The Window menu lists the open windows after its commands.
     EXPECT_EQ(MenuTexts(ShownMenu("&Window")),
               QStringList({"&New Window", "&Cascade", "&Tile", "&Arrange Icons", "-", "&1 Dib1"}));
-    EXPECT_EQ(MenuTexts(ShownMenu("&Help")), QStringList({"Contents", "&About TRACEVU..."}));
+    EXPECT_EQ(MenuTexts(ShownMenu("&Help")), QStringList({"Contents\tF1", "&About TRACEVU..."}));
 
     ASSERT_TRUE(Run(ID_FILE_CLOSE));
     EXPECT_EQ(MenuTexts(ShownMenu("&File")),
