@@ -16,7 +16,7 @@ namespace corpus {
 
 enum class Header { Core, Info, V4, V5 };
 
-struct Spec {
+struct Recipe {
     std::string name;
     int width = 13;
     int height = 7;
@@ -30,10 +30,10 @@ struct Spec {
 };
 
 struct Bitmap {
-    Spec spec;
+    Recipe recipe;
     std::vector<BYTE> file;
     std::vector<std::uint32_t> expected; // top row first, 0xFFRRGGBB
-    std::uint32_t At(int x, int y) const { return expected[std::size_t(y) * spec.width + x]; }
+    std::uint32_t At(int x, int y) const { return expected[std::size_t(y) * recipe.width + x]; }
 };
 
 inline std::uint32_t Argb(unsigned r, unsigned g, unsigned b) {
@@ -85,7 +85,7 @@ inline MaskField FieldOf(DWORD mask) {
 }
 
 // Pixel of a 16- or 32-bit picture through its masks, and the colour shown.
-inline DWORD PackPixel(const Spec& s, int x, int y, std::uint32_t* shown) {
+inline DWORD PackPixel(const Recipe& s, int x, int y, std::uint32_t* shown) {
     const DWORD* masks = s.masks;
     const DWORD defaults16[3] = {0x7C00, 0x03E0, 0x001F};
     const DWORD defaults32[3] = {0x00FF0000, 0x0000FF00, 0x000000FF};
@@ -151,9 +151,9 @@ inline void EncodeRleRow(const std::vector<int>& row, bool four, std::vector<BYT
     out.push_back(0);
 }
 
-inline Bitmap Make(const Spec& s) {
+inline Bitmap Make(const Recipe& s) {
     Bitmap bmp;
-    bmp.spec = s;
+    bmp.recipe = s;
     bmp.expected.assign(std::size_t(s.width) * s.height, 0);
     const bool paletted = s.bitCount <= 8;
     const int tableEntries = paletted ? int(s.colorsUsed ? s.colorsUsed : 1u << s.bitCount) : int(s.colorsUsed);
@@ -258,8 +258,8 @@ inline Bitmap Make(const Spec& s) {
     return bmp;
 }
 
-inline Spec Of(const std::string& name, WORD bits, DWORD compression = BI_RGB, Header header = Header::Info) {
-    Spec s;
+inline Recipe Of(const std::string& name, WORD bits, DWORD compression = BI_RGB, Header header = Header::Info) {
+    Recipe s;
     s.name = name;
     s.bitCount = bits;
     s.compression = compression;
@@ -267,7 +267,7 @@ inline Spec Of(const std::string& name, WORD bits, DWORD compression = BI_RGB, H
     return s;
 }
 
-inline Spec WithMasks(Spec s, DWORD r, DWORD g, DWORD b) {
+inline Recipe WithMasks(Recipe s, DWORD r, DWORD g, DWORD b) {
     s.masks[0] = r;
     s.masks[1] = g;
     s.masks[2] = b;
@@ -275,8 +275,8 @@ inline Spec WithMasks(Spec s, DWORD r, DWORD g, DWORD b) {
 }
 
 // Every kind of file the program must show.
-inline std::vector<Spec> AllKinds() {
-    std::vector<Spec> all = {
+inline std::vector<Recipe> AllKinds() {
+    std::vector<Recipe> all = {
         Of("1-bit", 1),
         Of("4-bit", 4),
         Of("8-bit", 8),
@@ -298,22 +298,22 @@ inline std::vector<Spec> AllKinds() {
         Of("v5-rle8", 8, BI_RLE8, Header::V5),
         Of("v5-4-bit", 4, BI_RGB, Header::V5),
     };
-    Spec gap8 = Of("8-bit-gap", 8);
+    Recipe gap8 = Of("8-bit-gap", 8);
     gap8.gap = 50;
     all.push_back(gap8);
-    Spec gap24 = Of("24-bit-gap", 24);
+    Recipe gap24 = Of("24-bit-gap", 24);
     gap24.gap = 1024;
     all.push_back(gap24);
-    Spec gapV5 = WithMasks(Of("v5-16-bit-gap", 16, BI_BITFIELDS, Header::V5), 0x7C00, 0x03E0, 0x001F);
+    Recipe gapV5 = WithMasks(Of("v5-16-bit-gap", 16, BI_BITFIELDS, Header::V5), 0x7C00, 0x03E0, 0x001F);
     gapV5.gap = 6;
     all.push_back(gapV5);
-    Spec gapCore = Of("core-8-bit-gap", 8, BI_RGB, Header::Core);
+    Recipe gapCore = Of("core-8-bit-gap", 8, BI_RGB, Header::Core);
     gapCore.gap = 3;
     all.push_back(gapCore);
-    Spec small8 = Of("8-bit-20-colours", 8);
+    Recipe small8 = Of("8-bit-20-colours", 8);
     small8.colorsUsed = 20;
     all.push_back(small8);
-    Spec wide = Of("1-bit-wide", 1);
+    Recipe wide = Of("1-bit-wide", 1);
     wide.width = 77;
     wide.height = 3;
     all.push_back(wide);

@@ -8,7 +8,7 @@ using corpus::Header;
 
 namespace {
 
-std::vector<BYTE> DibOf(corpus::Spec spec) { return testutil::DibPart(corpus::Make(spec).file); }
+std::vector<BYTE> DibOf(corpus::Recipe recipe) { return testutil::DibPart(corpus::Make(recipe).file); }
 
 } // namespace
 
@@ -22,7 +22,7 @@ TEST(DibMeasure, TrueColourHasNoTableUnlessColoursUsedSaySo) {
     EXPECT_FALSE(DibMakePalette(dib, &palette));
     GlobalFree(dib);
 
-    corpus::Spec withTable = corpus::Of("24-16", 24);
+    corpus::Recipe withTable = corpus::Of("24-16", 24);
     withTable.colorsUsed = 16;
     std::vector<BYTE> sixteen = DibOf(withTable);
     EXPECT_EQ(DibColorCount(sixteen.data()), 16);

@@ -19,8 +19,8 @@ class DibDocTest : public ::testing::Test {
             texts.push_back(m.text);
         return texts;
     }
-    std::string Write(const std::string& name, const corpus::Spec& spec) {
-        return testutil::WriteTemp(name, corpus::Make(spec).file);
+    std::string Write(const std::string& name, const corpus::Recipe& recipe) {
+        return testutil::WriteTemp(name, corpus::Make(recipe).file);
     }
     std::vector<std::uint32_t> Pixels(const CDibDoc& doc) {
         const CSize size = doc.GetImageSize();
@@ -35,10 +35,10 @@ using Messages = std::vector<std::string>;
 } // namespace
 
 TEST_F(DibDocTest, OpeningATrueColourFileGivesAnImageWithoutPalette) {
-    corpus::Spec spec = corpus::Of("24", 24);
-    spec.width = 31;
-    spec.height = 9;
-    const std::string path = Write("scan", spec);
+    corpus::Recipe recipe = corpus::Of("24", 24);
+    recipe.width = 31;
+    recipe.height = 9;
+    const std::string path = Write("scan", recipe);
     CDibDoc doc;
     ASSERT_TRUE(doc.OnOpenDocument(path));
     EXPECT_TRUE(services.messages.empty());
@@ -50,7 +50,7 @@ TEST_F(DibDocTest, OpeningATrueColourFileGivesAnImageWithoutPalette) {
     EXPECT_EQ(services.recentFiles, std::vector<std::string>{path});
     EXPECT_EQ(services.waitDepth, 0);
     EXPECT_GT(services.waitCursors, 0);
-    EXPECT_EQ(Pixels(doc), corpus::Make(spec).expected);
+    EXPECT_EQ(Pixels(doc), corpus::Make(recipe).expected);
 }
 
 TEST_F(DibDocTest, PalettedImagesGetTheirPalette) {

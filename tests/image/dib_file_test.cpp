@@ -6,14 +6,14 @@
 
 using corpus::Header;
 
-class CorpusTest : public ::testing::TestWithParam<corpus::Spec> {};
+class CorpusTest : public ::testing::TestWithParam<corpus::Recipe> {};
 
 TEST_P(CorpusTest, EveryPixelShowsItsColour) {
     const corpus::Bitmap bmp = corpus::Make(GetParam());
     HDIB dib = testutil::ReadDibBytes(GetParam().name, bmp.file);
     ASSERT_NE(dib, nullptr);
     ASSERT_EQ(DibCheckBlock(dib), DibCheck::Ok);
-    const int w = bmp.spec.width, h = bmp.spec.height;
+    const int w = bmp.recipe.width, h = bmp.recipe.height;
     {
         GlobalLockGuard lock(dib);
         EXPECT_EQ(DibGetWidth(lock.get()), DWORD(w));
@@ -111,15 +111,15 @@ HDIB BlockFromFileBytes(const std::vector<BYTE>& file) {
     return dib;
 }
 
-void ExpectEveryCutRefused(const corpus::Spec& spec, bool throughFiles) {
-    const corpus::Bitmap bmp = corpus::Make(spec);
+void ExpectEveryCutRefused(const corpus::Recipe& recipe, bool throughFiles) {
+    const corpus::Bitmap bmp = corpus::Make(recipe);
     for (std::size_t n = 0; n < bmp.file.size(); ++n) {
         // A cut before the pixel offset of a file with a gap leaves an
         // offset past the end, which is ignored as any wrong offset is: the
         // bytes after the table are then the bits.
         DWORD offBits;
         std::memcpy(&offBits, bmp.file.data() + 10, 4);
-        if (spec.gap && n <= offBits)
+        if (recipe.gap && n <= offBits)
             continue;
         const std::vector<BYTE> cut(bmp.file.begin(), bmp.file.begin() + n);
         HDIB dib = throughFiles ? testutil::ReadDibBytes("cut", cut)
@@ -127,9 +127,9 @@ void ExpectEveryCutRefused(const corpus::Spec& spec, bool throughFiles) {
         if (!dib)
             continue;
         // A cut leaves the header asking for bytes that are not there.
-        EXPECT_EQ(DibCheckBlock(dib), DibCheck::Invalid) << spec.name << " cut at " << n;
+        EXPECT_EQ(DibCheckBlock(dib), DibCheck::Invalid) << recipe.name << " cut at " << n;
         // Decoding never reads outside the block (the sanitizer build checks).
-        testutil::Decode(dib, 0, 0, spec.width, spec.height);
+        testutil::Decode(dib, 0, 0, recipe.width, recipe.height);
         GlobalFree(dib);
     }
 }
@@ -137,8 +137,8 @@ void ExpectEveryCutRefused(const corpus::Spec& spec, bool throughFiles) {
 } // namespace
 
 TEST(DibReadFile, EveryCutOfEveryKindIsRefusedByTheCheck) {
-    for (const corpus::Spec& spec : corpus::AllKinds())
-        ExpectEveryCutRefused(spec, false);
+    for (const corpus::Recipe& recipe : corpus::AllKinds())
+        ExpectEveryCutRefused(recipe, false);
     ExpectEveryCutRefused(corpus::Of("v4 rle4", 4, BI_RLE4, Header::V4), true);
 }
 
@@ -155,10 +155,10 @@ std::vector<BYTE> WriteToBytes(HDIB dib, bool* written) {
 } // namespace
 
 TEST(DibWriteFile, EightBitImageSizesAndOffsets) {
-    corpus::Spec spec = corpus::Of("8", 8);
-    spec.width = 101;
-    spec.height = 10;
-    corpus::Bitmap bmp = corpus::Make(spec);
+    corpus::Recipe recipe = corpus::Of("8", 8);
+    recipe.width = 101;
+    recipe.height = 10;
+    corpus::Bitmap bmp = corpus::Make(recipe);
     corpus::Set32(bmp.file, 14 + 20, 0); // no image size stored
     const testutil::OwnedDib owned(testutil::ReadDibBytes("101", bmp.file));
     HDIB dib = owned.dib;
@@ -182,29 +182,29 @@ TEST(DibWriteFile, EightBitImageSizesAndOffsets) {
 }
 
 TEST(DibWriteFile, FortyByteFilesComeBackByteForByte) {
-    for (const corpus::Spec& spec : corpus::AllKinds()) {
-        if (spec.header != Header::Info || spec.gap != 0)
+    for (const corpus::Recipe& recipe : corpus::AllKinds()) {
+        if (recipe.header != Header::Info || recipe.gap != 0)
             continue;
-        const corpus::Bitmap bmp = corpus::Make(spec);
-        HDIB dib = testutil::ReadDibBytes(spec.name, bmp.file);
-        ASSERT_NE(dib, nullptr) << spec.name;
+        const corpus::Bitmap bmp = corpus::Make(recipe);
+        HDIB dib = testutil::ReadDibBytes(recipe.name, bmp.file);
+        ASSERT_NE(dib, nullptr) << recipe.name;
         bool written = false;
-        EXPECT_EQ(WriteToBytes(dib, &written), bmp.file) << spec.name;
+        EXPECT_EQ(WriteToBytes(dib, &written), bmp.file) << recipe.name;
         EXPECT_TRUE(written);
         GlobalFree(dib);
     }
 }
 
 TEST(DibWriteFile, LongHeadersAndGapsAreWrittenAsPlainFortyByteFiles) {
-    for (const corpus::Spec& spec : corpus::AllKinds()) {
-        if (spec.header == Header::Core || (spec.header == Header::Info && spec.gap == 0))
+    for (const corpus::Recipe& recipe : corpus::AllKinds()) {
+        if (recipe.header == Header::Core || (recipe.header == Header::Info && recipe.gap == 0))
             continue;
-        const corpus::Bitmap bmp = corpus::Make(spec);
-        HDIB dib = testutil::ReadDibBytes(spec.name, bmp.file);
+        const corpus::Bitmap bmp = corpus::Make(recipe);
+        HDIB dib = testutil::ReadDibBytes(recipe.name, bmp.file);
         ASSERT_NE(dib, nullptr);
         bool written = false;
         const std::vector<BYTE> file = WriteToBytes(dib, &written);
-        ASSERT_TRUE(written) << spec.name;
+        ASSERT_TRUE(written) << recipe.name;
         GlobalFree(dib);
         const testutil::OwnedDib again(testutil::ReadDibBytes("again", file));
         ASSERT_NE(again.dib, nullptr);
@@ -212,8 +212,8 @@ TEST(DibWriteFile, LongHeadersAndGapsAreWrittenAsPlainFortyByteFiles) {
             GlobalLockGuard lock(again.dib);
             EXPECT_EQ(static_cast<const BITMAPINFOHEADER*>(lock.get())->biSize, 40u);
         }
-        EXPECT_EQ(testutil::Decode(again.dib, 0, 0, spec.width, spec.height), bmp.expected)
-            << spec.name;
+        EXPECT_EQ(testutil::Decode(again.dib, 0, 0, recipe.width, recipe.height), bmp.expected)
+            << recipe.name;
         BITMAPFILEHEADER fh;
         std::memcpy(&fh, file.data(), sizeof fh);
         EXPECT_EQ(DWORD{fh.bfSize}, file.size());

@@ -25,16 +25,16 @@ struct Window {
     }
     ~Window() { view.reset(); }
 
-    bool Open(const corpus::Spec& spec) {
-        return doc.OnOpenDocument(testutil::WriteTemp(spec.name, corpus::Make(spec).file));
+    bool Open(const corpus::Recipe& recipe) {
+        return doc.OnOpenDocument(testutil::WriteTemp(recipe.name, corpus::Make(recipe).file));
     }
 };
 
-corpus::Spec Sized(WORD bits, int width, int height) {
-    corpus::Spec spec = corpus::Of("img" + std::to_string(bits) + "-" + std::to_string(width), bits);
-    spec.width = width;
-    spec.height = height;
-    return spec;
+corpus::Recipe Sized(WORD bits, int width, int height) {
+    corpus::Recipe recipe = corpus::Of("img" + std::to_string(bits) + "-" + std::to_string(width), bits);
+    recipe.width = width;
+    recipe.height = height;
+    return recipe;
 }
 
 CRect DestOf(const DrawOp& op) { return CRect(op.a, op.b, op.a + op.c, op.b + op.d); }
@@ -159,7 +159,7 @@ TEST_F(ViewImageTest, ActivationRealisesAPaletteOnlyWhenThereIsOne) {
 
 TEST_F(ViewImageTest, CopyAndPasteMoveTheImageBetweenDocuments) {
     Window from, to;
-    const corpus::Spec eight = Sized(8, 40, 30);
+    const corpus::Recipe eight = Sized(8, 40, 30);
     ASSERT_TRUE(from.Open(eight));
     ASSERT_TRUE(to.Open(Sized(24, 10, 10)));
     ASSERT_TRUE(to.view->AppendPad(3, 4));
@@ -230,7 +230,7 @@ TEST_F(ViewImageTest, ARefusedPasteKeepsThePictureTheUserHad) {
 TEST_F(ViewImageTest, PasteReadsLongHeadersFromOtherPrograms) {
     Window w;
     ASSERT_TRUE(w.Open(Sized(8, 20, 10)));
-    corpus::Spec v5 = corpus::Of("v5", 24, BI_RGB, corpus::Header::V5);
+    corpus::Recipe v5 = corpus::Of("v5", 24, BI_RGB, corpus::Header::V5);
     const corpus::Bitmap bmp = corpus::Make(v5);
     ASSERT_TRUE(services.clipboard.Open());
     services.clipboard.SetData(CF_DIB, testutil::BlockOf(testutil::DibPart(bmp.file)));

@@ -23,7 +23,7 @@ struct Loaded {
     const void* bits = nullptr;
     std::size_t bitsBytes = 0;
 
-    explicit Loaded(const corpus::Spec& spec) : bmp(corpus::Make(spec)) {
+    explicit Loaded(const corpus::Recipe& recipe) : bmp(corpus::Make(recipe)) {
         const std::string path = "blit-" + std::to_string(std::rand()) + ".bmp";
         corpus::WriteFile(path, bmp.file);
         CFile file;
@@ -42,8 +42,8 @@ struct Loaded {
             GlobalFree(dib);
         }
     }
-    int Width() const { return bmp.spec.width; }
-    int Height() const { return bmp.spec.height; }
+    int Width() const { return bmp.recipe.width; }
+    int Height() const { return bmp.recipe.height; }
 };
 
 QImage Canvas(int w, int h) {
@@ -67,7 +67,7 @@ std::string SafeName(std::string name) {
 
 } // namespace
 
-class BlitCorpusTest : public ::testing::TestWithParam<corpus::Spec> {};
+class BlitCorpusTest : public ::testing::TestWithParam<corpus::Recipe> {};
 
 TEST_P(BlitCorpusTest, UnscaledPaintShowsEveryPixel) {
     Loaded l(GetParam());
@@ -140,10 +140,10 @@ TEST(DibBlit, SourceRowsCountFromTheBottomScanLine) {
 }
 
 TEST(DibBlit, ShrinkingSamplesTheNearestPixel) {
-    corpus::Spec spec = corpus::Of("24", 24);
-    spec.width = 40;
-    spec.height = 30;
-    Loaded l(spec);
+    corpus::Recipe recipe = corpus::Of("24", 24);
+    recipe.width = 40;
+    recipe.height = 30;
+    Loaded l(recipe);
     QImage image = Canvas(10, 15);
     {
         QPainter painter(&image);
