@@ -20,7 +20,9 @@ DWORD ReadU32(const BYTE* p, std::size_t at) {
     return v;
 }
 
-void WriteU32(BYTE* p, std::size_t at, DWORD v) { std::memcpy(p + at, &v, sizeof v); }
+void WriteU32(BYTE* p, std::size_t at, DWORD v) {
+    std::memcpy(p + at, &v, sizeof v);
+}
 
 bool IsKnownFormat(WORD bitCount, DWORD compression) {
     switch (compression) {
@@ -40,7 +42,33 @@ bool IsKnownFormat(WORD bitCount, DWORD compression) {
 
 // Headers longer than 40 bytes that start with the 40-byte layout and keep
 // their colour masks at offset 40.
-bool IsLongInfoHeader(DWORD size) { return size == 52 || size == 56 || size == 108 || size == 124; }
+bool IsLongInfoHeader(DWORD size) {
+    return size == 52 || size == 56 || size == 108 || size == 124;
+}
+
+// Whether run-length data stop at a code boundary: at the end-of-picture
+// escape, or where the data end. A code cut in the middle means the data
+// were cut short, whatever the header says of their size.
+bool RleStreamIsWhole(const BYTE* p, std::size_t size, bool four) {
+    std::size_t i = 0;
+    while (i < size) {
+        if (i + 2 > size)
+            return false;
+        const BYTE count = p[i];
+        const BYTE value = p[i + 1];
+        i += 2;
+        if (count > 0 || value == 0)
+            continue;
+        if (value == 1)
+            return true;
+        const std::size_t operand =
+            value == 2 ? 2 : ((four ? (value + 1u) / 2u : value) + 1u) & ~std::size_t{1};
+        if (operand > size - i)
+            return false;
+        i += operand;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -89,8 +117,17 @@ DibCheck DibCheckBlock(const void* block, std::size_t bytes) {
     if (bitsOffset > bytes)
         return DibCheck::Invalid;
     const std::uint64_t available = bytes - bitsOffset;
-    if (compression == BI_RLE8 || compression == BI_RLE4)
-        return imageSize <= available ? DibCheck::Ok : DibCheck::Invalid;
+    if (compression == BI_RLE8 || compression == BI_RLE4) {
+        if (imageSize > available)
+            return DibCheck::Invalid;
+        return RleStreamIsWhole(p + bitsOffset, imageSize, compression == BI_RLE4)
+                   ? DibCheck::Ok
+                   : DibCheck::Invalid;
+    }
+    // Colour masks without a single bit set leave nothing to show.
+    if (compression == BI_BITFIELDS && ReadU32(p, kInfoSize) == 0 &&
+        ReadU32(p, kInfoSize + 4) == 0 && ReadU32(p, kInfoSize + 8) == 0)
+        return DibCheck::Invalid;
     const std::uint64_t stride = (std::uint64_t{width} * bitCount + 31) / 32 * 4;
     return height <= available / stride ? DibCheck::Ok : DibCheck::Invalid;
 }
@@ -130,10 +167,11 @@ std::size_t NormalizeLocked(BYTE* p, std::size_t bytes, std::size_t bitsOffset) 
         // Colour counts follow the 40-byte reading once the header is one.
         const DWORD used = ReadU32(p, 32);
         const WORD bitCount = static_cast<WORD>(p[14] | (p[15] << 8));
-        const std::size_t count = used ? (used & 0xFFFFu) : (bitCount == 1   ? 2
-                                                             : bitCount == 4 ? 16
-                                                             : bitCount == 8 ? 256
-                                                                             : 0);
+        const std::size_t count = used ? (used & 0xFFFFu)
+                                       : (bitCount == 1   ? 2
+                                          : bitCount == 4 ? 16
+                                          : bitCount == 8 ? 256
+                                                          : 0);
         tableBytes = 4 * count;
     }
     const std::size_t naturalBits = tableFrom + tableBytes;

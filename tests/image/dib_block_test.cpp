@@ -8,7 +8,9 @@ using corpus::Header;
 
 namespace {
 
-std::vector<BYTE> DibOf(corpus::Recipe recipe) { return testutil::DibPart(corpus::Make(recipe).file); }
+std::vector<BYTE> DibOf(corpus::Recipe recipe) {
+    return testutil::DibPart(corpus::Make(recipe).file);
+}
 
 } // namespace
 
@@ -80,6 +82,62 @@ TEST(DibMeasure, BitFieldMasksLieBetweenHeaderAndBits) {
     EXPECT_EQ(DibMaskBytes(dib.data()), 12);
     EXPECT_EQ(DibColorTableBytes(dib.data()), 0);
     EXPECT_EQ(DibPixelData(dib.data()), dib.data() + 52);
+}
+
+namespace {
+
+// A 4 x 2 run-length block with a two-colour table and the given data; the
+// header's image size is the data's.
+std::vector<BYTE> RleBlock(DWORD compression, const std::vector<BYTE>& data) {
+    std::vector<BYTE> dib;
+    corpus::Put32(dib, 40);
+    corpus::Put32(dib, 4);
+    corpus::Put32(dib, 2);
+    corpus::Put16(dib, 1);
+    corpus::Put16(dib, compression == BI_RLE8 ? 8 : 4);
+    corpus::Put32(dib, compression);
+    corpus::Put32(dib, DWORD(data.size()));
+    for (int i = 0; i < 4; ++i)
+        corpus::Put32(dib, 0); // resolution, 2 colours used, important
+    corpus::Set32(dib, 32, 2);
+    corpus::Put32(dib, 0x000000);
+    corpus::Put32(dib, 0xFFFFFF);
+    dib.insert(dib.end(), data.begin(), data.end());
+    return dib;
+}
+
+DibCheck CheckOf(const std::vector<BYTE>& dib) {
+    return DibCheckBlock(dib.data(), dib.size());
+}
+
+} // namespace
+
+TEST(DibCheck, RunLengthDataCutInsideACodeAreRefused) {
+    // Run, end of line, move, literal of three (padded), end of picture.
+    const std::vector<BYTE> whole = {2, 1, 0, 0, 0, 2, 1, 0, 0, 3, 1, 0, 1, 0, 0, 1};
+    EXPECT_EQ(CheckOf(RleBlock(BI_RLE8, whole)), DibCheck::Ok);
+    // Data that simply stop between codes show what they hold.
+    EXPECT_EQ(CheckOf(RleBlock(BI_RLE8, {2, 1, 0, 0})), DibCheck::Ok);
+    // Cut inside a run, a move or a literal: the file was cut short.
+    for (std::size_t cut : {1u, 7u, 11u, 13u})
+        EXPECT_EQ(CheckOf(RleBlock(BI_RLE8, std::vector<BYTE>(whole.begin(), whole.begin() + cut))),
+                  DibCheck::Invalid)
+            << cut;
+    // Four-bit literals take half a byte a pixel: five pixels need three
+    // bytes and a pad byte.
+    EXPECT_EQ(CheckOf(RleBlock(BI_RLE4, {0, 5, 0x10, 0x10, 0x10, 0, 0, 1})), DibCheck::Ok);
+    EXPECT_EQ(CheckOf(RleBlock(BI_RLE4, {0, 5, 0x10, 0x10, 0x10})), DibCheck::Invalid);
+    // What follows the end of the picture is never looked at.
+    EXPECT_EQ(CheckOf(RleBlock(BI_RLE8, {0, 1, 0, 9})), DibCheck::Ok);
+}
+
+TEST(DibCheck, BitFieldsWithoutAnyMaskBitAreRefused) {
+    std::vector<BYTE> dib =
+        DibOf(corpus::WithMasks(corpus::Of("565", 16, BI_BITFIELDS), 0xF800, 0x07E0, 0x001F));
+    EXPECT_EQ(CheckOf(dib), DibCheck::Ok);
+    for (std::size_t at : {40u, 44u, 48u})
+        corpus::Set32(dib, at, 0);
+    EXPECT_EQ(CheckOf(dib), DibCheck::Invalid);
 }
 
 TEST(DibCheck, RefusesBlocksWhosePartsRunPastTheEnd) {
