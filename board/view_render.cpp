@@ -18,7 +18,9 @@ constexpr int kPadPenWidth = 2;
 
 // How far a wide pen's stroke may reach beyond a line's end points or an
 // ellipse's box; anything farther from the clip box cannot change a pixel.
-int StrokeReach(int penWidth) { return AbsSaturated(penWidth) + 2; }
+// Client positions lie within kFarAway of the origin, so a reach beyond it
+// already covers everything.
+int StrokeReach(int penWidth) { return std::min(AbsSaturated(penWidth), kFarAway) + 2; }
 
 void DrawTracks(const BoardScene& scene, CDC& dc, const CRect& clip) {
     const int reach = StrokeReach(g_nLineWidth);

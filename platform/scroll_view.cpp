@@ -3,6 +3,8 @@
 #include "platform/document.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 
 CScrollView::CScrollView() = default;
 
@@ -95,10 +97,16 @@ BOOL CScrollView::OnMouseWheel(UINT flags, short delta, CPoint) {
     if (lines == 0)
         return FALSE;
     const CPoint before = m_scrollPos;
+    // A fast spin over a huge range can ask for more than an int holds; the
+    // position stops at the end of the range all the same.
+    const auto step = [lines](int pos, int line) {
+        const std::int64_t to = std::int64_t{pos} + std::int64_t{lines} * line;
+        return static_cast<int>(std::clamp<std::int64_t>(to, 0, std::numeric_limits<int>::max()));
+    };
     // Shift or Ctrl with the wheel scrolls across, as in most Linux programs.
     if (flags & (MK_SHIFT | MK_CONTROL))
-        ScrollToPosition(CPoint(m_scrollPos.x + lines * m_lineSize.cx, m_scrollPos.y));
+        ScrollToPosition(CPoint(step(m_scrollPos.x, m_lineSize.cx), m_scrollPos.y));
     else
-        ScrollToPosition(CPoint(m_scrollPos.x, m_scrollPos.y + lines * m_lineSize.cy));
+        ScrollToPosition(CPoint(m_scrollPos.x, step(m_scrollPos.y, m_lineSize.cy)));
     return m_scrollPos == before ? FALSE : TRUE;
 }

@@ -9,10 +9,28 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace {
 QColor ToQColor(COLORREF c) {
     return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+
+// Coordinates handed to Qt stay within this distance of the
+// origin: far outside any device, and far enough inside the int range that
+// Qt's own rectangle arithmetic cannot overflow.
+constexpr std::int64_t kCoordLimit = std::int64_t{1} << 30;
+
+int Limited(std::int64_t v) {
+    return static_cast<int>(std::clamp(v, -kCoordLimit, kCoordLimit));
+}
+
+// QPen ignores wider pens; one this wide already covers any screen from a
+// line anywhere on it.
+constexpr int kMaxPenWidth = (1 << 15) - 1;
+
+int StrokeWidth(const Pen& pen) {
+    return std::clamp(pen.width, 1, kMaxPenWidth);
 }
 
 // Thin pens are one pixel wide and, like thin Windows pens, leave out the
@@ -26,16 +44,17 @@ QPen ToQPen(const Pen& pen) {
         qpen.setCapStyle(Qt::FlatCap);
         qpen.setJoinStyle(Qt::MiterJoin);
     } else {
-        qpen.setWidth(pen.width);
+        qpen.setWidth(StrokeWidth(pen));
         qpen.setCapStyle(Qt::RoundCap);
         qpen.setJoinStyle(Qt::RoundJoin);
     }
     return qpen;
 }
 
-int StrokeWidth(const Pen& pen) {
-    return std::max(1, pen.width);
-}
+// Ellipses up to this size are painted once and then copied; larger ones,
+// which only absurd pad radii give, are painted each time rather than held
+// as a picture of that size.
+constexpr std::int64_t kMaxPictureSide = 2048;
 } // namespace
 
 QtPainterDC::QtPainterDC(QImage& image)
@@ -60,9 +79,18 @@ void QtPainterDC::PrepareTransform() {
         m_painter->setTransform(m_transform);
 }
 
-void QtPainterDC::Touch(const QRect& rectInDC, int penWidth) {
-    QRect r = rectInDC.normalized().adjusted(-penWidth, -penWidth, penWidth + 1, penWidth + 1);
+void QtPainterDC::Touch(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1,
+                        int penWidth) {
+    const QRect r(QPoint(Limited(std::min(x0, x1) - penWidth), Limited(std::min(y0, y1) - penWidth)),
+                  QPoint(Limited(std::max(x0, x1) + penWidth + 1),
+                         Limited(std::max(y0, y1) + penWidth + 1)));
     m_touched |= m_transform.mapRect(r);
+}
+
+void QtPainterDC::TouchSized(int x, int y, std::int64_t width, std::int64_t height) {
+    if (width == 0 || height == 0)
+        return;
+    Touch(x, y, x + width - (width > 0 ? 1 : -1), y + height - (height > 0 ? 1 : -1), 0);
 }
 
 Pen QtPainterDC::SelectPen(const Pen& pen) {
@@ -100,15 +128,15 @@ bool QtPainterDC::LineTo(int x, int y) {
         m_painter->drawLine(QPoint(from.x, from.y), QPoint(x, y));
     else
         m_painter->drawLine(QPointF(from.x + shift, from.y + shift), QPointF(x + shift, y + shift));
-    Touch(QRect(QPoint(from.x, from.y), QPoint(x, y)), StrokeWidth(m_pen));
+    Touch(from.x, from.y, x, y, StrokeWidth(m_pen));
     return true;
 }
 
 // The outline is a ring of the pen's width just inside the bounding box and
 // the brush fills what lies within the ring; both are filled shapes sampled
 // at pixel centres, so the result is exact and never leaves the box.
-void QtPainterDC::PaintEllipse(QPainter& painter, const QRect& box) const {
-    const QRectF outer(box);
+void QtPainterDC::PaintEllipse(QPainter& painter, const QRectF& box) const {
+    const QRectF outer = box;
     const qreal w = StrokeWidth(m_pen);
     const QRectF inner = outer.adjusted(w, w, -w, -w);
     painter.setPen(Qt::NoPen);
@@ -139,27 +167,32 @@ bool QtPainterDC::CanCopyEllipse() const {
 bool QtPainterDC::Ellipse(int left, int top, int right, int bottom) {
     if (!m_painter->isActive())
         return false;
-    const QRect box(std::min(left, right), std::min(top, bottom), std::abs(right - left),
-                    std::abs(bottom - top));
-    if (box.isEmpty())
+    // The box may span the whole int range (a huge pad radius).
+    const int x = std::min(left, right);
+    const int y = std::min(top, bottom);
+    const std::int64_t width = std::int64_t{std::max(left, right)} - x;
+    const std::int64_t height = std::int64_t{std::max(top, bottom)} - y;
+    if (width == 0 || height == 0)
         return true;
     PrepareTransform();
-    if (!CanCopyEllipse()) {
+    const QRectF box(x, y, static_cast<qreal>(width), static_cast<qreal>(height));
+    if (width > kMaxPictureSide || height > kMaxPictureSide || !CanCopyEllipse()) {
         PaintEllipse(*m_painter, box);
     } else {
-        if (m_ellipse.image.isNull() || m_ellipse.size != box.size() || m_ellipse.pen != m_pen ||
+        const QSize size(static_cast<int>(width), static_cast<int>(height));
+        if (m_ellipse.image.isNull() || m_ellipse.size != size || m_ellipse.pen != m_pen ||
             m_ellipse.brush != m_brush) {
-            QImage image(box.size(), QImage::Format_ARGB32_Premultiplied);
+            QImage image(size, QImage::Format_ARGB32_Premultiplied);
             image.fill(Qt::transparent);
             QPainter painter(&image);
             painter.setRenderHint(QPainter::Antialiasing, false);
-            PaintEllipse(painter, QRect(QPoint(0, 0), box.size()));
+            PaintEllipse(painter, QRectF(QPointF(0, 0), QSizeF(size)));
             painter.end();
-            m_ellipse = EllipsePicture{box.size(), m_pen, m_brush, image};
+            m_ellipse = EllipsePicture{size, m_pen, m_brush, image};
         }
-        m_painter->drawImage(box.topLeft(), m_ellipse.image);
+        m_painter->drawImage(QPoint(x, y), m_ellipse.image);
     }
-    Touch(QRect(box.left(), box.top(), box.width(), box.height()), 0);
+    TouchSized(x, y, width, height);
     return true;
 }
 
@@ -196,9 +229,7 @@ int QtPainterDC::SetDIBitsToDevice(int xDest, int yDest, DWORD width, DWORD heig
     if (!m_painter->isActive())
         return 0;
     PrepareTransform();
-    Touch(QRect(xDest, yDest, static_cast<int>(std::min<DWORD>(width, 1u << 30)),
-                static_cast<int>(std::min<DWORD>(height, 1u << 30))),
-          0);
+    TouchSized(xDest, yDest, width, height);
     return QtSetDIBitsToDevice(*m_painter, m_clipBox, xDest, yDest, width, height, xSrc, ySrc,
                                startScan, numScans, bits, info, usage, bitsBytes);
 }
@@ -210,7 +241,7 @@ int QtPainterDC::StretchDIBits(int xDest, int yDest, int destWidth, int destHeig
     if (!m_painter->isActive())
         return 0;
     PrepareTransform();
-    Touch(QRect(xDest, yDest, destWidth, destHeight), 0);
+    TouchSized(xDest, yDest, destWidth, destHeight);
     return QtStretchDIBits(*m_painter, m_clipBox, xDest, yDest, destWidth, destHeight, xSrc, ySrc,
                            srcWidth, srcHeight, bits, info, usage, rop, bitsBytes);
 }

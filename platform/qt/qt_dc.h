@@ -12,6 +12,7 @@
 #include <QRect>
 #include <QTransform>
 
+#include <cstdint>
 #include <memory>
 
 class QImage;
@@ -62,9 +63,14 @@ class QtPainterDC : public CDC {
 
   private:
     void PrepareTransform();
-    void Touch(const QRect& rectInDC, int penWidth);
+    // Grows the touched area by the box with corners (x0, y0) and (x1, y1),
+    // both included, and penWidth more on every side.
+    void Touch(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1, int penWidth);
+    // The same for width by height pixels from (x, y); a negative size
+    // extends to the left or up.
+    void TouchSized(int x, int y, std::int64_t width, std::int64_t height);
     // Paints the ellipse's ring and fill into the box with the painter.
-    void PaintEllipse(QPainter& painter, const QRect& box) const;
+    void PaintEllipse(QPainter& painter, const QRectF& box) const;
     // True when a picture of the ellipse copied onto the device gives the
     // same pixels as painting it there: the painter only moves by whole
     // pixels and draws plainly.

@@ -137,9 +137,12 @@ void QtViewWidget::Invalidate(bool erase) {
 }
 
 void QtViewWidget::InvalidateRect(const CRect& rect, bool erase) {
-    if (rect.IsRectEmpty())
+    // Only the part in the window counts; the rest may reach to the ends of
+    // the int range (a huge pad radius), beyond what a QRect can measure.
+    CRect shown;
+    if (!shown.IntersectRect(rect, GetClientRect()))
         return;
-    AddDirty(QRect(rect.left, rect.top, rect.Width(), rect.Height()), erase);
+    AddDirty(QRect(shown.left, shown.top, shown.Width(), shown.Height()), erase);
 }
 
 void QtViewWidget::EnsureBuffer() {

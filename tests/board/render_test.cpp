@@ -127,6 +127,19 @@ TEST_F(RenderTest, ClipBoxSkipsOnlyWhatCannotShow) {
     EXPECT_EQ(clipped[3].a, 90);
 }
 
+// The parameters dialog takes any int for the width, and the widest pen
+// still reaches every pixel a track could touch.
+TEST_F(RenderTest, ExtremeLineWidthsStillDrawTheTracks) {
+    host.clientDrawing.clipBox = CRect(100, 100, 400, 400);
+    AddTrack(150, 150, 300, 150);
+    for (const int width : {std::numeric_limits<int>::max(), std::numeric_limits<int>::min()}) {
+        g_nLineWidth = width;
+        host.clientDrawing.ops.clear();
+        view.DrawBoard();
+        EXPECT_EQ(DrawnOf(DrawOp::LineTo).size(), 1u) << "line width " << width;
+    }
+}
+
 TEST_F(RenderTest, CoordinatesThatAreNotNumbersAreNotDrawn) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     AddTrack(nan, 10, 20, 20);

@@ -57,6 +57,20 @@ TEST(ScrollView, WheelScrollsByLinesAndStopsAtTheEnds) {
     EXPECT_FALSE(view.OnMouseWheel(0, WHEEL_DELTA, CPoint())) << "already at the top";
 }
 
+TEST(ScrollView, FastWheelSpinOverAHugeRangeStopsAtTheEnd) {
+    ScriptedViewHost host(CRect(0, 0, 100, 100));
+    PlainView view;
+    view.AttachHost(&host);
+    view.SetScrollSizes(MM_TEXT, CSize(1 << 30, 1 << 30)); // lines of about 10 million pixels
+    // 819 lines of 10 million pixels each: more than an int holds.
+    EXPECT_TRUE(view.OnMouseWheel(0, -32760, CPoint()));
+    EXPECT_EQ(view.GetScrollPosition(), CPoint(0, (1 << 30) - 100));
+    EXPECT_TRUE(view.OnMouseWheel(MK_SHIFT, -32760, CPoint()));
+    EXPECT_EQ(view.GetScrollPosition(), CPoint((1 << 30) - 100, (1 << 30) - 100));
+    EXPECT_TRUE(view.OnMouseWheel(0, 32760, CPoint()));
+    EXPECT_EQ(view.GetScrollPosition(), CPoint((1 << 30) - 100, 0));
+}
+
 TEST(ScrollView, PointerConversionGoesThroughTheHost) {
     ScriptedViewHost host(CRect(0, 0, 100, 100), CPoint(40, 30));
     PlainView view;

@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <QPrinter>
 
+#include <limits>
+
 namespace {
 constexpr QRgb kWhite = 0xFFFFFFFF;
 
@@ -273,6 +275,32 @@ TEST(QtPainterDC, TouchedRectCoversWhatWasDrawn) {
     const QRect touched = dc.TouchedRect();
     EXPECT_TRUE(touched.contains(PaintedBounds(image))) << touched.x() << "," << touched.y();
     EXPECT_LE(touched.width(), 60);
+}
+
+// The parameters dialog takes any int for the pad radius and the line width.
+TEST(QtPainterDC, HugeEllipsesAndPensCoverTheDevice) {
+    constexpr int kMin = std::numeric_limits<int>::min();
+    constexpr int kMax = std::numeric_limits<int>::max();
+    QImage image = WhiteImage(100, 100);
+    {
+        QtPainterDC dc(image);
+        dc.SelectPen(Pen{2, RGB(255, 0, 0)});
+        dc.SelectBrush(Brush{RGB(0, 0, 0)});
+        EXPECT_TRUE(dc.Ellipse(kMin, kMin, kMax, kMax)); // the picture lies inside the disc
+        dc.Painter().end();
+        EXPECT_TRUE(dc.TouchedRect().contains(image.rect()));
+    }
+    EXPECT_EQ(image.pixel(1, 1), qRgb(0, 0, 0));
+    EXPECT_EQ(image.pixel(99, 99), qRgb(0, 0, 0));
+    {
+        QtPainterDC dc(image);
+        dc.SelectPen(Pen{kMax, RGB(0, 0, 255)});
+        dc.MoveTo(-5, 50);
+        EXPECT_TRUE(dc.LineTo(-5, 60)); // the stroke reaches across the picture
+        dc.Painter().end();
+        EXPECT_TRUE(dc.TouchedRect().contains(image.rect()));
+    }
+    EXPECT_EQ(image.pixel(99, 0), qRgb(0, 0, 255));
 }
 
 TEST(QtPrintDC, ReportsPrintingAndThePrintersCapabilities) {

@@ -11,7 +11,9 @@
 #include <QTest>
 #include <QWheelEvent>
 
+
 #include <cmath>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -162,6 +164,16 @@ TEST_F(QtViewWidgetTest, InvalidatedAreaIsRedrawnWithItsClipBox) {
     EXPECT_EQ(view.draws, before + 1);
     EXPECT_EQ(view.drawClip, CRect(40, 60, 90, 130)); // picture coordinates
     EXPECT_TRUE(widget.PendingRedraw().isEmpty());
+}
+
+TEST_F(QtViewWidgetTest, InvalidatingTheWholeIntRangeRedrawsTheWindow) {
+    Repaint();
+    const int kFar = std::numeric_limits<int>::max();
+    widget.InvalidateRect(CRect(-kFar - 1, -kFar - 1, kFar, kFar), false);
+    EXPECT_EQ(widget.PendingRedraw(), QRegion(widget.viewport()->rect()));
+    Repaint();
+    widget.InvalidateRect(CRect(-(1 << 30) - 20, 5, (1 << 30) + 20, 6), false);
+    EXPECT_EQ(widget.PendingRedraw(), QRegion(0, 5, widget.viewport()->width(), 1));
 }
 
 TEST_F(QtViewWidgetTest, InvalidatingWithoutEraseKeepsWhatWasThere) {
