@@ -100,6 +100,8 @@ class CDibView : public CScrollView {
 
     // --- Work file and Protel files (exchange/view_*.cpp) ---
     void OnSaveWork();
+    // Runs the save of OnSaveWork; true when the work file was written.
+    bool SaveWorkFile();
     void OnOpenWork();
     void OnSaveProtel();
     void OnOpenProtel();

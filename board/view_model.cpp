@@ -47,10 +47,14 @@ CDibView::CDibView() {
 }
 
 CDibView::~CDibView() {
+    // A save that was cancelled or failed has kept nothing: the question
+    // comes again, so that the tracing is dropped only on an answer of No.
     if (m_nPadCount != 0 || m_nTrackCount != 0) {
-        if (Services().MessageBox("Do you save your change?", kCaption,
-                                  MB_YESNO | MB_ICONQUESTION) == IDYES)
-            OnSaveWork();
+        while (Services().MessageBox("Do you save your change?", kCaption,
+                                     MB_YESNO | MB_ICONQUESTION) == IDYES) {
+            if (SaveWorkFile())
+                break;
+        }
     }
     delete[] m_pPads;
     m_pPads = nullptr;

@@ -51,8 +51,18 @@ std::optional<ScanInfo> ReadScanInfo(const std::string& path, std::string& error
         error = e.Describe();
         return std::nullopt;
     }
+    // The program refuses a picture whose pixels are cut short or whose
+    // header it cannot draw from; so does every command here.
+    const DibCheck check = dib ? DibCheckBlock(dib) : DibCheck::Invalid;
+    if (check != DibCheck::Ok) {
+        if (dib)
+            GlobalFree(dib);
+        error = check == DibCheck::TooLarge ? std::string("DIB is too large\n") + kCannotLoad
+                                            : kCannotLoad;
+        return std::nullopt;
+    }
     ScanInfo info;
-    const bool ok = dib && ReadHeader(dib, info);
+    const bool ok = ReadHeader(dib, info);
     if (ok) {
         CPalette palette;
         info.palette = DibMakePalette(dib, &palette);

@@ -7,6 +7,10 @@
 #include "platform/user_services.h"
 
 void CDibView::OnSaveWork() {
+    SaveWorkFile();
+}
+
+bool CDibView::SaveWorkFile() {
     FileDialogRequest request;
     request.open = false;
     request.filter = kWorkFileFilter;
@@ -14,14 +18,17 @@ void CDibView::OnSaveWork() {
     request.flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_SHOWHELP;
     const auto path = Services().FileDialog(request);
     if (!path)
-        return;
+        return false;
     const auto text = FormatWorkFile(ViewBoard(*this), m_nScale);
     if (!text) {
         ShowBoardError(kExportRangeText);
-        return;
+        return false;
     }
-    if (!WriteWholeFile(*path, *text))
+    if (!WriteWholeFile(*path, *text)) {
         ShowBoardError(kWriteErrorText);
+        return false;
+    }
+    return true;
 }
 
 void CDibView::OnOpenWork() {

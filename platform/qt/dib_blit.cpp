@@ -3,6 +3,7 @@
 #include "platform/dib_raster.h"
 
 #include <QImage>
+#include <QPaintDevice>
 #include <QPainter>
 #include <algorithm>
 #include <cstdint>
@@ -103,6 +104,34 @@ class ScaledBlit {
     std::int64_t m_stripRows = 0;
 };
 
+// Largest picture handed to a printer in one piece.
+constexpr std::int64_t kPrintedPixels = std::int64_t{1} << 26;
+
+// A printer, and the print preview that records for one, scales pictures
+// itself: it gets the source pixels in one piece and at their own
+// resolution. Drawn in bands, the preview would show the page through the
+// band edges, which its scaling puts between screen pixels. False when the
+// piece would be too big; the caller then draws in bands.
+bool DrawForPrinter(QPainter& painter, Rect64 dest, Rect64 src, const DibPixels& dib) {
+    if (src.w * src.h > kPrintedPixels || src.x < INT32_MIN || src.y < INT32_MIN ||
+        src.x + src.w > INT32_MAX || src.y + src.h > INT32_MAX)
+        return false;
+    QImage picture(static_cast<int>(src.w), static_cast<int>(src.h), QImage::Format_RGB32);
+    if (picture.isNull())
+        return false;
+    DecodeDibRect(dib, static_cast<int>(src.x), static_cast<int>(src.y), picture.width(),
+                  picture.height(), reinterpret_cast<std::uint32_t*>(picture.bits()),
+                  picture.bytesPerLine() / 4);
+    painter.drawImage(QRectF(static_cast<qreal>(dest.x), static_cast<qreal>(dest.y),
+                             static_cast<qreal>(dest.w), static_cast<qreal>(dest.h)),
+                      picture);
+    return true;
+}
+
+bool PaintsOnPrinter(const QPainter& painter) {
+    return painter.device() && painter.device()->devType() == QInternal::Printer;
+}
+
 // Draws source rectangle src (rows counted from the top of the picture) into
 // dest, decoding only what lies inside visible. False when the pixels cannot
 // be decoded at all.
@@ -110,6 +139,8 @@ bool Draw(QPainter& painter, const QRect& visible, Rect64 dest, Rect64 src, cons
     if (!DescribeDibPixels(dib, nullptr, nullptr))
         return false;
     if (dest.w <= 0 || dest.h <= 0 || src.w <= 0 || src.h <= 0)
+        return true;
+    if (PaintsOnPrinter(painter) && DrawForPrinter(painter, dest, src, dib))
         return true;
     const std::int64_t left = std::max<std::int64_t>(dest.x, visible.left());
     const std::int64_t top = std::max<std::int64_t>(dest.y, visible.top());

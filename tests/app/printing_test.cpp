@@ -2,6 +2,7 @@
 // width and resolution, which the view uses to scale the image to the page.
 #include "app/printing.h"
 
+#include "platform/qt/dib_blit.h"
 #include "platform/scroll_view.h"
 
 #include <gtest/gtest.h>
@@ -10,8 +11,12 @@
 #include <QDialog>
 #include <QDir>
 #include <QFileInfo>
+#include <QPainter>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QTimer>
+
+#include <vector>
 
 namespace {
 class RecordingView : public CScrollView {
@@ -65,4 +70,43 @@ TEST(Printing, PreviewPaintsTheViewAndClosesCleanly) {
     RunPrintPreview(view, printer, nullptr);
     EXPECT_GE(view.draws, 1);
     EXPECT_TRUE(view.printing);
+}
+
+// The preview scales the page down to the screen; the picture on it must
+// come out whole, without lines of the page showing through it.
+TEST(Printing, PreviewShowsThePictureWithoutSeams) {
+    constexpr int kW = 160, kH = 120;
+    constexpr BYTE kGrey = 0x40;
+    std::vector<BYTE> block(sizeof(BITMAPINFOHEADER) + kW * 3 * kH, kGrey);
+    auto* info = reinterpret_cast<BITMAPINFO*>(block.data());
+    info->bmiHeader = BITMAPINFOHEADER{40, kW, kH, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    const void* bits = block.data() + sizeof(BITMAPINFOHEADER);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setResolution(1200);
+    QPrintPreviewWidget preview(&printer);
+    QObject::connect(&preview, &QPrintPreviewWidget::paintRequested, [&](QPrinter* page) {
+        QPainter painter(page);
+        const int w = page->width();
+        QtStretchDIBits(painter, QRect(0, 0, page->width(), page->height()), 0, 0, w,
+                        w * kH / kW, 0, 0, kW, kH, bits, info, DIB_RGB_COLORS, SRCCOPY,
+                        kW * 3 * kH);
+    });
+    preview.resize(1150, 770);
+    preview.show();
+    for (const double zoom : {0.631, 0.84}) {
+        preview.setZoomFactor(zoom);
+        QApplication::processEvents();
+        const QImage shot = preview.grab().toImage();
+        QRect picture;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                if (shot.pixel(x, y) == qRgb(kGrey, kGrey, kGrey))
+                    picture |= QRect(x, y, 1, 1);
+        ASSERT_GT(picture.width(), 200) << zoom;
+        ASSERT_GT(picture.height(), 100) << zoom;
+        picture.adjust(2, 2, -2, -2);
+        for (int y = picture.top(); y <= picture.bottom(); ++y)
+            for (int x = picture.left(); x <= picture.right(); ++x)
+                ASSERT_LT(qRed(shot.pixel(x, y)), kGrey + 0x10) << zoom << ": " << x << "," << y;
+    }
 }

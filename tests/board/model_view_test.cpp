@@ -151,15 +151,44 @@ TEST_F(BoardModel, ClosingANonEmptyBoardAsksEvenRightAfterASave) {
     EXPECT_EQ(services.fileRequests.size(), 2u);
 }
 
-TEST_F(BoardModel, AnsweringNoOrCancellingTheSaveStillCloses) {
+TEST_F(BoardModel, AnsweringNoCloses) {
     services.answers.push_back(IDNO);
-    services.answers.push_back(IDYES); // then the save dialog is cancelled
-    for (int i = 0; i < 2; ++i) {
+    {
         CDibView view;
         view.AppendTrack(1, 2, 3, 4, 1);
     }
-    EXPECT_EQ(services.fileRequests.size(), 1u);
+    EXPECT_TRUE(services.fileRequests.empty());
     EXPECT_TRUE(std::filesystem::exists("img_pcb.col"));
+}
+
+// Yes followed by a cancelled or failed save has kept nothing, so the
+// question comes again until the work is saved or the answer is No.
+TEST_F(BoardModel, AnUnsavedCloseAsksAgain) {
+    services.answers = {IDYES, IDYES, IDYES};
+    services.fileAnswers.push_back(std::nullopt);
+    services.fileAnswers.push_back("no-such-dir/work.dpb");
+    services.fileAnswers.push_back("kept.dpb");
+    {
+        CDibView view;
+        view.AppendPad(3, 4);
+        services.messages.clear();
+    }
+    EXPECT_EQ(MessageTexts(services),
+              (std::vector<std::string>{"Do you save your change?", "Do you save your change?",
+                                        "Write file error!", "Do you save your change?"}));
+    EXPECT_EQ(services.fileRequests.size(), 3u);
+    EXPECT_EQ(Bytes("kept.dpb"), "FP\r\n3 4\r\n");
+
+    services.answers = {IDYES, IDNO};
+    services.fileAnswers.push_back(std::nullopt);
+    services.messages.clear();
+    {
+        CDibView view;
+        view.AppendPad(5, 6);
+        services.messages.clear();
+    }
+    EXPECT_EQ(MessageTexts(services),
+              (std::vector<std::string>{"Do you save your change?", "Do you save your change?"}));
 }
 
 TEST_F(BoardModel, TwoViewsHaveTheirOwnBoardsAndShareTheParameters) {

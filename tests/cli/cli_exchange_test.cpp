@@ -178,6 +178,21 @@ TEST(CliExchange, BadInputIsReportedWithTheProgramsMessages) {
     r = RunCli({"info", "not.bmp"});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("Cannot load DIB"), std::string::npos) << r.err;
+
+    // A scan cut short keeps a sound header, yet the program cannot show it.
+    std::string scan = Slurp(TRACEVU_SOURCE_DIR "/res/sample-scan.bmp");
+    ASSERT_GT(scan.size(), 3000u);
+    Put("cut.bmp", scan.substr(0, 3000));
+    Put("b.dpb", "FP\r\n1 2\r\n");
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"info", "cut.bmp"},
+          std::vector<std::string>{"export-protel", "--image", "cut.bmp", "b.dpb", "cut.pcb"}}) {
+        r = RunCli(args);
+        EXPECT_EQ(r.status, 1) << args[0];
+        EXPECT_NE(r.err.find("Cannot load DIB"), std::string::npos) << r.err;
+        EXPECT_TRUE(r.out.empty()) << r.out;
+    }
+    EXPECT_FALSE(std::filesystem::exists("cut.pcb"));
 }
 
 TEST(CliExchange, SkippedRecordsAreReportedButTheRestIsWritten) {
