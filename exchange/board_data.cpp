@@ -17,6 +17,10 @@ void ReadReport::Merge(const ReadReport& other) {
     tracksLeftOut += other.tracksLeftOut;
 }
 
+bool NothingReadable(const BoardData& board, const ReadReport& report) {
+    return board.pads.empty() && board.tracks.empty() && report.skippedRecords > 0;
+}
+
 void TrimToCapacity(BoardData& board, int capacity, ReadReport& report) {
     const auto cap = static_cast<std::size_t>(capacity < 0 ? 0 : capacity);
     if (board.pads.size() > cap) {

@@ -42,6 +42,10 @@ struct ReadReport {
     bool Clean() const { return skippedRecords == 0 && padsLeftOut == 0 && tracksLeftOut == 0; }
 };
 
+// True when a file held pad or track records but not one of them could be
+// taken: reading it gives nothing, so it must not replace a board.
+bool NothingReadable(const BoardData& board, const ReadReport& report);
+
 // Keeps the first `capacity` pads and tracks and counts the rest in the report.
 void TrimToCapacity(BoardData& board, int capacity, ReadReport& report);
 

@@ -56,6 +56,10 @@ void CDibView::OnOpenProtel() {
         ShowBoardError(kImportRangeText);
         return;
     }
+    if (NothingReadable(imported->board, report)) {
+        ShowBoardError(kReadErrorText);
+        return;
+    }
     SetScrollSizes(MM_TEXT, CSize(imported->width * m_nScale, imported->height * m_nScale));
     ReplaceViewBoard(*this, imported->board, report);
 }

@@ -47,5 +47,9 @@ void CDibView::OnOpenWork() {
     }
     ReadReport report;
     BoardData board = ParseWorkFile(text, m_nScale, report);
+    if (NothingReadable(board, report)) {
+        ShowBoardError(kReadErrorText);
+        return;
+    }
     ReplaceViewBoard(*this, board, report);
 }

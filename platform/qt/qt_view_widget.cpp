@@ -33,8 +33,18 @@ class QtViewClientDC : public QtPainterDC {
 };
 
 namespace {
+// Event positions become whole pixels. One that no window could have (or
+// that is not a number) is held far outside the window instead of being
+// converted out of the int range.
+int ToPixel(qreal v) {
+    constexpr qreal kFar = 1 << 30;
+    if (std::isnan(v))
+        return 0;
+    return static_cast<int>(std::floor(std::clamp(v, -kFar, kFar)));
+}
+
 CPoint ToCPoint(const QPointF& p) {
-    return CPoint(static_cast<int>(std::floor(p.x())), static_cast<int>(std::floor(p.y())));
+    return CPoint(ToPixel(p.x()), ToPixel(p.y()));
 }
 } // namespace
 

@@ -279,6 +279,23 @@ TEST_F(ViewFiles, UnreadableRecordsAreReportedWithTheirLine) {
                                   "1 record was unreadable and skipped (the first at line 3)."});
 }
 
+// A file whose every record is broken gives nothing to put in the board's
+// place: it is a failed open, and the tracing stays.
+TEST_F(ViewFiles, AFileWithNoReadableRecordLeavesTheBoard) {
+    Put("broken.dpb", "FP\n1\nFT\n1 2 3\n");
+    Put("broken.pcb", "PCB FILE 4\nFP\n1 2\n0\nFT\nx\nENDPCB\n");
+    view->AppendPad(7, 8);
+    Answer("broken.dpb");
+    view->OnOpenWork();
+    Answer("broken.pcb");
+    view->OnOpenProtel();
+    EXPECT_EQ(MessageTexts(), (std::vector<std::string>{"Read error or file format is invalid!",
+                                                        "Read error or file format is invalid!"}));
+    ASSERT_EQ(view->m_nPadCount, 1);
+    EXPECT_EQ(view->m_pPads[0].x, 7);
+    EXPECT_EQ(view->m_nTrackCount, 0);
+}
+
 TEST_F(ViewFiles, ProtelExportUsesItsDialogAndTheImageHeight) {
     view->AppendPad(100, 50);
     view->AppendTrack(10, 20, 30, 20, 6);

@@ -309,6 +309,18 @@ TEST_F(QtViewWidgetTest, MouseEventsReachTheViewWithKeyStateFlags) {
     EXPECT_EQ(view.clicks[3].flags, MK_RBUTTON | MK_CONTROL);
 }
 
+TEST_F(QtViewWidgetTest, PositionsNoWindowCouldHaveAreHeldFarOutside) {
+    const QPointF global = widget.viewport()->mapToGlobal(QPointF(0, 0));
+    for (const QPointF at : {QPointF(1e12, -1e12), QPointF(std::nan(""), 5.5)}) {
+        QMouseEvent event(QEvent::MouseMove, at, global, Qt::NoButton, Qt::NoButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(widget.viewport(), &event);
+    }
+    ASSERT_EQ(view.clicks.size(), 2u);
+    EXPECT_EQ(view.clicks[0].point, CPoint(1 << 30, -(1 << 30)));
+    EXPECT_EQ(view.clicks[1].point, CPoint(0, 5));
+}
+
 TEST(QtKeyTranslation, KeysGiveWindowsVirtualKeyCodes) {
     const Qt::KeyboardModifiers none = Qt::NoModifier;
     EXPECT_EQ(QtKeyToVirtualKey(Qt::Key_PageUp, none), 0x21u);
