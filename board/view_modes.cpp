@@ -1,6 +1,7 @@
 // The edit modes, the track mode and unit toggles, layer visibility and the
 // coordinate read-out in the status line.
 #include "board/dib_view.h"
+#include "board/view_edit.h"
 #include "platform/user_services.h"
 
 #include <cstdio>
@@ -51,7 +52,13 @@ void CDibView::OnUpdateToggleLayer(int layer, CCmdUI* ui) {
 }
 
 BOOL CDibView::OnMouseWheel(UINT flags, short delta, CPoint point) {
-    return CScrollView::OnMouseWheel(flags, delta, point);
+    const CPoint before = GetScrollPosition();
+    const BOOL scrolled = CScrollView::OnMouseWheel(flags, delta, point);
+    // The wheel brings into view where a grabbed object is to go; the object
+    // stays under the pointer, so the grab point moves with the picture.
+    if (board::IsDragging(*this))
+        m_ptDragStart = m_ptDragStart - (GetScrollPosition() - before);
+    return scrolled;
 }
 
 // The image pixel under the pointer, in millimetres or mils through the scan

@@ -201,12 +201,38 @@ TEST_F(MouseTest, ScrollingDuringADragRepaintsWhereThePadIsShown) {
     AddPad(400, 300);
     view.OnMoveStatus();
     Press({400, 300});
-    view.ScrollToPosition({100, 0}); // the wheel, with the button still down
+    view.ScrollToPosition({100, 0});
     ClearRecords();
     Move({500, 300});
     ASSERT_EQ(host.invalidations.size(), 1u);
     EXPECT_TRUE(host.invalidations[0].rect.PtInRect({300, 300})); // drawn before the move
     EXPECT_TRUE(host.invalidations[0].rect.PtInRect({400, 300})); // drawn after it
+}
+
+// Held with the button, a pad is carried by the wheel to a place out of
+// view: it stays under the pointer and lands where the button is released.
+TEST_F(MouseTest, TheWheelDuringADragKeepsThePadUnderThePointer) {
+    AddPad(400, 300);
+    view.OnMoveStatus();
+    Press({400, 300});
+    ASSERT_TRUE(view.OnMouseWheel(0, -2 * WHEEL_DELTA, {400, 300}));
+    const CPoint s = view.GetScrollPosition();
+    ASSERT_GT(s.y, 0);
+    ClearRecords();
+    Move({410, 320});
+    EXPECT_EQ(PadAt(0).x, 410 + s.x);
+    EXPECT_EQ(PadAt(0).y, 320 + s.y);
+    ASSERT_EQ(host.invalidations.size(), 1u);
+    EXPECT_TRUE(host.invalidations[0].rect.PtInRect({400, 300 - s.y})); // shown before
+    EXPECT_TRUE(host.invalidations[0].rect.PtInRect({410, 320}));       // shown after
+    view.OnLButtonUp(0, {410, 320});
+    EXPECT_EQ(PadAt(0).y, 320 + s.y);
+
+    view.OnMouseWheel(0, -WHEEL_DELTA, {410, 320});
+    Press({410, 320});
+    view.OnMouseWheel(0, WHEEL_DELTA, {410, 320});
+    view.OnRButtonDown(0, {410, 320});
+    EXPECT_EQ(PadAt(0).y, 320 + s.y) << "a cancel still puts it back";
 }
 
 TEST_F(MouseTest, ALongDragRepaintsOnlyAroundTheLastTwoPositions) {
