@@ -63,6 +63,7 @@ class CountingDC : public CDC {
     CPoint MoveTo(int x, int y) override { return {x, y}; }
     bool LineTo(int, int) override { return ++lines > 0; }
     bool Ellipse(int, int, int, int) override { return ++ellipses > 0; }
+    void FillSolidRect(const CRect&, COLORREF) override {}
     int SetStretchBltMode(int) override { return 0; }
     CPalette* SelectPalette(CPalette*, bool) override { return nullptr; }
     UINT RealizePalette() override { return 0; }

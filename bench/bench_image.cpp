@@ -165,6 +165,7 @@ class ImageDC : public CDC {
     CPoint MoveTo(int, int) override { return {}; }
     bool LineTo(int, int) override { return true; }
     bool Ellipse(int, int, int, int) override { return true; }
+    void FillSolidRect(const CRect&, COLORREF) override {}
     int SetStretchBltMode(int) override { return COLORONCOLOR; }
     CPalette* SelectPalette(CPalette*, bool) override { return nullptr; }
     UINT RealizePalette() override { return 0; }

@@ -34,11 +34,31 @@ CRect PrintedRect(const CDC& dc, int width, int height) {
     return CRect(0, 0, pageWidth, static_cast<int>(std::clamp(bottom, 0.0, limit)));
 }
 
+// The window's own colour, where the view shows no picture.
+constexpr COLORREF kViewBackground = RGB(255, 255, 255);
+
+// Paints the part of the repainted area that the picture (at the top left,
+// covering painted) leaves free. Repaints do not erase, and without this
+// whatever was drawn there before, such as tracks of a replaced or hidden
+// board, would stay on the screen.
+void PaintBesidePicture(CDC& dc, const CRect& painted) {
+    const CRect clip = dc.GetClipBox();
+    const int pictureRight = std::max(painted.right, 0);
+    const int pictureBottom = std::max(painted.bottom, 0);
+    const CRect right(std::max(clip.left, pictureRight), clip.top, clip.right, clip.bottom);
+    const CRect below(clip.left, std::max(clip.top, pictureBottom),
+                      std::min(clip.right, pictureRight), clip.bottom);
+    for (const CRect& free : {right, below})
+        if (!free.IsRectEmpty())
+            dc.FillSolidRect(free, kViewBackground);
+}
+
 } // namespace
 
 void CDibView::OnDraw(CDC* dc) {
     CDibDoc* doc = GetDocument();
     HDIB dib = doc ? doc->GetDibBlock() : nullptr;
+    CRect painted;
     if (dib && dc) {
         {
             GlobalLockGuard lock(dib);
@@ -51,8 +71,11 @@ void CDibView::OnDraw(CDC* dc) {
         m_rcImageDest = dc->IsPrinting() ? PrintedRect(*dc, m_nImageWidth, m_nImageHeight) : src;
         m_rcImageDest.right = Scaled(m_rcImageDest.right, m_nScale);
         m_rcImageDest.bottom = Scaled(m_rcImageDest.bottom, m_nScale);
-        DibRender(dc, m_rcImageDest, dib, src, doc->GetDibPalette());
+        if (DibRender(dc, m_rcImageDest, dib, src, doc->GetDibPalette()))
+            painted = m_rcImageDest;
     }
+    if (dc && !dc->IsPrinting())
+        PaintBesidePicture(*dc, painted);
     DrawBoard();
 }
 

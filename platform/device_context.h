@@ -38,6 +38,8 @@ class CDC {
     virtual bool LineTo(int x, int y) = 0;
     // Filled with the brush, outlined with the pen, inside the bounding box.
     virtual bool Ellipse(int left, int top, int right, int bottom) = 0;
+    // Fills the rectangle with one colour; no pen, no brush.
+    virtual void FillSolidRect(const CRect& rect, COLORREF color) = 0;
 
     virtual int SetStretchBltMode(int mode) = 0;
     // Returns the palette selected before (null if none).

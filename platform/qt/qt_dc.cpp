@@ -196,6 +196,18 @@ bool QtPainterDC::Ellipse(int left, int top, int right, int bottom) {
     return true;
 }
 
+void QtPainterDC::FillSolidRect(const CRect& rect, COLORREF color) {
+    if (!m_painter->isActive() || rect.IsRectEmpty())
+        return;
+    PrepareTransform();
+    const std::int64_t width = std::int64_t{rect.right} - rect.left;
+    const std::int64_t height = std::int64_t{rect.bottom} - rect.top;
+    m_painter->fillRect(QRectF(rect.left, rect.top, static_cast<qreal>(width),
+                               static_cast<qreal>(height)),
+                        ToQColor(color));
+    TouchSized(rect.left, rect.top, width, height);
+}
+
 int QtPainterDC::SetStretchBltMode(int mode) {
     const int old = m_stretchMode;
     m_stretchMode = mode;

@@ -40,6 +40,7 @@ class QtPainterDC : public CDC {
     CPoint MoveTo(int x, int y) override;
     bool LineTo(int x, int y) override;
     bool Ellipse(int left, int top, int right, int bottom) override;
+    void FillSolidRect(const CRect& rect, COLORREF color) override;
     int SetStretchBltMode(int mode) override;
     CPalette* SelectPalette(CPalette* palette, bool forceBackground) override;
     UINT RealizePalette() override;

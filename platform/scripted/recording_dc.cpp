@@ -45,6 +45,16 @@ bool RecordingDC::Ellipse(int left, int top, int right, int bottom) {
     return true;
 }
 
+void RecordingDC::FillSolidRect(const CRect& rect, COLORREF color) {
+    DrawOp op{DrawOp::FillRect, pen, brush};
+    op.a = rect.left;
+    op.b = rect.top;
+    op.c = rect.right;
+    op.d = rect.bottom;
+    op.brush = Brush{color};
+    ops.push_back(op);
+}
+
 int RecordingDC::SetStretchBltMode(int mode) {
     const int old = stretchMode;
     stretchMode = mode;

@@ -8,7 +8,7 @@
 
 struct DrawOp {
     enum Kind { SelectPen, SelectBrush, MoveTo, LineTo, Ellipse, StretchMode, SelectPalette,
-                RealizePalette, SetDIBits, StretchDIBits };
+                RealizePalette, SetDIBits, StretchDIBits, FillRect };
     Kind kind;
     Pen pen;      // current pen when drawn (or the pen selected)
     Brush brush;  // current brush when drawn (or the brush selected)
@@ -24,6 +24,7 @@ class RecordingDC : public CDC {
     CPoint MoveTo(int x, int y) override;
     bool LineTo(int x, int y) override;
     bool Ellipse(int left, int top, int right, int bottom) override;
+    void FillSolidRect(const CRect& rect, COLORREF color) override;
     int SetStretchBltMode(int mode) override;
     CPalette* SelectPalette(CPalette* palette, bool forceBackground) override;
     UINT RealizePalette() override;

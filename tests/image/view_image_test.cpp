@@ -103,6 +103,49 @@ TEST_F(ViewImageTest, WithoutAnImageOnlyTheBoardIsPaintedAndTheSizeIsKept) {
     EXPECT_EQ(w.view->m_nImageHeight, 55);
 }
 
+// Repaints do not erase: beside the picture the view paints the window
+// colour itself, or a replaced or hidden board would stay on the screen.
+TEST_F(ViewImageTest, TheAreaBesideThePictureIsPaintedInTheWindowColour) {
+    const auto fills = [](const RecordingDC& dc) {
+        std::vector<CRect> out;
+        for (const DrawOp& op : dc.ops)
+            if (op.kind == DrawOp::FillRect) {
+                EXPECT_EQ(op.brush.color, RGB(255, 255, 255));
+                out.emplace_back(op.a, op.b, op.c, op.d);
+            }
+        return out;
+    };
+    Window w;
+    ASSERT_TRUE(w.Open(Sized(8, 64, 48)));
+    RecordingDC dc;
+    dc.clipBox = CRect(10, 20, 200, 100);
+    w.view->OnDraw(&dc);
+    EXPECT_EQ(fills(dc), (std::vector<CRect>{{64, 20, 200, 100}, {10, 48, 64, 100}}));
+
+    w.view->m_nScale = 2;
+    dc.ops.clear();
+    w.view->OnDraw(&dc);
+    EXPECT_EQ(fills(dc), (std::vector<CRect>{{128, 20, 200, 100}, {10, 96, 128, 100}}));
+
+    dc.ops.clear();
+    dc.clipBox = CRect(0, 0, 50, 40);
+    w.view->OnDraw(&dc);
+    EXPECT_TRUE(fills(dc).empty()) << "the picture covers it all";
+
+    RecordingDC printer;
+    printer.SetPrinting(4800, 600, 600);
+    printer.clipBox = CRect(0, 0, 4800, 9000);
+    w.view->OnDraw(&printer);
+    EXPECT_TRUE(fills(printer).empty());
+
+    Window empty;
+    empty.doc.OnNewDocument();
+    RecordingDC blank;
+    blank.clipBox = CRect(5, 6, 70, 80);
+    empty.view->OnDraw(&blank);
+    EXPECT_EQ(fills(blank), (std::vector<CRect>{{5, 6, 70, 80}}));
+}
+
 TEST_F(ViewImageTest, InitialUpdateSetsTheScrollRangeToTheImage) {
     Window w;
     w.view->OnInitialUpdate();
