@@ -23,6 +23,10 @@ std::string ResolvedTarget(const std::string& target) {
 bool AtomicFile::Open(const std::string& target) {
     Discard();
     m_target = ResolvedTarget(target);
+    // A file we may not write keeps its contents: the rename that replaces
+    // it needs only the directory's permission and would get round its own.
+    if (access(m_target.c_str(), W_OK) != 0 && errno != ENOENT)
+        return false;
     m_temp = m_target + ".XXXXXX";
     const int fd = mkstemp(m_temp.data());
     if (fd < 0) {

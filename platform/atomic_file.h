@@ -13,7 +13,8 @@ class AtomicFile {
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
 
-    // Creates the temporary file; false (with errno set) when it cannot.
+    // Creates the temporary file; false (with errno set) when it cannot, or
+    // when the target exists and may not be written.
     bool Open(const std::string& target);
     // The stream to write to while open. Text written here keeps its bytes
     // as given: write "\r\n" for the files' line ends.

@@ -33,7 +33,8 @@ std::size_t BitsOffset(const BYTE* dib, std::size_t bytes) {
         std::memcpy(&info, dib, sizeof info);
         if (headerSize == sizeof(BITMAPINFOHEADER) && info.biCompression == BI_BITFIELDS)
             offset += 3 * sizeof(DWORD);
-        std::size_t colors = info.biClrUsed;
+        // Colour counts are 16-bit, as everywhere in the block's layout.
+        std::size_t colors = info.biClrUsed & 0xFFFFu;
         if (colors == 0 && info.biBitCount <= 8)
             colors = std::size_t{1} << info.biBitCount;
         offset += std::min<std::size_t>(colors, bytes) * sizeof(RGBQUAD);

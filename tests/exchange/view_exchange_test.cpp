@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 std::string Slurp(const std::string& path) {
@@ -141,6 +142,19 @@ TEST_F(ViewFiles, SaveAnswersAnUnwritableTargetWithWriteError) {
     struct stat st {};
     ASSERT_EQ(stat("adir.dpb", &st), 0);
     EXPECT_TRUE(S_ISDIR(st.st_mode)) << "the directory is untouched";
+}
+
+TEST_F(ViewFiles, AFileThatMayNotBeWrittenKeepsItsContents) {
+    if (geteuid() == 0)
+        GTEST_SKIP() << "the superuser may write any file";
+    Put("locked.dpb", "FP\r\n1 2\r\n");
+    ASSERT_EQ(chmod("locked.dpb", 0444), 0);
+    view->AppendPad(5, 6);
+    Answer("locked.dpb");
+    view->OnSaveWork();
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Write file error!"});
+    EXPECT_EQ(Slurp("locked.dpb"), "FP\r\n1 2\r\n");
+    EXPECT_EQ(FilesInDirectory(), std::vector<std::string>{"locked.dpb"});
 }
 
 TEST_F(ViewFiles, OpenWorkReplacesTheBoardAtTheCurrentZoomAndRepaints) {

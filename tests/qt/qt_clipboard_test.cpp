@@ -176,6 +176,12 @@ TEST(QtClipboard, BitmapFileHeaderSkipsMasksAndColourTable) {
     bmp = PackedDibToBmpFile(dib.data(), dib.size());
     std::memcpy(&file, bmp.constData(), sizeof file);
     EXPECT_LE(DWORD{file.bfOffBits}, 14u + dib.size());
+    // The count is 16-bit, as the program reads the block: 0x10002 is 2 entries.
+    h.biClrUsed = 0x10002;
+    std::memcpy(dib.data(), &h, sizeof h);
+    bmp = PackedDibToBmpFile(dib.data(), dib.size());
+    std::memcpy(&file, bmp.constData(), sizeof file);
+    EXPECT_EQ(DWORD{file.bfOffBits}, 14u + 40u + 2u * 4u);
     // Too short to be a DIB, or not a bitmap file at all.
     EXPECT_TRUE(PackedDibToBmpFile(dib.data(), 2).isEmpty());
     EXPECT_TRUE(BmpFileToPackedDib(QByteArray("PK\x03\x04 not a bitmap")).isEmpty());
