@@ -87,6 +87,10 @@ void CStatusBar::SetLockState(bool caps, bool num, bool scroll) {
 }
 
 void CStatusBar::TrackKeyEvent(const QKeyEvent& event) {
+    TrackKeyEvent(event, QGuiApplication::platformName() == QLatin1String("xcb"));
+}
+
+void CStatusBar::TrackKeyEvent(const QKeyEvent& event, bool x11Modifiers) {
     if (&event == m_lastEvent && event.timestamp() == m_lastTimestamp && event.type() == m_lastType)
         return;
     m_lastEvent = &event;
@@ -96,10 +100,14 @@ void CStatusBar::TrackKeyEvent(const QKeyEvent& event) {
     bool num = m_num;
     bool scroll = m_scroll;
     const bool press = event.type() == QEvent::KeyPress;
-    const bool x11 = QGuiApplication::platformName() == QLatin1String("xcb");
-    if (x11) {
-        caps = (event.nativeModifiers() & kX11LockMask) != 0;
-        num = (event.nativeModifiers() & kX11Mod2Mask) != 0;
+    if (x11Modifiers) {
+        // A lock key is let go of before X11 clears its lock, so its own
+        // release still reports the lock on after a press that turned it off.
+        const bool ownRelease = !press && !event.isAutoRepeat();
+        if (!(ownRelease && event.key() == Qt::Key_CapsLock))
+            caps = (event.nativeModifiers() & kX11LockMask) != 0;
+        if (!(ownRelease && event.key() == Qt::Key_NumLock))
+            num = (event.nativeModifiers() & kX11Mod2Mask) != 0;
     }
     // The state of a lock key's own press is the one before it.
     if (press && !event.isAutoRepeat()) {

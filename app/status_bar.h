@@ -26,6 +26,8 @@ class CStatusBar : public QStatusBar {
     void SetLockState(bool caps, bool num, bool scroll);
     // Follows the lock keys from key events seen anywhere in the program.
     void TrackKeyEvent(const QKeyEvent& event);
+    // The same, saying whether the event's native modifiers are X11 ones.
+    void TrackKeyEvent(const QKeyEvent& event, bool x11Modifiers);
     bool CapsLock() const { return m_caps; }
     bool NumLock() const { return m_num; }
     bool ScrollLock() const { return m_scroll; }

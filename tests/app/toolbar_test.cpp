@@ -175,6 +175,28 @@ TEST(StatusBarIndicators, ALockKeyTogglesOncePerPressHoweverOftenItIsSeen) {
     EXPECT_EQ(bar.PaneText(4), "");
 }
 
+// X11 key events carry the modifiers from before the event, and a lock is
+// cleared only when its key is let go: Caps Lock switched off still reports
+// the lock on in its own release.
+TEST(StatusBarIndicators, CapsLockSwitchedOffUnderX11ShowsNothing) {
+    constexpr quint32 kLock = 0x02;
+    CStatusBar bar;
+    bar.SetLockState(false, false, false);
+    const auto key = [&](QEvent::Type type, quint32 modifiers) {
+        QKeyEvent event(type, Qt::Key_CapsLock, Qt::NoModifier, 66, 0xffe5, modifiers);
+        bar.TrackKeyEvent(event, true);
+    };
+    key(QEvent::KeyPress, 0);
+    key(QEvent::KeyRelease, kLock);
+    EXPECT_EQ(bar.PaneText(2), "CAP");
+    key(QEvent::KeyPress, kLock);
+    key(QEvent::KeyRelease, kLock);
+    EXPECT_EQ(bar.PaneText(2), "");
+    QKeyEvent letter(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, 38, 0x61, 0);
+    bar.TrackKeyEvent(letter, true);
+    EXPECT_EQ(bar.PaneText(2), "");
+}
+
 TEST(ToolbarArt, DialogsGetTheApplicationIconAndTheButtonPictures) {
     const QPixmap pad = CTraceApp::ResourceImage(ToolbarImageName(ID_PAD_MODE));
     ASSERT_FALSE(pad.isNull());
