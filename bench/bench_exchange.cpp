@@ -12,6 +12,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <unistd.h>
@@ -29,7 +30,10 @@ struct Fixture {
         view->m_nImageHeight = 3000;
         Fill();
     }
-    ~Fixture() { view->ClearBoard(); }
+    ~Fixture() {
+        if (view)
+            view->ClearBoard();
+    }
 
     // A full board spread over the image, with every layer used.
     void Fill() {
@@ -135,5 +139,9 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    // The view writes its colour file as it goes; let it do so here.
+    Shared().view.reset();
+    if (chdir("/") == 0)
+        std::filesystem::remove_all(dir);
     return 0;
 }

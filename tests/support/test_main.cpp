@@ -11,19 +11,32 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-void EnterScratchDirectory() {
+std::string EnterScratchDirectory() {
     std::string dir = "/tmp/tracevu-test-XXXXXX";
-    if (mkdtemp(dir.data()) && chdir(dir.c_str()) == 0)
+    if (!mkdtemp(dir.data()))
+        return {};
+    if (chdir(dir.c_str()) == 0)
         setenv("TRACEVU_TEST_SCRATCH", dir.c_str(), 1);
     // A private runtime directory keeps Qt quiet and away from the user's.
     const std::string runtime = dir + "/runtime";
     mkdir(runtime.c_str(), 0700);
     setenv("XDG_RUNTIME_DIR", runtime.c_str(), 0);
+    return dir;
+}
+
+// Every test program is one process, and ctest starts hundreds: leave no
+// directories behind.
+void RemoveScratchDirectory(const std::string& dir) {
+    if (dir.empty() || chdir("/") != 0)
+        return;
+    std::error_code ignored;
+    std::filesystem::remove_all(dir, ignored);
 }
 
 #ifdef TRACEVU_WITH_QT
@@ -42,8 +55,8 @@ void QuietHandler(QtMsgType type, const QMessageLogContext& context, const QStri
 #endif
 } // namespace
 
-int main(int argc, char** argv) {
-    EnterScratchDirectory();
+namespace {
+int RunTests(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
 #ifdef TRACEVU_WITH_QT
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
@@ -51,4 +64,12 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
 #endif
     return RUN_ALL_TESTS();
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::string scratch = EnterScratchDirectory();
+    const int result = RunTests(argc, argv);
+    RemoveScratchDirectory(scratch);
+    return result;
 }
