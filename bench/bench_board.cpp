@@ -161,11 +161,9 @@ BENCHMARK(BM_DrawBoardPainter)
     ->Args({1, 0})->Args({8, 0})->Args({1, 1})->Args({1, 2})
     ->Unit(benchmark::kMicrosecond);
 
-// A pad in the middle of the view with 40 track ends on it, all tracks of
-// the board in place; each iteration is one mouse move of the drag.
-void BM_DragMove(benchmark::State& state) {
-    Board board(1);
-    CDibView& view = board.view;
+// Puts a pad in the middle of the view with 40 track ends on it and grabs
+// it in move status; false when the grab did not take all of them.
+bool GrabPadWithFortyEnds(CDibView& view) {
     const CPoint scroll = view.GetScrollPosition();
     const float cx = static_cast<float>(scroll.x + 800), cy = static_cast<float>(scroll.y + 500);
     view.m_pPads[0] = Pad{cx, cy};
@@ -173,7 +171,15 @@ void BM_DragMove(benchmark::State& state) {
         view.m_pTracks[i] = Track{cx, cy, cx + 50, cy + static_cast<float>(i), 1.0f};
     view.OnMoveStatus();
     view.OnLButtonDown(0, {800, 500});
-    if (view.m_nSelPad != 0 || view.m_TrackBackup.size() < 40)
+    return view.m_nSelPad == 0 && view.m_TrackBackup.size() >= 40;
+}
+
+// A pad in the middle of the view with 40 track ends on it, all tracks of
+// the board in place; each iteration is one mouse move of the drag.
+void BM_DragMove(benchmark::State& state) {
+    Board board(1);
+    CDibView& view = board.view;
+    if (!GrabPadWithFortyEnds(view))
         state.SkipWithError("the pad was not grabbed with its 40 ends");
     int i = 0;
     for (auto _ : state) {
@@ -319,14 +325,7 @@ void BM_DragMoveRepaint(benchmark::State& state) {
     }
     CDibView& view = *board.view;
     QtViewWidget& widget = *board.widget;
-    const CPoint scroll = view.GetScrollPosition();
-    const float cx = static_cast<float>(scroll.x + 800), cy = static_cast<float>(scroll.y + 500);
-    view.m_pPads[0] = Pad{cx, cy};
-    for (int i = 0; i < 40; ++i)
-        view.m_pTracks[i] = Track{cx, cy, cx + 50, cy + static_cast<float>(i), 1.0f};
-    view.OnMoveStatus();
-    view.OnLButtonDown(0, {800, 500});
-    if (view.m_nSelPad != 0 || view.m_TrackBackup.size() < 40) {
+    if (!GrabPadWithFortyEnds(view)) {
         state.SkipWithError("the pad was not grabbed with its 40 ends");
         return;
     }
