@@ -17,6 +17,9 @@ class CDibView : public CScrollView {
     ~CDibView() override;
 
     CDibDoc* GetDocument() const;
+    // Every board view alive, oldest first. The drawing parameters and the
+    // layer colours are shared, so a change to them repaints them all.
+    static const std::vector<CDibView*>& AllViews();
 
     // --- Image painting, palette and clipboard (image/view_image.cpp) ---
     void OnDraw(CDC* dc) override;

@@ -5,10 +5,21 @@
 #include "image/dib_doc.h"
 #include "platform/user_services.h"
 
+#include <algorithm>
 #include <new>
+#include <vector>
 
 namespace {
 constexpr const char* kCaption = "Quarzline";
+
+std::vector<CDibView*>& LiveViews() {
+    static std::vector<CDibView*> views;
+    return views;
+}
+} // namespace
+
+const std::vector<CDibView*>& CDibView::AllViews() {
+    return LiveViews();
 }
 
 CDibView::CDibView() {
@@ -44,9 +55,11 @@ CDibView::CDibView() {
     m_nKeyObject = 0;
 
     Services().SetStatusPaneText(1, LayerName(g_nCurrentLayer));
+    LiveViews().push_back(this);
 }
 
 CDibView::~CDibView() {
+    std::erase(LiveViews(), this);
     // A save that was cancelled or failed has kept nothing: the question
     // comes again, so that the tracing is dropped only on an answer of No.
     if (m_nPadCount != 0 || m_nTrackCount != 0) {

@@ -4,12 +4,20 @@
 #include "board/param_dlg.h"
 #include "platform/user_services.h"
 
+namespace {
+void RepaintAllViews() {
+    for (CDibView* view : CDibView::AllViews())
+        view->Invalidate(false);
+}
+} // namespace
+
 void CDibView::OnChangeParameters() {
     CParamDlg dialog;
     if (dialog.DoModal() != IDOK)
         return;
-    // Pads and tracks are redrawn with the new radius and width.
-    Invalidate(false);
+    // Pads and tracks are redrawn with the new radius and width, in every
+    // window, since every window draws with them.
+    RepaintAllViews();
     Services().SetStatusPaneText(1, LayerName(g_nCurrentLayer));
 }
 
@@ -20,5 +28,5 @@ void CDibView::OnLayerColor() {
     if (!color)
         return;
     g_crLayerColor[g_nCurrentLayer] = *color;
-    Invalidate(false);
+    RepaintAllViews();
 }

@@ -177,3 +177,26 @@ TEST_F(ParamsDialog, ColourCommandIgnoresALayerOutsideTheTable) {
     view->OnLayerColor();
     EXPECT_TRUE(services.colorRequests.empty());
 }
+
+TEST_F(ParamsDialog, EveryWindowIsRepaintedWithTheSharedParametersAndColours) {
+    ScriptedViewHost otherHost;
+    auto other = std::make_unique<CDibView>();
+    other->AttachHost(&otherHost);
+    ASSERT_EQ(CDibView::AllViews(), (std::vector<CDibView*>{view.get(), other.get()}));
+
+    Run([](CDialog& d) {
+        d.SetDlgItemText(kWidth, "9");
+        d.OnCommand(IDOK);
+    });
+    services.colorAnswers.push_back(RGB(1, 2, 3));
+    other->OnLayerColor();
+    for (const ScriptedViewHost* h : {&host, &otherHost}) {
+        ASSERT_EQ(h->invalidations.size(), 2u);
+        EXPECT_FALSE(h->invalidations[0].erase);
+        EXPECT_FALSE(h->invalidations[1].erase);
+    }
+
+    other.reset();
+    EXPECT_EQ(CDibView::AllViews(), std::vector<CDibView*>{view.get()})
+        << "a closed window is left out";
+}
