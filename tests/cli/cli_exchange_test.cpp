@@ -15,16 +15,6 @@ const char* const kExampleWork = "FP\r\n100 50\r\nFT\r\n10 20 30 20 6\r\n";
 const char* const kExampleProtel = "PCB FILE 4\r\nFP\r\n500 1750 60 60 1 28 1 13\r\n0\r\nFT\r\n"
                                    "50 1900 150 1900 12 6 1\r\nENDPCB\r\n";
 
-void Put(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string Slurp(const std::string& path) {
-    std::string text;
-    EXPECT_TRUE(ReadWholeFile(path, text)) << path;
-    return text;
-}
-
 // A work file with a little of everything, odd layers included.
 std::string SampleWork() {
     std::string text;

@@ -7,16 +7,6 @@
 #include <fstream>
 
 namespace {
-void Put(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string Slurp(const std::string& path) {
-    std::string bytes;
-    EXPECT_TRUE(ReadWholeFile(path, bytes)) << path;
-    return bytes;
-}
-
 void Le(std::string& out, std::uint32_t v, int bytes) {
     for (int i = 0; i < bytes; ++i)
         out += static_cast<char>((v >> (8 * i)) & 0xff);

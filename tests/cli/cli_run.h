@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <sys/wait.h>
 #include <vector>
@@ -42,4 +43,16 @@ inline CliResult RunCli(const std::vector<std::string>& args) {
     std::remove("cli.out");
     std::remove("cli.err");
     return result;
+}
+
+// Writes a file for the program to read, byte for byte.
+inline void Put(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// A file the program wrote, whole.
+inline std::string Slurp(const std::string& path) {
+    std::string bytes;
+    EXPECT_TRUE(ReadWholeFile(path, bytes)) << path;
+    return bytes;
 }
