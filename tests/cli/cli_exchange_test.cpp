@@ -45,6 +45,34 @@ TEST(CliExchange, ExportWritesTheExampleByteForByte) {
     EXPECT_EQ(Slurp("out.pcb"), kExampleProtel);
 }
 
+TEST(CliExchange, ExportToDevStdoutWritesIntoThePipe) {
+    ScratchDir dir;
+    Put("board.dpb", kExampleWork);
+    const std::string command = Quote(CliPath()) +
+                                " export-protel --image-size 300x400 board.dpb /dev/stdout 2>cli.err";
+    std::FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string out;
+    char buffer[512];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        out.append(buffer, n);
+    const int status = pclose(pipe);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(out, kExampleProtel);
+    EXPECT_EQ(Slurp("cli.err"), "");
+    EXPECT_TRUE(std::filesystem::is_symlink("/dev/stdout")) << "the link to the descriptor stays";
+}
+
+TEST(CliExchange, ExportThroughADanglingLinkCreatesTheFileItNames) {
+    ScratchDir dir;
+    Put("board.dpb", kExampleWork);
+    std::filesystem::create_directory("out");
+    std::filesystem::create_symlink("out/board.pcb", "link.pcb");
+    EXPECT_EQ(RunCli({"export-protel", "--image-size", "300x400", "board.dpb", "link.pcb"}).status, 0);
+    EXPECT_TRUE(std::filesystem::is_symlink("link.pcb"));
+    EXPECT_EQ(Slurp("out/board.pcb"), kExampleProtel);
+}
+
 TEST(CliExchange, ScanLinesSetTheMilsPerPixel) {
     ScratchDir dir;
     Put("board.dpb", "FP\r\n3 0\r\nFP\r\n100 0\r\n");

@@ -3,6 +3,8 @@
 #include "exchange/file_size_limit.h"
 #include "exchange/scratch_dir.h"
 #include "exchange/text_lines.h"
+#include "platform/save_calls.h"
+#include "platform/scripted/failing_save_calls.h"
 #include "platform/scripted/scripted_host.h"
 #include "platform/scripted/scripted_services.h"
 
@@ -11,7 +13,10 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <grp.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -113,6 +118,32 @@ TEST_F(ViewFiles, FailedWriteSaysSoAndKeepsThePreviousFile) {
         << "no temporary file is left behind";
 }
 
+TEST_F(ViewFiles, AFailedFinalWriteOrSyncSaysSoAndKeepsThePreviousFile) {
+    view->AppendPad(5, 6);
+    // So small a board stays in the stream's buffer until the save's final
+    // flush, so the first write is also the last.
+    for (const FailingSaveCalls::Kind kind : {FailingSaveCalls::write, FailingSaveCalls::fsync}) {
+        services.messages.clear();
+        Put("kept.dpb", "old work");
+        Put("kept.pcb", "old export");
+        FailingSaveCalls calls;
+        calls.FailFrom(kind, 1, EIO);
+        {
+            ScopedSaveCalls scope(calls);
+            Answer("kept.dpb");
+            view->OnSaveWork();
+            Answer("kept.pcb");
+            view->OnSaveProtel();
+        }
+        EXPECT_EQ(calls.calls[FailingSaveCalls::write], 2) << kind;
+        EXPECT_EQ(MessageTexts(), (std::vector<std::string>{"Write file error!", "Write file error!"}))
+            << kind;
+        EXPECT_EQ(Slurp("kept.dpb"), "old work") << kind;
+        EXPECT_EQ(Slurp("kept.pcb"), "old export") << kind;
+        EXPECT_EQ(FilesInDirectory(), (std::vector<std::string>{"kept.dpb", "kept.pcb"})) << kind;
+    }
+}
+
 TEST_F(ViewFiles, SaveOverAnExistingFileReplacesItWhole) {
     Put("old.dpb", std::string(5000, 'x'));
     view->AppendPad(5, 6);
@@ -144,15 +175,56 @@ TEST_F(ViewFiles, SaveAnswersAnUnwritableTargetWithWriteError) {
     EXPECT_TRUE(S_ISDIR(st.st_mode)) << "the directory is untouched";
 }
 
+namespace {
+constexpr uid_t kNobody = 65534;
+constexpr int kCannotDropPrivileges = 77;
+
+// Runs `save` with the rights of an ordinary user, and says whether it
+// showed only `expected`. Under the superuser it runs in a child process that
+// has become "nobody" and owns the working directory; 77 means the child
+// could not become nobody.
+template <typename Save>
+int SaveAsOrdinaryUser(const std::vector<std::string>& expected, Save save,
+                       const std::function<std::vector<std::string>()>& shown) {
+    if (geteuid() != 0) {
+        save();
+        return shown() == expected ? 0 : 1;
+    }
+    if (chown(".", kNobody, kNobody) != 0)
+        return kCannotDropPrivileges;
+    const pid_t child = fork();
+    if (child == 0) {
+        // The working directory stays reachable by a relative name, whatever
+        // the folders above it allow.
+        if (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)
+            _exit(kCannotDropPrivileges);
+        save();
+        _exit(shown() == expected ? 0 : 1);
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return 1;
+    return WEXITSTATUS(status);
+}
+} // namespace
+
 TEST_F(ViewFiles, AFileThatMayNotBeWrittenKeepsItsContents) {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "the superuser may write any file";
     Put("locked.dpb", "FP\r\n1 2\r\n");
     ASSERT_EQ(chmod("locked.dpb", 0444), 0);
+    if (geteuid() == 0) {
+        ASSERT_EQ(chown("locked.dpb", kNobody, kNobody), 0);
+    }
     view->AppendPad(5, 6);
-    Answer("locked.dpb");
-    view->OnSaveWork();
-    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Write file error!"});
+    const int result = SaveAsOrdinaryUser(
+        {"Write file error!"},
+        [&] {
+            Answer("locked.dpb");
+            view->OnSaveWork();
+        },
+        [&] { return MessageTexts(); });
+    if (result == kCannotDropPrivileges)
+        GTEST_SKIP() << "the superuser may write any file, and could not become nobody";
+    EXPECT_EQ(result, 0) << "the save showed \"Write file error!\" and nothing else";
     EXPECT_EQ(Slurp("locked.dpb"), "FP\r\n1 2\r\n");
     EXPECT_EQ(FilesInDirectory(), std::vector<std::string>{"locked.dpb"});
 }

@@ -1,6 +1,8 @@
 // The image document: opening, refusing, saving and its messages.
 #include "dib_test_util.h"
 #include "image/dib_doc.h"
+#include "platform/save_calls.h"
+#include "platform/scripted/failing_save_calls.h"
 #include "platform/scripted/scripted_services.h"
 
 #include <gtest/gtest.h>
@@ -178,6 +180,44 @@ TEST_F(DibDocTest, SaveIntoAMissingFolderIsReportedAndWritesNothing) {
     EXPECT_TRUE(doc.IsModified());
     struct stat st {};
     EXPECT_NE(stat("missing-folder", &st), 0);
+}
+
+TEST_F(DibDocTest, AFailedFinalWriteOrSyncIsReportedAndKeepsTheOldFile) {
+    CDibDoc doc;
+    ASSERT_TRUE(doc.OnOpenDocument(Write("eight", corpus::Of("8", 8))));
+    const std::vector<BYTE> precious(321, 'p');
+    // The small image stays in the stream's buffer until the save's final
+    // flush, so the first write is also the last.
+    for (const FailingSaveCalls::Kind kind : {FailingSaveCalls::write, FailingSaveCalls::fsync}) {
+        services.messages.clear();
+        corpus::WriteFile("kept.bmp", precious);
+        doc.SetModifiedFlag(true);
+        FailingSaveCalls calls;
+        calls.FailFrom(kind, 1, ENOSPC);
+        {
+            ScopedSaveCalls scope(calls);
+            EXPECT_FALSE(doc.OnSaveDocument("kept.bmp")) << kind;
+        }
+        EXPECT_EQ(calls.calls[FailingSaveCalls::write], 1) << kind;
+        ASSERT_EQ(services.messages.size(), 1u) << kind;
+        EXPECT_NE(services.messages[0].text.find("kept.bmp"), std::string::npos);
+        EXPECT_TRUE(doc.IsModified()) << kind;
+        EXPECT_EQ(corpus::ReadFile("kept.bmp"), precious) << kind;
+    }
+}
+
+TEST_F(DibDocTest, ANameOfTheLongestAllowedLengthIsSaved) {
+    CDibDoc doc;
+    ASSERT_TRUE(doc.OnOpenDocument(Write("eight", corpus::Of("8", 8))));
+    const std::string name = std::string(251, 'i') + ".bmp";
+    for (int time = 0; time < 2; ++time) { // new, then over the file
+        doc.SetModifiedFlag(true);
+        EXPECT_TRUE(doc.OnSaveDocument(name));
+    }
+    EXPECT_TRUE(services.messages.empty());
+    CDibDoc again;
+    EXPECT_TRUE(again.OnOpenDocument(name));
+    std::remove(name.c_str());
 }
 
 TEST_F(DibDocTest, PrepareDibDropsABlockThatCannotBeShown) {
