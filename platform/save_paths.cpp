@@ -16,22 +16,13 @@ namespace {
 constexpr int kMaxLinkHops = 40; // as the kernel allows
 constexpr std::time_t kStaleSeconds = 60;
 
-// The text of a symbolic link; false when `path` is not one.
+// The text of a symbolic link; false when it cannot be read.
 bool ReadLinkText(const std::string& path, std::string& text) {
     char buffer[PATH_MAX];
     const ssize_t n = readlink(path.c_str(), buffer, sizeof buffer);
     if (n < 0 || static_cast<std::size_t>(n) >= sizeof buffer)
         return false;
     text.assign(buffer, static_cast<std::size_t>(n));
-    return true;
-}
-
-bool RealPath(const std::string& path, std::string& resolved) {
-    char* real = realpath(path.c_str(), nullptr);
-    if (!real)
-        return false;
-    resolved = real;
-    std::free(real);
     return true;
 }
 
@@ -47,20 +38,23 @@ std::string DirectoryOf(const std::string& path) {
 
 bool ResolveSaveTarget(const std::string& target, std::string& path) {
     path = target;
+    struct stat st {};
+    // A special file is opened by the name given: the links of /proc/self/fd
+    // lead to pipes that have no name of their own.
+    if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        return true;
     for (int hop = 0; hop < kMaxLinkHops; ++hop) {
-        struct stat st {};
-        if (stat(path.c_str(), &st) == 0) {
-            // A special file is opened by the name given: the links of
-            // /proc/self/fd lead to pipes that have no name of their own.
-            return !S_ISREG(st.st_mode) || RealPath(path, path);
-        }
-        if (errno != ENOENT)
-            return false;
-        std::string link;
-        if (!ReadLinkText(path, link)) {
+        if (lstat(path.c_str(), &st) != 0) {
+            if (errno != ENOENT)
+                return false;
             errno = 0;
             return true; // a new file
         }
+        std::string link;
+        if (!S_ISLNK(st.st_mode))
+            return true;
+        if (!ReadLinkText(path, link))
+            return false;
         path = link.starts_with('/') ? link : DirectoryOf(path) + "/" + link;
     }
     errno = ELOOP;

@@ -7,7 +7,8 @@
 // The file a save of `target` writes. Links are followed: to the file they
 // point to, and a dangling one (or a chain of them) to the name it gives,
 // read relative to the link's own directory. A new file keeps the name
-// given. False with errno set when the name cannot be resolved.
+// given, and so does a special file, which is opened by that name. False
+// with errno set when the name cannot be resolved.
 bool ResolveSaveTarget(const std::string& target, std::string& path);
 
 // The directory part of a path: "." for a bare name.

@@ -6,6 +6,7 @@
 
 bool FailingSaveCalls::Fails(Kind kind) {
     const int call = ++calls[kind];
+    sequence.push_back(kind);
     const Failure& f = m_failures[kind];
     if (f.nth == 0 || call < f.nth)
         return false;

@@ -1,8 +1,11 @@
 // Save calls for tests: each kind of call can be made to fail from its nth
-// use on, with the errno given, and the fsyncs are counted by what they sync.
+// use on, with the errno given. The calls are recorded in their order, and
+// the fsyncs counted by what they sync.
 #pragma once
 
 #include "platform/save_calls.h"
+
+#include <vector>
 
 class FailingSaveCalls : public SaveCalls {
   public:
@@ -17,6 +20,7 @@ class FailingSaveCalls : public SaveCalls {
     int Rename(const char* from, const char* to) override;
 
     int calls[kKinds] = {};
+    std::vector<Kind> sequence;
     int fileSyncs = 0;
     int directorySyncs = 0;
 

@@ -283,6 +283,10 @@ TEST_F(AtomicSave, TheFileAndThenItsDirectoryAreSynced) {
     FailingSaveCalls calls;
     ScopedSaveCalls scope(calls);
     EXPECT_TRUE(Save("board.dpb", "new"));
+    // Every byte reaches the file before it is synced, and the rename is
+    // synced with the directory.
+    using K = FailingSaveCalls::Kind;
+    EXPECT_EQ(calls.sequence, (std::vector<K>{K::write, K::fsync, K::close, K::rename, K::fsync}));
     EXPECT_EQ(calls.fileSyncs, 1);
     EXPECT_EQ(calls.directorySyncs, 1);
     EXPECT_EQ(Slurp("board.dpb"), "new");
