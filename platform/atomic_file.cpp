@@ -130,7 +130,8 @@ bool AtomicFile::Open(const std::string& target) {
     if (!ResolveSaveTarget(target, path))
         return false;
     struct stat st {};
-    if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+    // A directory is left to the rename, which refuses to replace it.
+    if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
         bool isRegular = false;
         if (OpenSpecial(path, isRegular))
             return true;

@@ -1,5 +1,7 @@
 #include "board/params.h"
 #include "exchange/scratch_dir.h"
+#include "platform/save_calls.h"
+#include "platform/scripted/failing_save_calls.h"
 #include "tests/board/params_guard.h"
 
 #include <gtest/gtest.h>
@@ -100,4 +102,30 @@ TEST(LayerColors, FailedWriteLeavesTheOldFile) {
                             std::filesystem::directory_iterator()),
               1)
         << "no temporary file is left behind";
+}
+
+TEST(LayerColors, ALinkIsKeptAndAPipeWithoutReaderIsNotReplaced) {
+    ScratchDir dir;
+    ParamsGuard guard;
+    std::filesystem::create_directory("shared");
+    std::filesystem::create_symlink("shared/colours", "img_pcb.col");
+    ASSERT_EQ(WriteLayerColors("img_pcb.col"), ColorFileWrite::Written);
+    EXPECT_TRUE(std::filesystem::is_symlink("img_pcb.col"));
+    EXPECT_EQ(Bytes("shared/colours").size(), sizeof g_crLayerColor);
+
+    ASSERT_EQ(mkfifo("pipe.col", 0600), 0);
+    EXPECT_EQ(WriteLayerColors("pipe.col"), ColorFileWrite::CannotOpen);
+    EXPECT_TRUE(std::filesystem::is_fifo("pipe.col"));
+}
+
+TEST(LayerColors, AFailedFinalWriteIsReportedAndKeepsTheOldFile) {
+    ScratchDir dir;
+    ParamsGuard guard;
+    PutBytes("img_pcb.col", "old");
+    FailingSaveCalls calls;
+    calls.FailFrom(FailingSaveCalls::write, 1, ENOSPC);
+    ScopedSaveCalls scope(calls);
+    EXPECT_EQ(WriteLayerColors("img_pcb.col"), ColorFileWrite::WriteFailed);
+    EXPECT_EQ(calls.calls[FailingSaveCalls::write], 1) << "the 56 bytes go out in the final flush";
+    EXPECT_EQ(Bytes("img_pcb.col"), "old");
 }
