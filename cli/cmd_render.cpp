@@ -5,12 +5,14 @@
 #include "board/params.h"
 #include "cli/cli_common.h"
 #include "cli/commands.h"
+#include "exchange/text_lines.h"
 #include "exchange/work_file.h"
 #include "image/dib_doc.h"
 #include "platform/qt/qt_dc.h"
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QImage>
-#include <QSaveFile>
 #include <QString>
 
 #include <cstdio>
@@ -93,15 +95,14 @@ std::optional<std::string> ReadOptions(const CommandLine& line, RenderOptions& o
     return std::nullopt;
 }
 
+// Saved as the program saves its files, so that a pipe, a device or a
+// dangling link as the output gets the picture as they do.
 bool SavePng(const QImage& picture, const std::string& path) {
-    QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly))
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "PNG"))
         return false;
-    if (!picture.save(&file, "PNG")) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return WriteWholeFile(path, std::string_view(png.constData(), static_cast<std::size_t>(png.size())));
 }
 } // namespace
 

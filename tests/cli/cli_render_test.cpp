@@ -3,6 +3,9 @@
 #include "tests/cli/cli_run.h"
 
 #include <cstdint>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 
@@ -91,4 +94,27 @@ TEST(CliRender, WrongInputAndUsage) {
     r = RunCli({"render", "--help"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out.rfind("usage: tracevu-cli render", 0), 0u);
+}
+
+TEST(CliRender, WritesIntoAPipeAndThroughADanglingLink) {
+    ScratchDir dir;
+    Put("scan.bmp", GreyBitmap(40, 30));
+    ASSERT_EQ(mkfifo("out.png", 0600), 0);
+    const int reader = open("out.png", O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    CliResult r = RunCli({"render", "scan.bmp", "out.png"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::string png(65536, '\0');
+    const ssize_t got = read(reader, png.data(), png.size());
+    close(reader);
+    png.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    EXPECT_EQ(PngSize(png), std::make_pair(40u, 30u));
+    EXPECT_TRUE(std::filesystem::is_fifo("out.png"));
+
+    std::filesystem::create_directory("pictures");
+    std::filesystem::create_symlink("pictures/scan.png", "link.png");
+    r = RunCli({"render", "scan.bmp", "link.png"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(std::filesystem::is_symlink("link.png"));
+    EXPECT_EQ(PngSize(Slurp("pictures/scan.png")), std::make_pair(40u, 30u));
 }
