@@ -102,7 +102,8 @@ bool SavePng(const QImage& picture, const std::string& path) {
     QBuffer buffer(&png);
     if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "PNG"))
         return false;
-    return WriteWholeFile(path, std::string_view(png.constData(), static_cast<std::size_t>(png.size())));
+    return WriteWholeFile(path,
+                          std::string_view(png.constData(), static_cast<std::size_t>(png.size())));
 }
 } // namespace
 

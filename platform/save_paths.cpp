@@ -26,7 +26,9 @@ bool ReadLinkText(const std::string& path, std::string& text) {
     return true;
 }
 
-bool ProcessIsGone(int pid) { return pid > 0 && kill(pid, 0) == -1 && errno == ESRCH; }
+bool ProcessIsGone(int pid) {
+    return pid > 0 && kill(pid, 0) == -1 && errno == ESRCH;
+}
 } // namespace
 
 std::string DirectoryOf(const std::string& path) {

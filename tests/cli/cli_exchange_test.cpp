@@ -48,8 +48,8 @@ TEST(CliExchange, ExportWritesTheExampleByteForByte) {
 TEST(CliExchange, ExportToDevStdoutWritesIntoThePipe) {
     ScratchDir dir;
     Put("board.dpb", kExampleWork);
-    const std::string command = Quote(CliPath()) +
-                                " export-protel --image-size 300x400 board.dpb /dev/stdout 2>cli.err";
+    const std::string command =
+        Quote(CliPath()) + " export-protel --image-size 300x400 board.dpb /dev/stdout 2>cli.err";
     std::FILE* pipe = popen(command.c_str(), "r");
     ASSERT_NE(pipe, nullptr);
     std::string out;
@@ -68,7 +68,8 @@ TEST(CliExchange, ExportThroughADanglingLinkCreatesTheFileItNames) {
     Put("board.dpb", kExampleWork);
     std::filesystem::create_directory("out");
     std::filesystem::create_symlink("out/board.pcb", "link.pcb");
-    EXPECT_EQ(RunCli({"export-protel", "--image-size", "300x400", "board.dpb", "link.pcb"}).status, 0);
+    EXPECT_EQ(RunCli({"export-protel", "--image-size", "300x400", "board.dpb", "link.pcb"}).status,
+              0);
     EXPECT_TRUE(std::filesystem::is_symlink("link.pcb"));
     EXPECT_EQ(Slurp("out/board.pcb"), kExampleProtel);
 }

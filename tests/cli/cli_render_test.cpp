@@ -4,10 +4,10 @@
 
 #include <cstdint>
 #include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 void Le(std::string& out, std::uint32_t v, int bytes) {

@@ -136,7 +136,8 @@ TEST_F(ViewFiles, AFailedFinalWriteOrSyncSaysSoAndKeepsThePreviousFile) {
             view->OnSaveProtel();
         }
         EXPECT_EQ(calls.calls[FailingSaveCalls::write], 2) << kind;
-        EXPECT_EQ(MessageTexts(), (std::vector<std::string>{"Write file error!", "Write file error!"}))
+        EXPECT_EQ(MessageTexts(),
+                  (std::vector<std::string>{"Write file error!", "Write file error!"}))
             << kind;
         EXPECT_EQ(Slurp("kept.dpb"), "old work") << kind;
         EXPECT_EQ(Slurp("kept.pcb"), "old export") << kind;

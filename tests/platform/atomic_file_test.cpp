@@ -181,10 +181,10 @@ TEST_F(AtomicSave, TheTemporaryFileIsNamedAfterThisProcess) {
 
 TEST_F(AtomicSave, TemporaryNamesAreRecognisedExactly) {
     EXPECT_TRUE(AtomicFile::IsTemporaryName(".tracevu-42-abcdef.tmp"));
-    for (const char* other : {".tracevu--abcdef.tmp", ".tracevu-42-abcde.tmp",
-                              ".tracevu-x2-abcdef.tmp", ".tracevu-0-abcdef.tmp",
-                              "tracevu-42-abcdef.tmp", ".tracevu-42-abcdef.tm",
-                              ".tracevu-99999999999-abcdef.tmp", "board.dpb.Xa3k9Q"})
+    for (const char* other :
+         {".tracevu--abcdef.tmp", ".tracevu-42-abcde.tmp", ".tracevu-x2-abcdef.tmp",
+          ".tracevu-0-abcdef.tmp", "tracevu-42-abcdef.tmp", ".tracevu-42-abcdef.tm",
+          ".tracevu-99999999999-abcdef.tmp", "board.dpb.Xa3k9Q"})
         EXPECT_FALSE(AtomicFile::IsTemporaryName(other)) << other;
 }
 
@@ -249,8 +249,9 @@ TEST_F(AtomicSave, EachFailingCallKeepsTheOldFileAndSaysWhy) {
         FailingSaveCalls::Kind kind;
         int error;
     };
-    for (const Case c : {Case{FailingSaveCalls::write, ENOSPC}, Case{FailingSaveCalls::fsync, EIO},
-                         Case{FailingSaveCalls::close, EIO}, Case{FailingSaveCalls::rename, EXDEV}}) {
+    for (const Case c :
+         {Case{FailingSaveCalls::write, ENOSPC}, Case{FailingSaveCalls::fsync, EIO},
+          Case{FailingSaveCalls::close, EIO}, Case{FailingSaveCalls::rename, EXDEV}}) {
         Put("board.dpb", "old");
         FailingSaveCalls calls;
         calls.FailFrom(c.kind, 1, c.error);
