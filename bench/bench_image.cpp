@@ -12,6 +12,16 @@
 //  - painting a 1600 x 1000 viewport scrolled to the middle of the picture
 //    at zoom 1, 2, 8 and 32 through the view's OnDraw into a QImage with
 //    Qt's raster engine (median time per frame).
+//
+//   bench_image --reduced [--frames N]
+//
+// Reduced paints, each against painting a 1600 x 1000 viewport of the same
+// picture at zoom 1 in the same run (median time per frame, and the ratio):
+//  - a 16000 x 10000 24-bit scan (160 megapixels, in memory) shrunk whole
+//    into 1600 x 1000, as a page of it is drawn;
+//  - a 1,082-byte run-length bitmap declaring 2147483647 x 2147483647
+//    pixels shrunk onto a 4800 x 4800 page (a page width at 600 dpi), the
+//    print preview case.
 #include "board/dib_view.h"
 #include "image/dib_doc.h"
 #include "platform/qt/dib_blit.h"
@@ -208,6 +218,89 @@ double PaintFrames(CDibView& view, int zoom, int frames, QImage& target) {
     return Median(times);
 }
 
+// A bottom-up 24-bit picture in memory: header, then bits.
+std::vector<BYTE> MemoryScan(int width, int height) {
+    const std::size_t stride = (std::size_t(width) * 3 + 3) / 4 * 4;
+    std::vector<BYTE> block(40 + stride * height);
+    BITMAPINFOHEADER ih{40, width, height, 1, 24, BI_RGB, DWORD(stride * height), 0, 0, 0, 0};
+    std::memcpy(block.data(), &ih, sizeof ih);
+    for (int y = 0; y < height; ++y) {
+        BYTE* row = block.data() + 40 + stride * y;
+        for (int x = 0; x < width; ++x) {
+            row[3 * x] = BYTE(x * 7 + y);
+            row[3 * x + 1] = BYTE((x / 16 + y / 16) & 1 ? 200 : 40);
+            row[3 * x + 2] = BYTE(y * 3);
+        }
+    }
+    return block;
+}
+
+std::vector<BYTE> HugeRle() {
+    std::vector<BYTE> block(40 + 1024);
+    BITMAPINFOHEADER ih{40, 0x7FFFFFFF, 0x7FFFFFFF, 1, 8, BI_RLE8, 4, 0, 0, 0, 0};
+    std::memcpy(block.data(), &ih, sizeof ih);
+    for (int i = 0; i < 256; ++i)
+        block[40 + 4 * i] = block[41 + 4 * i] = block[42 + 4 * i] = BYTE(i);
+    block.insert(block.end(), {2, 5, 0, 1});
+    return block;
+}
+
+// Median time to paint src (w x h of the block's picture from the top left)
+// into the whole target.
+double StretchFrames(const std::vector<BYTE>& block, int w, int h, QImage& target, int frames) {
+    const auto* info = reinterpret_cast<const BITMAPINFO*>(block.data());
+    const std::size_t infoBytes = info->bmiHeader.biCompression == BI_RLE8 ? 40 + 1024 : 40;
+    std::vector<double> times;
+    for (int i = 0; i < frames; ++i) {
+        const auto start = Clock::now();
+        QPainter painter(&target);
+        QtStretchDIBits(painter, target.rect(), 0, 0, target.width(), target.height(), 0, 0, w, h,
+                        block.data() + infoBytes, info, DIB_RGB_COLORS, SRCCOPY,
+                        block.size() - infoBytes);
+        times.push_back(Millis(Clock::now() - start));
+    }
+    return Median(times);
+}
+
+double ViewportFrames(const std::vector<BYTE>& block, int w, int h, int frames) {
+    QImage target(kViewWidth, kViewHeight, QImage::Format_RGB32);
+    const auto* info = reinterpret_cast<const BITMAPINFO*>(block.data());
+    std::vector<double> times;
+    for (int i = 0; i < frames; ++i) {
+        const auto start = Clock::now();
+        QPainter painter(&target);
+        QtSetDIBitsToDevice(painter, target.rect(), 0, 0, kViewWidth, kViewHeight,
+                            w / 2 - kViewWidth / 2, h / 2 - kViewHeight / 2, 0, UINT(h),
+                            block.data() + 40, info, DIB_RGB_COLORS, block.size() - 40);
+        times.push_back(Millis(Clock::now() - start));
+    }
+    return Median(times);
+}
+
+int ReducedFigures(int frames, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qtArgc = 1;
+    QGuiApplication app(qtArgc, argv);
+    constexpr int kScanW = 16000, kScanH = 10000;
+    const std::vector<BYTE> scan = MemoryScan(kScanW, kScanH);
+    const double reference = ViewportFrames(scan, kScanW, kScanH, frames);
+    std::printf("reference: 1600x1000 viewport of the 160-megapixel scan at zoom 1: median %.2f ms "
+                "(%d frames)\n",
+                reference, frames);
+    QImage view(kViewWidth, kViewHeight, QImage::Format_RGB32);
+    const double reduced = StretchFrames(scan, kScanW, kScanH, view, frames);
+    std::printf("whole 16000x10000 scan shrunk into 1600x1000: median %.2f ms, %.2f x reference\n",
+                reduced, reduced / reference);
+    const std::vector<BYTE> huge = HugeRle();
+    QImage page(4800, 4800, QImage::Format_RGB32); // a page width at 600 dpi
+    const int hugeFrames = std::max(1, std::min(frames, 3));
+    const double preview = StretchFrames(huge, 0x7FFFFFFF, 0x7FFFFFFF, page, hugeFrames);
+    std::printf("1082-byte RLE of 2147483647^2 shrunk onto a 4800x4800 page (600 dpi): median %.2f ms "
+                "(%d frames), %.2f x reference\n",
+                preview, hugeFrames, preview / reference);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -217,6 +310,12 @@ int main(int argc, char** argv) {
         const std::string arg = argv[i];
         if (arg == "--measure-open" && i + 1 < argc)
             return MeasureOpenMemory(argv[i + 1]);
+        if (arg == "--reduced") {
+            for (int k = i + 1; k + 1 < argc; ++k)
+                if (std::string(argv[k]) == "--frames")
+                    frames = std::max(1, std::atoi(argv[k + 1]));
+            return ReducedFigures(frames, argv);
+        }
         if (arg == "--dir" && i + 1 < argc)
             dir = argv[++i];
         else if (arg == "--frames" && i + 1 < argc)

@@ -146,11 +146,13 @@ void CDibView::OnEditPaste() {
         return;
     CWaitCursor wait;
     HGLOBAL copy = DuplicateGlobalBlock(clipboard.GetData(CF_DIB));
+    const std::size_t bitsOffset = copy ? clipboard.DibBitsOffset() : 0;
     clipboard.Close();
     if (!copy)
         return;
-    // Pictures from other programs may carry the longer headers.
-    DibNormalizeBlock(copy, 0);
+    // Pictures from other programs may carry the longer headers, and bitmap
+    // files a gap before their pixels.
+    DibNormalizeBlock(copy, bitsOffset);
     // A picture that cannot be shown leaves the document's own in place.
     if (DibCheckBlock(copy) == DibCheck::Invalid) {
         GlobalFree(copy);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <vector>
 
 namespace {
 
@@ -285,8 +286,11 @@ void DecodeRle(const Picture& pic, const RleTarget& target) {
         const BYTE count = p[i];
         const BYTE value = p[i + 1];
         i += 2;
+        const bool shown = target.RowFor(line) >= 0;
         if (count > 0) {
-            if (four) {
+            if (!shown) {
+                // Lines outside the rectangle are stepped over, not expanded.
+            } else if (four) {
                 const std::uint32_t colours[2] = {pic.palette[value >> 4], pic.palette[value & 15]};
                 if (colours[0] == colours[1]) {
                     target.Fill(line, x, count, colours[0]);
@@ -316,7 +320,7 @@ void DecodeRle(const Picture& pic, const RleTarget& target) {
             break;
         default: {
             const std::size_t dataBytes = four ? (value + 1u) / 2u : value;
-            for (int k = 0; k < value; ++k) {
+            for (int k = 0; shown && k < value; ++k) {
                 const std::size_t at = i + (four ? std::size_t(k) / 2 : std::size_t(k));
                 if (at >= size)
                     return;
@@ -332,7 +336,177 @@ void DecodeRle(const Picture& pic, const RleTarget& target) {
     }
 }
 
+// Sampled decoding of run-length data: one pass over the stream. Only named
+// lines are expanded, and in them only the named columns.
+class RleSampler {
+  public:
+    RleSampler(const Picture& pic, const std::int64_t* columns, int columnCount,
+               const std::int64_t* rows, int rowCount, std::uint32_t* out, std::ptrdiff_t stride)
+        : m_pic(pic), m_columns(columns), m_count(columnCount), m_rows(rows), m_out(out), m_stride(stride), m_buffer(static_cast<std::size_t>(columnCount)) {
+        // Rows are named top down; scan lines run bottom up.
+        m_next = rowCount - 1;
+        SkipRowsOutside();
+    }
+
+    void Run() {
+        const bool four = m_pic.compression == BI_RLE4;
+        const BYTE* p = m_pic.bits;
+        const std::size_t size = m_pic.bitsBytes;
+        std::size_t i = 0;
+        StartLine(0, 0);
+        while (i + 1 < size && m_next >= 0) {
+            const BYTE count = p[i];
+            const BYTE value = p[i + 1];
+            i += 2;
+            if (count > 0) {
+                if (m_wanted) {
+                    const std::uint32_t a = four ? m_pic.palette[value >> 4] : m_pic.palette[value];
+                    const std::uint32_t b = four ? m_pic.palette[value & 15] : a;
+                    Cover(count, [&](std::int64_t k) { return (k & 1) ? b : a; });
+                }
+                m_x += count;
+                continue;
+            }
+            if (value == 0) {
+                StartLine(m_line + 1, 0);
+            } else if (value == 1) {
+                break;
+            } else if (value == 2) {
+                if (i + 1 >= size)
+                    break;
+                const std::int64_t dx = p[i], dy = p[i + 1];
+                i += 2;
+                if (dy)
+                    StartLine(m_line + dy, m_x + dx);
+                else
+                    m_x += dx;
+            } else {
+                const std::size_t dataBytes = four ? (value + 1u) / 2u : value;
+                if (m_wanted) {
+                    const std::size_t avail = i < size ? size - i : 0;
+                    const std::size_t whole = four ? avail * 2 : avail;
+                    const int n = static_cast<int>(std::min<std::size_t>(value, whole));
+                    Cover(n, [&](std::int64_t k) {
+                        const BYTE b = p[i + (four ? std::size_t(k) / 2 : std::size_t(k))];
+                        return m_pic.palette[four ? ((k & 1) ? (b & 15) : (b >> 4)) : b];
+                    });
+                    if (n < value)
+                        break;
+                }
+                m_x += value;
+                i += (dataBytes + 1) & ~std::size_t{1};
+            }
+        }
+        Flush();
+    }
+
+  private:
+    std::int64_t LineOf(int j) const { return m_pic.height - 1 - m_rows[j]; }
+
+    void SkipRowsOutside() {
+        while (m_next >= 0 && (m_rows[m_next] < 0 || m_rows[m_next] >= m_pic.height))
+            --m_next;
+    }
+
+    // Writes the finished line into every output row that names it.
+    void Flush() {
+        if (!m_wanted)
+            return;
+        while (m_next >= 0 && LineOf(m_next) == m_line) {
+            std::copy(m_buffer.begin(), m_buffer.end(), m_out + m_next * m_stride);
+            --m_next;
+        }
+        SkipRowsOutside();
+    }
+
+    void StartLine(std::int64_t line, std::int64_t x) {
+        Flush();
+        // Named lines the data step over stay black.
+        while (m_next >= 0 && LineOf(m_next) < line)
+            --m_next;
+        SkipRowsOutside();
+        m_line = line;
+        m_x = x;
+        m_wanted = m_next >= 0 && LineOf(m_next) == line;
+        if (m_wanted) {
+            std::fill(m_buffer.begin(), m_buffer.end(), kBlack);
+            m_column = 0;
+        }
+    }
+
+    // Pixels m_x .. m_x + n - 1 of the line, colour(k) for the k-th.
+    template <typename Colour> void Cover(std::int64_t n, Colour colour) {
+        while (m_column < m_count && m_columns[m_column] < m_x)
+            ++m_column;
+        const std::int64_t end = std::min<std::int64_t>(m_x + n, m_pic.width);
+        while (m_column < m_count && m_columns[m_column] < end) {
+            m_buffer[static_cast<std::size_t>(m_column)] = colour(m_columns[m_column] - m_x);
+            ++m_column;
+        }
+    }
+
+    const Picture& m_pic;
+    const std::int64_t* m_columns;
+    int m_count;
+    const std::int64_t* m_rows;
+    std::uint32_t* m_out;
+    std::ptrdiff_t m_stride;
+    std::vector<std::uint32_t> m_buffer;
+    int m_next = -1;   // the output row whose line comes next
+    int m_column = 0;  // first named column not yet passed in this line
+    std::int64_t m_line = 0, m_x = 0;
+    bool m_wanted = false;
+};
+
+void SampleUncompressed(const Picture& pic, const std::int64_t* columns, int count,
+                        const std::int64_t* rows, int rowCount, std::uint32_t* out,
+                        std::ptrdiff_t stride) {
+    for (int j = 0; j < rowCount; ++j) {
+        const std::int64_t y = rows[j];
+        if (y < 0 || y >= pic.height)
+            continue;
+        std::uint32_t* line = out + j * stride;
+        if (j > 0 && rows[j - 1] == y) {
+            std::copy(line - stride, line - stride + count, line);
+            continue;
+        }
+        const std::uint64_t stored = pic.topDown ? std::uint64_t(y) : std::uint64_t(pic.height - 1 - y);
+        const std::uint64_t offset = stored * pic.stride;
+        if (offset >= pic.bitsBytes)
+            continue;
+        const std::uint64_t whole = (pic.bitsBytes - offset) * 8 / std::uint64_t(pic.bitCount);
+        const std::int64_t end = std::min<std::int64_t>(pic.width, static_cast<std::int64_t>(
+                                                                       std::min<std::uint64_t>(whole, INT32_MAX)));
+        for (int i = 0; i < count; ++i) {
+            const std::int64_t x = columns[i];
+            if (x < 0 || x >= end)
+                continue;
+            if (i > 0 && columns[i - 1] == x)
+                line[i] = line[i - 1];
+            else
+                DecodeRow(pic, pic.bits + offset, static_cast<int>(x), 1, line + i);
+        }
+    }
+}
+
 } // namespace
+
+bool DecodeDibSamples(const DibPixels& dib, const std::int64_t* columns, int columnCount,
+                      const std::int64_t* rows, int rowCount, std::uint32_t* out,
+                      std::ptrdiff_t outStride) {
+    if (columnCount <= 0 || rowCount <= 0 || !out || !columns || !rows)
+        return columnCount >= 0 && rowCount >= 0 && out != nullptr;
+    for (int j = 0; j < rowCount; ++j)
+        std::fill_n(out + j * outStride, columnCount, kBlack);
+    Picture pic;
+    if (!Describe(dib, pic))
+        return false;
+    if (pic.compression == BI_RLE8 || pic.compression == BI_RLE4)
+        RleSampler(pic, columns, columnCount, rows, rowCount, out, outStride).Run();
+    else
+        SampleUncompressed(pic, columns, columnCount, rows, rowCount, out, outStride);
+    return true;
+}
 
 bool DecodeDibRect(const DibPixels& dib, int x, int y, int width, int height, std::uint32_t* out,
                    std::ptrdiff_t outStride) {

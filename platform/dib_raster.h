@@ -23,6 +23,16 @@ struct DibPixels {
 bool DecodeDibRect(const DibPixels& dib, int x, int y, int width, int height, std::uint32_t* out,
                    std::ptrdiff_t outStride);
 
+// Decodes a grid of single pixels: out row j, column i gets the pixel at
+// (columns[i], rows[j]), y counted from the top row as shown. Both lists
+// must be in ascending order (repeats allowed); coordinates outside the
+// picture come out black. Only the rows and columns named are decoded, and
+// run-length data before a named row are stepped over without being
+// expanded. False when the header cannot be decoded at all.
+bool DecodeDibSamples(const DibPixels& dib, const std::int64_t* columns, int columnCount,
+                      const std::int64_t* rows, int rowCount, std::uint32_t* out,
+                      std::ptrdiff_t outStride);
+
 // Width and height of a picture the decoder understands; false otherwise.
 bool DescribeDibPixels(const DibPixels& dib, int* width, int* height);
 

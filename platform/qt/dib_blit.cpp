@@ -42,8 +42,8 @@ class ScaledBlit {
             m_columns[i] = m_x.SourceOf(left + i);
         const std::int64_t spanLeft = m_columns.front();
         const std::int64_t spanWidth = m_columns.back() - spanLeft + 1;
-        if (spanWidth > kBandPixels) {
-            RenderPointwise(out, stride, w, h, top);
+        if (spanWidth > w || m_y.srcLen > m_y.destLen) {
+            RenderSampled(out, stride, w, h, top);
             return;
         }
         const std::int64_t stripRows = std::max<std::int64_t>(1, kBandPixels / spanWidth);
@@ -73,13 +73,13 @@ class ScaledBlit {
         DecodeClamped(left, top, width, rows, m_strip.data(), width);
     }
 
-    // A shrink so strong that one source row span would not fit a strip:
-    // every pixel is decoded on its own.
-    void RenderPointwise(std::uint32_t* out, std::ptrdiff_t stride, int w, int h,
-                         std::int64_t top) {
+    // A reduction: the source has more pixels than are shown, so only the
+    // pixels shown are decoded, whatever lies between them.
+    void RenderSampled(std::uint32_t* out, std::ptrdiff_t stride, int w, int h, std::int64_t top) {
+        m_rows.resize(static_cast<std::size_t>(h));
         for (int j = 0; j < h; ++j)
-            for (int i = 0; i < w; ++i)
-                DecodeClamped(m_columns[i], m_y.SourceOf(top + j), 1, 1, out + j * stride + i, 1);
+            m_rows[j] = m_y.SourceOf(top + j);
+        DecodeDibSamples(m_dib, m_columns.data(), w, m_rows.data(), h, out, stride);
     }
 
     // The decoder takes int coordinates; anything beyond them is outside
@@ -99,6 +99,7 @@ class ScaledBlit {
     const DibPixels& m_dib;
     Axis m_x, m_y;
     std::vector<std::int64_t> m_columns;
+    std::vector<std::int64_t> m_rows;
     std::vector<std::uint32_t> m_strip;
     std::int64_t m_stripTop = 0;
     std::int64_t m_stripRows = 0;

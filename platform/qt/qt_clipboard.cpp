@@ -67,6 +67,14 @@ QByteArray BmpFileToPackedDib(const QByteArray& bmp) {
     return bmp.mid(sizeof(BITMAPFILEHEADER));
 }
 
+std::size_t BmpFileBitsOffset(const QByteArray& bmp) {
+    if (bmp.size() < static_cast<qsizetype>(sizeof(BITMAPFILEHEADER)))
+        return 0;
+    BITMAPFILEHEADER file{};
+    std::memcpy(&file, bmp.constData(), sizeof file);
+    return file.bfOffBits > sizeof file ? file.bfOffBits - sizeof file : 0;
+}
+
 QByteArray ImageToPackedDib(const QImage& image) {
     if (image.isNull())
         return {};
@@ -115,6 +123,7 @@ void QtClipboard::FreeHeld() {
     if (m_held)
         GlobalFree(m_held);
     m_held = nullptr;
+    m_heldBitsOffset = 0;
 }
 
 bool QtClipboard::Open() {
@@ -167,10 +176,16 @@ HGLOBAL QtClipboard::GetData(UINT format) {
     if (!mime)
         return nullptr;
     QByteArray dib;
-    if (mime->hasFormat(kBmpMime))
-        dib = BmpFileToPackedDib(mime->data(kBmpMime));
-    if (dib.isEmpty() && mime->hasImage())
+    std::size_t bitsOffset = 0;
+    if (mime->hasFormat(kBmpMime)) {
+        const QByteArray bmp = mime->data(kBmpMime);
+        dib = BmpFileToPackedDib(bmp);
+        bitsOffset = BmpFileBitsOffset(bmp);
+    }
+    if (dib.isEmpty() && mime->hasImage()) {
         dib = ImageToPackedDib(qvariant_cast<QImage>(mime->imageData()));
+        bitsOffset = 0;
+    }
     if (dib.isEmpty())
         return nullptr;
     HGLOBAL block = GlobalAlloc(GHND, static_cast<std::size_t>(dib.size()));
@@ -186,6 +201,7 @@ HGLOBAL QtClipboard::GetData(UINT format) {
     }
     FreeHeld();
     m_held = block;
+    m_heldBitsOffset = bitsOffset;
     return block;
 }
 

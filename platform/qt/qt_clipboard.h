@@ -26,6 +26,7 @@ class QtClipboard : public IClipboard {
     bool SetData(UINT format, HGLOBAL block) override;
     HGLOBAL GetData(UINT format) override;
     bool IsFormatAvailable(UINT format) const override;
+    std::size_t DibBitsOffset() const override { return m_heldBitsOffset; }
 
     bool IsOpen() const { return m_open; }
 
@@ -34,6 +35,7 @@ class QtClipboard : public IClipboard {
 
     bool m_open = false;
     HGLOBAL m_held = nullptr; // the block GetData handed out
+    std::size_t m_heldBitsOffset = 0;
 };
 
 // A packed DIB (header, colour table, bits) with a bitmap file header in
@@ -42,6 +44,10 @@ QByteArray PackedDibToBmpFile(const void* dib, std::size_t bytes);
 // The packed DIB of a bitmap file (the bytes after the 14-byte file header);
 // empty when the data is not a bitmap file.
 QByteArray BmpFileToPackedDib(const QByteArray& bmp);
+// Where a bitmap file's pixel bits begin in its packed DIB: the file
+// header's pixel offset less the file header, or 0 when the offset points
+// into the file header (unknown).
+std::size_t BmpFileBitsOffset(const QByteArray& bmp);
 // A bottom-up DIB with a 40-byte header: 32 bits per pixel when the image
 // has an alpha channel, else 24. Empty for a null image.
 QByteArray ImageToPackedDib(const QImage& image);

@@ -32,10 +32,12 @@ class ScriptedClipboard : public IClipboard {
     bool SetData(UINT format, HGLOBAL block) override;
     HGLOBAL GetData(UINT format) override;
     bool IsFormatAvailable(UINT format) const override;
+    std::size_t DibBitsOffset() const override { return dibBitsOffset; }
 
     bool busy = false; // Open fails while set
     bool isOpen = false;
     std::map<UINT, HGLOBAL> data;
+    std::size_t dibBitsOffset = 0; // what DibBitsOffset answers
 };
 
 class ScriptedServices : public IUserServices {

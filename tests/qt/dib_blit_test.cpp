@@ -182,3 +182,68 @@ TEST(DibBlit, MissingBitsShowBlackAndBadHeadersPaintNothing) {
     painter.end();
     EXPECT_EQ(untouched.pixel(3, 3), kBackground);
 }
+
+namespace {
+// A run-length bitmap of a few hundred bytes that declares a huge picture,
+// as a print preview would be asked to show it.
+struct HugeRle {
+    std::vector<BYTE> block;
+    int height;
+    HugeRle(int h, const std::vector<BYTE>& stream) : height(h) {
+        BITMAPINFOHEADER header{40, 0x7FFFFFFF, h, 1, 8, BI_RLE8, DWORD(stream.size()), 0, 0, 0, 0};
+        block.assign(sizeof header + 1024 + stream.size(), 0);
+        std::memcpy(block.data(), &header, sizeof header);
+        for (int i = 0; i < 256; ++i)
+            corpus::PaletteEntry(i, block.data() + sizeof header + 4 * i);
+        std::copy(stream.begin(), stream.end(), block.begin() + sizeof header + 1024);
+    }
+    const BITMAPINFO* Info() const { return reinterpret_cast<const BITMAPINFO*>(block.data()); }
+    const void* Bits() const { return block.data() + 40 + 1024; }
+    std::size_t BitsBytes() const { return block.size() - 40 - 1024; }
+};
+
+QRgb PaletteColour(int i) {
+    BYTE rgb[4];
+    corpus::PaletteEntry(i, rgb);
+    return qRgb(rgb[2], rgb[1], rgb[0]);
+}
+} // namespace
+
+// Shrunk onto a page, only the pixels shown are decoded: the first column
+// of each line holds that line's run, everything else is black.
+TEST(DibBlit, AHugeRunLengthPictureShrinksToTheRightPixels) {
+    constexpr int kLines = 300;
+    std::vector<BYTE> stream;
+    for (int line = 0; line < kLines; ++line)
+        stream.insert(stream.end(), {255, BYTE(line % 200 + 1), 0, 0});
+    stream.insert(stream.end(), {0, 1});
+    const HugeRle tall(kLines, stream);
+    QImage image = Canvas(400, kLines);
+    {
+        QPainter painter(&image);
+        EXPECT_EQ(QtStretchDIBits(painter, image.rect(), 0, 0, 400, kLines, 0, 0, 0x7FFFFFFF, kLines,
+                                  tall.Bits(), tall.Info(), DIB_RGB_COLORS, SRCCOPY,
+                                  tall.BitsBytes()),
+                  kLines);
+    }
+    for (int y = 0; y < kLines; ++y) {
+        const int line = kLines - 1 - y;
+        ASSERT_EQ(image.pixel(0, y), PaletteColour(line % 200 + 1)) << y;
+        for (int x = 1; x < 400; ++x)
+            ASSERT_EQ(image.pixel(x, y), qRgb(0, 0, 0)) << x << "," << y;
+    }
+
+    // 2147483647 lines whose data end early: a black page, quickly.
+    const HugeRle square(0x7FFFFFFF, {2, 5, 0, 1});
+    QImage page = Canvas(1000, 1000);
+    {
+        QPainter painter(&page);
+        EXPECT_EQ(QtStretchDIBits(painter, page.rect(), 0, 0, 1000, 1000, 0, 0, 0x7FFFFFFF,
+                                  0x7FFFFFFF, square.Bits(), square.Info(), DIB_RGB_COLORS,
+                                  SRCCOPY, square.BitsBytes()),
+                  0x7FFFFFFF);
+    }
+    for (int y = 0; y < 1000; y += 7)
+        for (int x = 0; x < 1000; x += 3)
+            ASSERT_EQ(page.pixel(x, y), qRgb(0, 0, 0));
+}

@@ -1,8 +1,14 @@
 // The desktop clipboard with a DIB: the byte-for-byte round trip through
-// image/bmp, what other programs see, and pasting a plain picture.
+// image/bmp, what other programs see, pasting a plain picture, and pasting
+// a bitmap file whose pixels lie after a gap.
 #include "platform/qt/qt_clipboard.h"
 
+#include "board/dib_view.h"
+#include "image/dib_doc.h"
+#include "image/dib_test_util.h"
 #include "platform/dib_types.h"
+#include "platform/scripted/scripted_host.h"
+#include "platform/scripted/scripted_services.h"
 
 #include <gtest/gtest.h>
 
@@ -185,4 +191,67 @@ TEST(QtClipboard, BitmapFileHeaderSkipsMasksAndColourTable) {
     // Too short to be a DIB, or not a bitmap file at all.
     EXPECT_TRUE(PackedDibToBmpFile(dib.data(), 2).isEmpty());
     EXPECT_TRUE(BmpFileToPackedDib(QByteArray("PK\x03\x04 not a bitmap")).isEmpty());
+}
+
+namespace {
+// Scripted services whose clipboard is the desktop's.
+class DesktopClipboardServices : public ScriptedServices {
+  public:
+    IClipboard& Clipboard() override { return desktop; }
+    QtClipboard desktop;
+};
+} // namespace
+
+// A bitmap file from another program may leave a gap between its colour
+// table and its pixels; the paste finds them where the file header says, as
+// opening the file does.
+TEST(QtClipboard, PastedBitmapFileWithAGapShowsItsOwnPixels) {
+    int gaps = 0;
+    for (const corpus::Recipe& recipe : corpus::AllKinds()) {
+        if (recipe.gap == 0)
+            continue;
+        ++gaps;
+        const corpus::Bitmap bmp = corpus::Make(recipe);
+        DesktopClipboardServices services;
+        CDibDoc doc;
+        ScriptedViewHost host;
+        CDibView view;
+        view.AttachHost(&host);
+        doc.AddView(&view);
+        const corpus::Bitmap first = corpus::Make(corpus::Of("first", 24));
+        ASSERT_TRUE(doc.OnOpenDocument(testutil::WriteTemp("first", first.file)));
+        services.messages.clear();
+
+        auto* mime = new QMimeData;
+        mime->setData(QStringLiteral("image/bmp"),
+                      QByteArray(reinterpret_cast<const char*>(bmp.file.data()),
+                                 static_cast<qsizetype>(bmp.file.size())));
+        QGuiApplication::clipboard()->setMimeData(mime);
+        view.OnEditPaste();
+        EXPECT_TRUE(services.messages.empty())
+            << recipe.name << ": " << (services.messages.empty() ? "" : services.messages[0].text);
+        EXPECT_EQ(doc.GetImageSize(), CSize(recipe.width, recipe.height)) << recipe.name;
+        EXPECT_EQ(testutil::Decode(doc.GetDibBlock(), 0, 0, recipe.width, recipe.height),
+                  bmp.expected)
+            << recipe.name;
+        doc.RemoveView(&view);
+    }
+    EXPECT_GE(gaps, 4);
+}
+
+TEST(QtClipboard, BitsOffsetIsTheFileHeadersLessItsOwnSize) {
+    const corpus::Bitmap gap = [] {
+        corpus::Recipe r = corpus::Of("gap", 8);
+        r.gap = 50;
+        return corpus::Make(r);
+    }();
+    const QByteArray file(reinterpret_cast<const char*>(gap.file.data()),
+                          static_cast<qsizetype>(gap.file.size()));
+    EXPECT_EQ(BmpFileBitsOffset(file), 40u + 1024u + 50u);
+    // An offset inside the file header says nothing.
+    QByteArray inside = file;
+    inside[10] = 7;
+    inside[11] = inside[12] = inside[13] = 0;
+    EXPECT_EQ(BmpFileBitsOffset(inside), 0u);
+    EXPECT_EQ(BmpFileBitsOffset(file.left(9)), 0u);
 }
