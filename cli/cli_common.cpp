@@ -79,5 +79,6 @@ bool WriteOutputFile(const char* command, const std::string& path, const std::st
 void ReportRead(const char* command, BoardData& board, ReadReport& report) {
     TrimToCapacity(board, g_nMaxItems, report);
     if (!report.Clean())
-        PrintError(command, DescribeReadReport(report, g_nMaxItems));
+        PrintError(command, DescribeReadReport(report, g_nMaxItems,
+                                               board.pads.empty() && board.tracks.empty()));
 }

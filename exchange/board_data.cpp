@@ -15,6 +15,11 @@ void ReadReport::Merge(const ReadReport& other) {
     skippedRecords += other.skippedRecords;
     padsLeftOut += other.padsLeftOut;
     tracksLeftOut += other.tracksLeftOut;
+    viasNotImported += other.viasNotImported;
+    arcsNotImported += other.arcsNotImported;
+    fillsNotImported += other.fillsNotImported;
+    stringsNotImported += other.stringsNotImported;
+    netsNotImported += other.netsNotImported;
 }
 
 bool NothingReadable(const BoardData& board, const ReadReport& report) {
@@ -37,10 +42,35 @@ namespace {
 std::string Count(int n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
+
+// "3 vias, 2 arcs were not imported", naming only the kinds there were.
+std::string DescribeNotImported(const ReadReport& report) {
+    const struct {
+        int count;
+        const char* one;
+        const char* many;
+    } kinds[] = {{report.viasNotImported, "via", "vias"},
+                 {report.arcsNotImported, "arc", "arcs"},
+                 {report.fillsNotImported, "fill", "fills"},
+                 {report.stringsNotImported, "string", "strings"},
+                 {report.netsNotImported, "net", "nets"}};
+    std::string text;
+    long long total = 0;
+    for (const auto& kind : kinds) {
+        if (kind.count <= 0)
+            continue;
+        text += (text.empty() ? "" : ", ") + Count(kind.count, kind.one, kind.many);
+        total += kind.count;
+    }
+    return text + (total == 1 ? " was" : " were") + " not imported";
+}
 } // namespace
 
-std::string DescribeReadReport(const ReadReport& report, int capacity) {
+std::string DescribeReadReport(const ReadReport& report, int capacity, bool boardEmpty) {
     std::string text;
+    if (report.AnyNotImported())
+        text = boardEmpty ? "The file holds no pads or tracks (" + DescribeNotImported(report) + ")"
+                          : DescribeNotImported(report) + ".";
     if (report.padsLeftOut > 0 || report.tracksLeftOut > 0) {
         // Only the kinds that overflowed are named.
         std::string leftOut;
@@ -50,7 +80,9 @@ std::string DescribeReadReport(const ReadReport& report, int capacity) {
             leftOut +=
                 (leftOut.empty() ? "" : " and ") + Count(report.tracksLeftOut, "track", "tracks");
         const bool one = report.padsLeftOut + report.tracksLeftOut == 1;
-        text = "The board holds at most " + std::to_string(capacity) + " pads and " +
+        if (!text.empty())
+            text += "\n";
+        text += "The board holds at most " + std::to_string(capacity) + " pads and " +
                std::to_string(capacity) + " tracks: " + leftOut + (one ? " was" : " were") +
                " left out.";
     }

@@ -35,11 +35,25 @@ struct ReadReport {
     // Records beyond the board's capacity.
     int padsLeftOut = 0;
     int tracksLeftOut = 0;
+    // Records of kinds the board does not keep, read past whole.
+    int viasNotImported = 0;
+    int arcsNotImported = 0;
+    int fillsNotImported = 0;
+    int stringsNotImported = 0;
+    int netsNotImported = 0;
 
     void Skip(int line);
     // Adds another report's counts.
     void Merge(const ReadReport& other);
-    bool Clean() const { return skippedRecords == 0 && padsLeftOut == 0 && tracksLeftOut == 0; }
+    bool AnyNotImported() const {
+        return viasNotImported + arcsNotImported + fillsNotImported + stringsNotImported +
+                   netsNotImported >
+               0;
+    }
+    // Nothing to tell the user.
+    bool Clean() const {
+        return skippedRecords == 0 && padsLeftOut == 0 && tracksLeftOut == 0 && !AnyNotImported();
+    }
 };
 
 // True when a file held pad or track records but not one of them could be
@@ -49,6 +63,7 @@ bool NothingReadable(const BoardData& board, const ReadReport& report);
 // Keeps the first `capacity` pads and tracks and counts the rest in the report.
 void TrimToCapacity(BoardData& board, int capacity, ReadReport& report);
 
-// One or two sentences telling the user what was left out; empty when the
-// report is clean.
-std::string DescribeReadReport(const ReadReport& report, int capacity);
+// A few sentences telling the user what was left out; empty when the report
+// is clean. `boardEmpty` says that nothing at all came in, which the text
+// then says first.
+std::string DescribeReadReport(const ReadReport& report, int capacity, bool boardEmpty = false);

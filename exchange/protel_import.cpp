@@ -42,25 +42,80 @@ bool LooksLikeProtelFile(std::string_view text) {
 }
 
 namespace {
-// Numbers on the data line of each kind of record.
-int FieldCount(ProtelRecord kind) {
+// The numbers of a record's data line that the import uses: a track's ends,
+// width and layer, and for every other kind the point that widens the area.
+// Whatever follows them is left alone, as files differ in their trailing
+// fields (a track's flag is missing in some, vias carry more in others).
+int FieldsUsed(ProtelRecord kind) {
+    return kind == ProtelRecord::Track ? 6 : 2;
+}
+
+void CountNotImported(ProtelRecord kind, ReadReport& report) {
     switch (kind) {
-    case ProtelRecord::Arc:
-        return 6;
-    case ProtelRecord::Track:
-        return 7;
-    case ProtelRecord::Fill:
-        return 5;
     case ProtelRecord::Via:
-        return 4;
-    case ProtelRecord::Pad:
-        return 8;
+        ++report.viasNotImported;
+        break;
+    case ProtelRecord::Arc:
+        ++report.arcsNotImported;
+        break;
+    case ProtelRecord::Fill:
+        ++report.fillsNotImported;
+        break;
     case ProtelRecord::String:
-        return 6;
-    case ProtelRecord::None:
+        ++report.stringsNotImported;
+        break;
+    default:
         break;
     }
-    return 0;
+}
+
+bool IsLine(std::string_view line, std::string_view text) {
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\t'))
+        line.remove_suffix(1);
+    while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
+        line.remove_prefix(1);
+    return line == text;
+}
+
+bool IsNumberLine(std::string_view line) {
+    int value = 0;
+    return ReadIntegers(line, &value, 1) == 1;
+}
+
+// Reads up to the line that closes a bracket, or to where the net list or
+// the file visibly ends, so that a bracket left open swallows no records
+// after it.
+void SkipBracketed(LineCursor& lines, std::string_view close) {
+    LineCursor ahead = lines;
+    std::string_view line;
+    while (ahead.Next(line)) {
+        if (line.starts_with("NETDEF") || line.starts_with("ENDPCB"))
+            return;
+        lines = ahead;
+        if (IsLine(line, close))
+            return;
+    }
+}
+
+// A net list entry: NETDEF, the net's name, its pin count, its pins between
+// "(" and ")" and its connections between "{" and "}". Nothing in it is a
+// record, whatever its name or pins look like.
+void SkipNetDefinition(LineCursor& lines) {
+    std::string_view line;
+    if (!lines.Next(line)) // the name
+        return;
+    for (;;) {
+        LineCursor ahead = lines;
+        if (!ahead.Next(line))
+            return;
+        if (IsLine(line, "("))
+            SkipBracketed(ahead, ")");
+        else if (IsLine(line, "{"))
+            SkipBracketed(ahead, "}");
+        else if (!IsNumberLine(line))
+            return;
+        lines = ahead;
+    }
 }
 
 // Records followed by one more line (a pad's name, a string's text).
@@ -113,6 +168,11 @@ Scan ReadRecords(std::string_view text, const ProtelImportSettings& settings, Re
     LineCursor lines(text);
     std::string_view line;
     while (lines.Next(line)) {
+        if (line.starts_with("NETDEF")) {
+            SkipNetDefinition(lines);
+            ++report.netsNotImported;
+            continue;
+        }
         if (line.starts_with("COMP")) {
             for (int i = 0; i < 3 && lines.Next(line); ++i) {
             }
@@ -129,8 +189,10 @@ Scan ReadRecords(std::string_view text, const ProtelImportSettings& settings, Re
                 report.Skip(keywordLine);
             break;
         }
-        int fields[8];
-        const int need = FieldCount(kind);
+        if (!stored)
+            CountNotImported(kind, report);
+        int fields[6];
+        const int need = FieldsUsed(kind);
         if (ReadIntegers(data, fields, need) == need)
             TakeRecord(kind, fields, keywordLine, settings, scan);
         else if (stored)

@@ -9,12 +9,16 @@
 bool LineCursor::Next(std::string_view& line) {
     if (m_pos >= m_text.size())
         return false;
-    const std::size_t end = m_text.find('\n', m_pos);
-    const std::size_t stop = end == std::string_view::npos ? m_text.size() : end;
-    line = m_text.substr(m_pos, stop - m_pos);
-    if (!line.empty() && line.back() == '\r')
-        line.remove_suffix(1);
-    m_pos = end == std::string_view::npos ? m_text.size() : end + 1;
+    const std::size_t end = m_text.find_first_of("\r\n", m_pos);
+    if (end == std::string_view::npos) {
+        line = m_text.substr(m_pos);
+        m_pos = m_text.size();
+    } else {
+        line = m_text.substr(m_pos, end - m_pos);
+        const bool crlf =
+            m_text[end] == '\r' && end + 1 < m_text.size() && m_text[end + 1] == '\n';
+        m_pos = end + (crlf ? 2 : 1);
+    }
     ++m_line;
     return true;
 }

@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
-// Hands out the lines of a text one at a time. A line ends at a line feed;
-// a carriage return before it is dropped, so CR LF and bare LF files read
-// alike. A last line without a line feed still counts.
+// Hands out the lines of a text one at a time. A line ends at CR LF, at a
+// bare LF or at a bare CR, so files from any system read alike. A last line
+// without a line end still counts.
 class LineCursor {
   public:
     explicit LineCursor(std::string_view text) : m_text(text) {}

@@ -17,7 +17,7 @@ void ReplaceViewBoard(CDibView& view, BoardData& board, ReadReport& report) {
             ++report.tracksLeftOut;
     view.Invalidate(false);
     if (!report.Clean())
-        Services().MessageBox(DescribeReadReport(report, g_nMaxItems), kBoardCaption,
+        Services().MessageBox(DescribeReadReport(report, g_nMaxItems, view.IsBoardEmpty()), kBoardCaption,
                               MB_OK | MB_ICONEXCLAMATION);
 }
 

@@ -22,6 +22,18 @@ TEST_F(RenderTest, SnapTrackEndFromOrigin) {
     EXPECT_EQ(view.SnapTrackEnd({130, 100}, {150, 140}), CPoint(170, 140));
 }
 
+// Cursors a fraction of a degree either side of 22.5 and 67.5 degrees, so
+// that a bound moved by one per cent changes the direction of one of them.
+TEST_F(RenderTest, SnapBoundsLieAtTwentyTwoAndAHalfAndSixtySevenAndAHalfDegrees) {
+    const CPoint start{500, 500};
+    EXPECT_EQ(view.SnapTrackEnd(start, {1500, 911}), CPoint(1500, 500)) << "22.34 degrees";
+    EXPECT_EQ(view.SnapTrackEnd(start, {1500, 917}), CPoint(917, 917)) << "22.64 degrees";
+    EXPECT_EQ(view.SnapTrackEnd(start, {-500, 83}), CPoint(83, 83)) << "22.64 degrees, left, up";
+    EXPECT_EQ(view.SnapTrackEnd(start, {1500, 2890}), CPoint(2890, 2890)) << "67.30 degrees";
+    EXPECT_EQ(view.SnapTrackEnd(start, {1500, 2930}), CPoint(500, 2930)) << "67.63 degrees";
+    EXPECT_EQ(view.SnapTrackEnd(start, {-500, -1930}), CPoint(500, -1930)) << "67.63, left, up";
+}
+
 TEST_F(RenderTest, TracksAreTruncatedAndShiftedByTheScrollPosition) {
     view.ScrollToPosition({100, 50});
     ASSERT_EQ(view.GetScrollPosition(), CPoint(100, 50));

@@ -225,6 +225,17 @@ TEST(CliExchange, SkippedRecordsAreReportedButTheRestIsWritten) {
     EXPECT_EQ(Slurp("o.pcb"), "PCB FILE 4\r\nFP\r\n5 40 60 60 1 28 1 13\r\n0\r\nENDPCB\r\n");
 }
 
+TEST(CliExchange, AnImportOfNoPadsOrTracksSaysSo) {
+    ScratchDir dir;
+    Put("v.pcb", "PCB FILE 4\rFV\r10 10 50 28\rNETDEF\rCPUCLK\r1\r(\rCP1-1\r)\rENDPCB\r");
+    const CliResult r = RunCli({"import-protel", "--image-size", "10x10", "v.pcb", "o.dpb"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.err.find("The file holds no pads or tracks (1 via, 1 net were not imported)"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(Slurp("o.dpb"), "");
+}
+
 TEST(CliExchange, NeverReadsOrWritesTheColourFile) {
     ScratchDir dir;
     Put("b.dpb", kExampleWork);

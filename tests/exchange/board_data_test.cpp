@@ -44,3 +44,20 @@ TEST(BoardData, DescriptionNamesWhatWasLeftOutAndWhere) {
     EXPECT_EQ(report.skippedRecords, 2);
     EXPECT_NE(DescribeReadReport(report, 20000).find("\n2 records"), std::string::npos);
 }
+
+TEST(BoardData, DescriptionNamesTheKindsNotImported) {
+    ReadReport nets;
+    nets.netsNotImported = 88;
+    EXPECT_FALSE(nets.Clean());
+    EXPECT_EQ(DescribeReadReport(nets, 20000), "88 nets were not imported.");
+    ReadReport one;
+    one.viasNotImported = 1;
+    EXPECT_EQ(DescribeReadReport(one, 20000, true),
+              "The file holds no pads or tracks (1 via was not imported)");
+    ReadReport both = nets;
+    both.Skip(9);
+    both.Merge(one);
+    EXPECT_EQ(DescribeReadReport(both, 20000),
+              "1 via, 88 nets were not imported.\n"
+              "1 record was unreadable and skipped (the first at line 9).");
+}

@@ -11,7 +11,7 @@ ProtelImportSettings Over(int width, int height, int scale = 1, int scanX = 200,
 ProtelImport Import(std::string_view text, const ProtelImportSettings& settings) {
     ReadReport report;
     auto result = ImportProtel(text, settings, report);
-    EXPECT_TRUE(report.Clean()) << DescribeReadReport(report, 20000);
+    EXPECT_EQ(report.skippedRecords, 0) << DescribeReadReport(report, 20000);
     return result.value_or(ProtelImport{});
 }
 } // namespace
@@ -142,10 +142,10 @@ TEST(ProtelImport, ScanLinesConvertMilsToPixels) {
 
 TEST(ProtelImport, IncompleteRecordsAreSkippedAndCounted) {
     ReadReport report;
-    const auto r = ImportProtel("FP\n500 1750 60\nNAME\n"       // too few numbers, line 1
+    const auto r = ImportProtel("FP\n500\nNAME\n"                // no y, line 1
                                 "FT\n50 1900 150 1900 12 6 1\n" // fine
                                 "FV\n1 2\n"                     // too few, but not stored
-                                "FT\n1 2 3 4 five 6 7\n"        // not a number, line 8
+                                "FT\n1 2 3 4 five 6 7\n"        // no width, line 8
                                 "FP",                           // keyword last, line 10
                                 Over(300, 400), report);
     ASSERT_TRUE(r);
@@ -184,4 +184,71 @@ TEST(ProtelImport, OnlyBlankTextOrTextWithProtelLinesIsAProtelFile) {
         EXPECT_TRUE(LooksLikeProtelFile(text)) << text;
     for (const char* text : {"readme\nthis is not a board\n", "fp\n1 2\n", "PCB\n"})
         EXPECT_FALSE(LooksLikeProtelFile(text)) << text;
+}
+
+// Files written by other programs differ in their trailing fields: what the
+// import uses is there, the rest is left alone.
+TEST(ProtelImport, RecordsAreTakenWhateverTrailsTheNumbersUsed) {
+    const ProtelImport r = Import("PCB FILE 4\r\n"
+                                  "FT\r\n0 0 1000 0 12 7\r\n"         // no flag, as Autotrax writes
+                                  "FT\r\n0 0 0 1000 10 2 1 0 5 9\r\n" // more than the export writes
+                                  "FP\r\n500 1000\r\nU1\r\n"          // a pad's position alone
+                                  "FV\r\n2500 0 50 28 1 0\r\n"
+                                  "ENDPCB\r\n",
+                                  Over(300, 400));
+    ASSERT_EQ(r.board.tracks.size(), 2u);
+    EXPECT_EQ(r.board.tracks[0].x2, 200);
+    EXPECT_EQ(r.board.tracks[0].layer, 7);
+    EXPECT_EQ(r.board.tracks[1].y2, 200);
+    EXPECT_EQ(r.board.tracks[1].layer, 2);
+    ASSERT_EQ(r.board.pads.size(), 1u);
+    EXPECT_EQ(r.board.pads[0].x, 100);
+    EXPECT_EQ(r.width, 510) << "the via with extra fields still widens the area";
+}
+
+TEST(ProtelImport, BareCarriageReturnsEndLines) {
+    const ProtelImport r =
+        Import("PCB FILE 4\rFP\r1000 1000 60 60 1 28 1 13\r0\rFT\r0 0 5 5 12 3 1\rENDPCB\r",
+               Over(300, 400));
+    ASSERT_EQ(r.board.pads.size(), 1u);
+    EXPECT_EQ(r.board.pads[0].x, 200);
+    EXPECT_EQ(r.board.tracks.size(), 1u);
+    EXPECT_TRUE(LooksLikeProtelFile("PCB FILE 4\rFV\r1 2 3 4\rENDPCB\r"));
+}
+
+// A net list holds names and pins that look like records ("CPUCLK" begins
+// like a component pad); none of it is ever taken, and what follows is.
+TEST(ProtelImport, NetDefinitionsAreSteppedOverWholeAndCounted) {
+    ReadReport report;
+    const auto r = ImportProtel("PCB FILE 4\n"
+                                "NETDEF\nCPUCLK\n2\n(\nCP1-1\nFT2-3\n)\n{\nCP1-1 FT2-3\n}\n"
+                                "NETDEF\nFTX\n(\nFP9-1\n)\n"    // no count, no connections
+                                "NETDEF\nGND\n1\n(\nCP3-1\n" // never closed
+                                "ENDPCB\n"
+                                "FP\n500 1000 60 60 1 28 1 13\n0\n",
+                                Over(300, 400), report);
+    ASSERT_TRUE(r);
+    ASSERT_EQ(r->board.pads.size(), 1u) << "only the pad after the net list";
+    EXPECT_EQ(r->board.pads[0].x, 100);
+    EXPECT_TRUE(r->board.tracks.empty());
+    EXPECT_EQ(report.netsNotImported, 3);
+    EXPECT_EQ(report.skippedRecords, 0);
+}
+
+TEST(ProtelImport, KindsTheBoardDoesNotKeepAreCountedByKind) {
+    ReadReport report;
+    const auto r = ImportProtel("FV\n1 1 50 28\nFV\n2 2 50 28\nFV\n3 3 50 28\n"
+                                "FA\n0 30 10 0 360 1\nCA\n0 30 10 0 360 1\n"
+                                "FF\n1 1 2 2 1\nFS\n1 1 1 0 10 1\nTEXT\n",
+                                Over(300, 400), report);
+    ASSERT_TRUE(r);
+    EXPECT_TRUE(r->board.pads.empty());
+    EXPECT_FALSE(NothingReadable(r->board, report)) << "an empty board, not a failed read";
+    EXPECT_EQ(report.viasNotImported, 3);
+    EXPECT_EQ(report.arcsNotImported, 2);
+    EXPECT_EQ(report.fillsNotImported, 1);
+    EXPECT_EQ(report.stringsNotImported, 1);
+    EXPECT_EQ(DescribeReadReport(report, 20000, true),
+              "The file holds no pads or tracks (3 vias, 2 arcs, 1 fill, 1 string were not "
+              "imported)");
 }

@@ -366,11 +366,22 @@ TEST_F(ViewFiles, UnreadableRecordsAreReportedWithTheirLine) {
                                   "1 record was unreadable and skipped (the first at line 3)."});
 }
 
+TEST_F(ViewFiles, AProtelFileWithoutPadsOrTracksEmptiesTheBoardAndSaysWhy) {
+    Put("vias.pcb", "PCB FILE 4\r\nFV\r\n10 10 50 28\r\nFV\r\n20 20 50 28\r\nFV\r\n30 30 50 28\r\n"
+                    "FA\r\n0 30 10 0 360 1\r\nFA\r\n5 30 10 0 360 1\r\nENDPCB\r\n");
+    view->AppendPad(7, 8);
+    Answer("vias.pcb");
+    view->OnOpenProtel();
+    EXPECT_EQ(view->m_nPadCount, 0);
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"The file holds no pads or tracks (3 vias, "
+                                                       "2 arcs were not imported)"});
+}
+
 // A file whose every record is broken gives nothing to put in the board's
 // place: it is a failed open, and the tracing stays.
 TEST_F(ViewFiles, AFileWithNoReadableRecordLeavesTheBoard) {
     Put("broken.dpb", "FP\n1\nFT\n1 2 3\n");
-    Put("broken.pcb", "PCB FILE 4\nFP\n1 2\n0\nFT\nx\nENDPCB\n");
+    Put("broken.pcb", "PCB FILE 4\nFP\n1\n0\nFT\n1 2 3 4 5\nENDPCB\n");
     view->AppendPad(7, 8);
     Answer("broken.dpb");
     view->OnOpenWork();

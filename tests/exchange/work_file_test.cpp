@@ -168,3 +168,14 @@ TEST(WorkFileRead, OnlyBlankTextOrTextWithRecordsIsAWorkFile) {
     for (const std::string& text : {bitmap, std::string("just some notes\nfp 1 2\n")})
         EXPECT_FALSE(LooksLikeWorkFile(text)) << text;
 }
+
+TEST(WorkFileFormat, ATrackWithoutItsLayerIsSkippedAndLinesMayEndInBareCarriageReturns) {
+    ReadReport report;
+    const BoardData board = Parse("FT\r1 2 3 4\rFP\r5 6\rFT\r1 2 3 4 9\r", 1, report);
+    ASSERT_EQ(board.tracks.size(), 1u);
+    EXPECT_EQ(board.tracks[0].layer, 9);
+    ASSERT_EQ(board.pads.size(), 1u);
+    EXPECT_EQ(board.pads[0].y, 6);
+    EXPECT_EQ(report.skippedRecords, 1);
+    EXPECT_EQ(report.firstSkippedLine, 1);
+}
