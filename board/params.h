@@ -31,11 +31,19 @@ bool IsValidLayer(int layer);
 // between pixels and mils uses this one factor.
 float MilPerPixel(int scanLines);
 
-// Largest magnitude of a stored coordinate or layer number that the board
-// takes in from files. Up to 2^24 a float holds every whole number exactly,
-// and positions, rectangles and scroll sizes derived from it stay far inside
-// the range of int.
-constexpr int kMaxStoredValue = 1 << 24;
+// The one limit on where tracing may lie, kept by placing, reading and
+// writing alike: a pad or track end at most 2^24 image pixels from the
+// origin (unzoomed), and a layer number of at most that magnitude. Up to 2^24
+// a float holds every whole number exactly; the zoom factors are powers of
+// two, so the zoomed coordinates are exact too, and the same tracing can be
+// saved and read back at any zoom.
+constexpr int kMaxCoordinate = 1 << 24;
+// True when a stored coordinate at zoom factor `scale` keeps the limit; false
+// for a value that is not a number.
+inline bool WithinBoardLimit(double stored, int scale) {
+    return stored <= static_cast<double>(kMaxCoordinate) * scale &&
+           stored >= -static_cast<double>(kMaxCoordinate) * scale;
+}
 
 // The colour file img_pcb.col in the current directory.
 inline constexpr const char* kLayerColorFile = "img_pcb.col";

@@ -12,6 +12,8 @@ using namespace board;
 
 namespace {
 constexpr const char* kCaption = "Quarzline";
+constexpr const char* kBeyondBoardText =
+    "This point lies beyond the largest board that can be saved. Nothing was added.";
 constexpr int kDragMargin = 10;
 constexpr int kBandMargin = 5;
 constexpr int kEdgeZone = 10;
@@ -24,6 +26,14 @@ void ShowBoardFull(const char* what) {
                              std::to_string(g_nMaxItems) + " " + what +
                              ". Nothing was added.";
     Services().MessageBox(text, kCaption, MB_OK | MB_ICONSTOP);
+}
+
+// Tracing beyond the board's limit could be neither saved nor read back.
+bool PlaceableOrSaySo(const CDibView& view, CPoint stored) {
+    if (WithinBoardLimit(stored.x, view.m_nScale) && WithinBoardLimit(stored.y, view.m_nScale))
+        return true;
+    Services().MessageBox(kBeyondBoardText, kCaption, MB_OK | MB_ICONSTOP);
+    return false;
 }
 
 COLORREF CurrentLayerColor() {
@@ -76,6 +86,8 @@ void PlaceComponentMark(CDibView& view, CPoint point) {
         return;
     }
     const CPoint q = ToStored(point, view.GetScrollPosition());
+    if (!PlaceableOrSaySo(view, Offset(q, 5, 5)) || !PlaceableOrSaySo(view, Offset(q, -5, -5)))
+        return;
     const CPoint strokes[3][2] = {{{-5, 0}, {5, 0}}, {{0, -5}, {0, 5}}, {{-4, -4}, {4, 4}}};
     CPoint drawn[3][2];
     for (int i = 0; i < 3; ++i) {
@@ -92,6 +104,8 @@ void PlaceComponentMark(CDibView& view, CPoint point) {
 void PlacePad(CDibView& view, CPoint point) {
     view.m_bLineStarted = 0;
     const CPoint q = ToStored(point, view.GetScrollPosition());
+    if (!PlaceableOrSaySo(view, q))
+        return;
     if (!view.AppendPad(static_cast<float>(q.x), static_cast<float>(q.y))) {
         ShowBoardFull("pads");
         return;
@@ -119,6 +133,8 @@ void SetChainPoint(CDibView& view, CPoint stored) {
 void AddChainPoint(CDibView& view, CPoint point) {
     const CPoint s = view.GetScrollPosition();
     if (!view.m_bLineStarted) {
+        if (!PlaceableOrSaySo(view, ToStored(point, s)))
+            return;
         view.m_bLineStarted = 1;
         SetChainPoint(view, ToStored(point, s));
         view.m_ptBandEnd = view.m_ptLastPoint;
@@ -127,6 +143,8 @@ void AddChainPoint(CDibView& view, CPoint point) {
     const CPoint start = view.m_ptLastPoint - s;
     const CPoint end = view.m_bFreeAngle ? point : view.SnapTrackEnd(start, point);
     const CPoint storedEnd = ToStored(end, s);
+    if (!PlaceableOrSaySo(view, storedEnd))
+        return;
     if (!view.AppendTrack(view.m_fLastPointX, view.m_fLastPointY, static_cast<float>(storedEnd.x),
                           static_cast<float>(storedEnd.y), g_nCurrentLayer)) {
         ShowBoardFull("tracks");

@@ -211,7 +211,7 @@ bool ExtentInPixels(int maxMils, int scanLines, int image, int scale, int& exten
                    0.5) +
         10;
     const double chosen = std::max(pixels, static_cast<double>(image));
-    if (chosen * scale > kMaxStoredValue)
+    if (!WithinBoardLimit(chosen * scale, scale))
         return false;
     extent = static_cast<int>(chosen);
     return true;
@@ -222,7 +222,7 @@ bool ExtentInPixels(int maxMils, int scanLines, int image, int scale, int& exten
 bool Place(float x, float yUp, float height, int scale, float& outX, float& outY) {
     outX = x * static_cast<float>(scale);
     outY = (height - yUp) * static_cast<float>(scale);
-    return std::fabs(outX) <= kMaxStoredValue && std::fabs(outY) <= kMaxStoredValue;
+    return WithinBoardLimit(outX, scale) && WithinBoardLimit(outY, scale);
 }
 } // namespace
 
@@ -252,7 +252,7 @@ std::optional<ProtelImport> ImportProtel(std::string_view text,
     result.board.tracks.reserve(scan.tracks.size());
     for (const RawTrack& raw : scan.tracks) {
         Track track{};
-        if (std::llabs(static_cast<std::int64_t>(raw.layer)) <= kMaxStoredValue &&
+        if (std::llabs(static_cast<std::int64_t>(raw.layer)) <= kMaxCoordinate &&
             Place(raw.x1, raw.y1, height, scale, track.x1, track.y1) &&
             Place(raw.x2, raw.y2, height, scale, track.x2, track.y2)) {
             track.layer = static_cast<float>(raw.layer);

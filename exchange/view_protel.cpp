@@ -7,6 +7,8 @@
 #include "exchange/view_board_load.h"
 #include "platform/user_services.h"
 
+#include <climits>
+
 void CDibView::OnSaveProtel() {
     FileDialogRequest request;
     request.open = false;
@@ -60,6 +62,10 @@ void CDibView::OnOpenProtel() {
         ShowBoardError(kReadErrorText);
         return;
     }
-    SetScrollSizes(MM_TEXT, CSize(imported->width * m_nScale, imported->height * m_nScale));
+    const auto zoomed = [this](int extent) {
+        const long long v = static_cast<long long>(extent) * m_nScale;
+        return v > INT_MAX ? INT_MAX : static_cast<int>(v);
+    };
+    SetScrollSizes(MM_TEXT, CSize(zoomed(imported->width), zoomed(imported->height)));
     ReplaceViewBoard(*this, imported->board, report);
 }

@@ -14,13 +14,12 @@ bool ToFileValue(float stored, int scale, int& out) {
     return TruncateToInt(static_cast<double>(stored / static_cast<float>(scale)), out);
 }
 
-// File value × scale as a stored coordinate; false when it exceeds what the
-// board keeps.
+// File value × scale as a stored coordinate; false when the value is beyond
+// what the board keeps.
 bool ToStored(int value, int scale, float& out) {
-    const std::int64_t product = static_cast<std::int64_t>(value) * scale;
-    if (std::llabs(product) > kMaxStoredValue)
+    if (std::llabs(static_cast<std::int64_t>(value)) > kMaxCoordinate)
         return false;
-    out = static_cast<float>(product);
+    out = static_cast<float>(static_cast<std::int64_t>(value) * scale);
     return true;
 }
 } // namespace

@@ -12,8 +12,8 @@
 #include <string_view>
 
 namespace {
-bool InRange(float v) {
-    return std::isfinite(v) && std::fabs(v) <= kMaxStoredValue;
+bool InRange(float v, int scale = 1) {
+    return WithinBoardLimit(v, scale);
 }
 
 void Check(bool condition) {
@@ -47,14 +47,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!imported)
         return 0;
     Check(imported->width >= settings.imageWidth && imported->height >= settings.imageHeight);
-    Check(static_cast<long long>(imported->width) * settings.scale <= kMaxStoredValue);
+    Check(imported->width <= kMaxCoordinate && imported->height <= kMaxCoordinate);
     // Text refused as not a Protel file holds nothing the import would take.
     if (!LooksLikeProtelFile(text))
         Check(imported->board.pads.empty() && imported->board.tracks.empty() && report.Clean());
     for (const Pad& p : imported->board.pads)
-        Check(InRange(p.x) && InRange(p.y));
+        Check(InRange(p.x, settings.scale) && InRange(p.y, settings.scale));
     for (const Track& t : imported->board.tracks)
-        Check(InRange(t.x1) && InRange(t.y1) && InRange(t.x2) && InRange(t.y2) && InRange(t.layer));
+        Check(InRange(t.x1, settings.scale) && InRange(t.y1, settings.scale) &&
+              InRange(t.x2, settings.scale) && InRange(t.y2, settings.scale) && InRange(t.layer));
     const BoardSpan board = SpanOf(imported->board);
     Check(FormatWorkFile(board, settings.scale).has_value());
     FormatProtel(board, {MilPerPixel(settings.scanLinesX), MilPerPixel(settings.scanLinesY),

@@ -9,8 +9,8 @@
 #include <string_view>
 
 namespace {
-bool InRange(float v) {
-    return std::fabs(v) <= kMaxStoredValue;
+bool InRange(float v, int scale = 1) {
+    return WithinBoardLimit(v, scale);
 }
 
 void Check(bool condition) {
@@ -25,9 +25,10 @@ void RoundTrip(std::string_view text, int scale) {
     if (!LooksLikeWorkFile(text))
         Check(board.pads.empty() && board.tracks.empty() && report.Clean());
     for (const Pad& p : board.pads)
-        Check(InRange(p.x) && InRange(p.y));
+        Check(InRange(p.x, scale) && InRange(p.y, scale));
     for (const Track& t : board.tracks)
-        Check(InRange(t.x1) && InRange(t.y1) && InRange(t.x2) && InRange(t.y2) && InRange(t.layer));
+        Check(InRange(t.x1, scale) && InRange(t.y1, scale) && InRange(t.x2, scale) &&
+              InRange(t.y2, scale) && InRange(t.layer));
     const auto written = FormatWorkFile(SpanOf(board), scale);
     Check(written.has_value());
     ReadReport again;

@@ -339,3 +339,31 @@ TEST_F(MouseTest, KeyTargetIsDroppedWhenThePointerMovesAway) {
 }
 
 } // namespace
+
+// On a picture wider than the board's limit, clicks past the limit place
+// nothing and say why, so that all that is traced can be saved and read back.
+TEST_F(MouseTest, NothingIsPlacedBeyondTheBoardsLimit) {
+    SetImageSize(2147483647, 2147483647);
+    view.ScrollToPosition({kMaxCoordinate - 10, 0});
+    Click({10, 20});
+    ASSERT_EQ(view.m_nPadCount, 1);
+    EXPECT_EQ(PadAt(0).x, static_cast<float>(kMaxCoordinate));
+    EXPECT_TRUE(services.messages.empty());
+    Click({11, 20});
+    EXPECT_EQ(view.m_nPadCount, 1);
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_NE(services.messages[0].text.find("beyond the largest board"), std::string::npos);
+
+    view.OnLineMode();
+    Click({0, 20});
+    Click({40, 20}); // the segment's end lies past the limit
+    EXPECT_EQ(view.m_nTrackCount, 0);
+    EXPECT_EQ(services.messages.size(), 2u);
+    Click({5, 20});
+    EXPECT_EQ(view.m_nTrackCount, 1);
+
+    view.OnComponentMark();
+    Click({8, 20}); // its strokes reach 5 pixels to the right
+    EXPECT_EQ(view.m_nTrackCount, 1);
+    EXPECT_EQ(services.messages.size(), 3u);
+}

@@ -114,9 +114,23 @@ TEST(WorkFileRead, NumbersOutOfRangeOrTooLargeForTheBoardAreSkipped) {
     EXPECT_EQ(board.tracks[0].layer, -3);
     EXPECT_EQ(report.skippedRecords, 3);
 
+    // The limit is on the file's unzoomed pixels: what was written at one zoom
+    // reads back at every other.
     ReadReport zoomed;
-    EXPECT_TRUE(Parse("FP\n10000000 0\n", 2, zoomed).pads.empty()) << "2 x 10^7 is too large";
+    const BoardData deep = Parse("FP\n70000 10\nFP\n16777217 0\n", 256, zoomed);
+    ASSERT_EQ(deep.pads.size(), 1u);
+    EXPECT_EQ(deep.pads[0].x, 70000.0f * 256);
     EXPECT_EQ(zoomed.skippedRecords, 1);
+    for (int scale = 1; scale <= 256; scale *= 2) {
+        BoardData edge;
+        edge.pads = {{16777216.0f * scale, -16777216.0f * scale}};
+        const auto text = FormatWorkFile(SpanOf(edge), scale);
+        ASSERT_TRUE(text);
+        for (int other = 1; other <= 256; other *= 2) {
+            ReadReport again;
+            EXPECT_EQ(ParseWorkFile(*text, other, again).pads.size(), 1u) << scale << " " << other;
+        }
+    }
 }
 
 TEST(WorkFileRead, NumbersAreReadLikeDecimalConversions) {
