@@ -41,8 +41,9 @@ const char* LayerMenuText(int layer) {
     return LayerName(layer);
 }
 
-bool ReadLayerColors(const std::string& path) {
-    std::FILE* fp = std::fopen(path.c_str(), "rb");
+bool ReadLayerColors(const std::string& path, SpecialFiles special) {
+    int osError = 0;
+    std::FILE* fp = OpenForReading(path, osError, special);
     if (!fp)
         return false;
     unsigned char bytes[sizeof g_crLayerColor] = {};

@@ -1,6 +1,7 @@
 // Drawing parameters and layer colours shared by every board view.
 #pragma once
 
+#include "platform/file.h"
 #include "platform/types.h"
 
 #include <string>
@@ -48,8 +49,9 @@ inline bool WithinBoardLimit(double stored, int scale) {
 // The colour file img_pcb.col in the current directory.
 inline constexpr const char* kLayerColorFile = "img_pcb.col";
 // Reads up to 56 bytes into the colour table; a short file fills only what
-// it holds. False when the file cannot be opened or read.
-bool ReadLayerColors(const std::string& path);
+// it holds. False when the file cannot be opened or read, or when it is not
+// a regular file and special is SpecialFiles::Refuse.
+bool ReadLayerColors(const std::string& path, SpecialFiles special = SpecialFiles::Refuse);
 // Writes the 56 bytes through a temporary file, which replaces the file only
 // when complete; on failure an existing file is left as it was.
 enum class ColorFileWrite { Written, CannotOpen, WriteFailed };

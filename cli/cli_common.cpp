@@ -62,7 +62,7 @@ std::optional<ScanSettings> ReadScanSettings(const char* command, const CommandL
 std::optional<std::string> ReadInputFile(const char* command, const std::string& path,
                                          bool (*isOfItsKind)(std::string_view)) {
     std::string text;
-    if (!ReadWholeFile(path, text) || (isOfItsKind && !isOfItsKind(text))) {
+    if (!ReadWholeFile(path, text, SpecialFiles::Read) || (isOfItsKind && !isOfItsKind(text))) {
         PrintError(command, path + ": " + kReadErrorText);
         return std::nullopt;
     }

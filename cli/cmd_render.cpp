@@ -50,7 +50,8 @@ std::optional<std::vector<int>> ParseNumberList(const std::string& text, int low
     std::stringstream in(text);
     std::string item;
     while (std::getline(in, item, ',')) {
-        if (item.empty() || item.size() > 9 || item.find_first_not_of("0123456789") != std::string::npos)
+        if (item.empty() || item.size() > 9 ||
+            item.find_first_not_of("0123456789") != std::string::npos)
             return std::nullopt;
         const int value = std::stoi(item);
         if (value < low || value > high)
@@ -128,12 +129,14 @@ int RunRender(int argc, char** argv) {
 
     // Colours come only from the file named: the program's own colour file in
     // the current directory is neither read nor written.
-    if (const std::string* colors = line->Option("--colors"); colors && !ReadLayerColors(*colors)) {
+    if (const std::string* colors = line->Option("--colors");
+        colors && !ReadLayerColors(*colors, SpecialFiles::Read)) {
         PrintError(kName, *colors + ": cannot read the colour file");
         return kExitBadInput;
     }
 
     CDibDoc document;
+    document.ReadSpecialFiles();
     if (!document.OnOpenDocument(scanPath) || !document.GetDibBlock()) {
         PrintError(kName, scanPath + ": cannot read the scan");
         return kExitBadInput;

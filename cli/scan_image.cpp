@@ -40,7 +40,7 @@ bool ReadHeader(HDIB dib, ScanInfo& info) {
 std::optional<ScanInfo> ReadScanInfo(const std::string& path, std::string& error) {
     CFile file;
     CFileException openError;
-    if (!file.Open(path, CFile::modeRead | CFile::typeBinary, &openError)) {
+    if (!file.Open(path, CFile::modeRead | CFile::modeReadSpecial | CFile::typeBinary, &openError)) {
         error = openError.Describe();
         return std::nullopt;
     }

@@ -88,8 +88,9 @@ void AppendLine(std::string& out, std::string_view text) {
     out.append("\r\n");
 }
 
-bool ReadWholeFile(const std::string& path, std::string& contents) {
-    std::FILE* fp = std::fopen(path.c_str(), "rb");
+bool ReadWholeFile(const std::string& path, std::string& contents, SpecialFiles special) {
+    int osError = 0;
+    std::FILE* fp = OpenForReading(path, osError, special);
     if (!fp)
         return false;
     std::string data;

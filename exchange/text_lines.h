@@ -3,6 +3,8 @@
 // running under another locale reads and writes the same files.
 #pragma once
 
+#include "platform/file.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -40,8 +42,10 @@ bool TruncateToInt(double value, int& result);
 void AppendIntegerLine(std::string& out, const int* values, int count);
 void AppendLine(std::string& out, std::string_view text);
 
-// Reads a whole file. False when it cannot be opened or read.
-bool ReadWholeFile(const std::string& path, std::string& contents);
+// Reads a whole file. False when it cannot be opened or read, or when it is
+// not a regular file and special is SpecialFiles::Refuse.
+bool ReadWholeFile(const std::string& path, std::string& contents,
+                   SpecialFiles special = SpecialFiles::Refuse);
 // Writes a file through a temporary file beside it, renamed over the target
 // only when every byte was written. False on any failure; the previous file
 // is then untouched.

@@ -83,7 +83,8 @@ void CDibDoc::ReplaceDibBlock(HDIB block) {
 bool CDibDoc::OnOpenDocument(const std::string& path) {
     CFile file;
     CFileException error;
-    if (!file.Open(path, CFile::modeRead | CFile::shareDenyWrite, &error)) {
+    const UINT special = m_readSpecialFiles ? UINT{CFile::modeReadSpecial} : UINT{0};
+    if (!file.Open(path, CFile::modeRead | CFile::shareDenyWrite | special, &error)) {
         ReportSaveLoadException(path, &error, false, AFX_IDP_FAILED_TO_OPEN_DOC);
         return false;
     }

@@ -16,6 +16,8 @@ class CDibDoc : public CDocument {
 
     bool OnNewDocument() override;
     bool OnOpenDocument(const std::string& path) override;
+    // Lets OnOpenDocument read a pipe or device too (see SpecialFiles).
+    void ReadSpecialFiles() { m_readSpecialFiles = true; }
     bool OnSaveDocument(const std::string& path) override;
 
     // Validates the current block, records its size and builds its palette.
@@ -29,6 +31,7 @@ class CDibDoc : public CDocument {
 
   private:
     HDIB m_hDibBlock = nullptr;
+    bool m_readSpecialFiles = false;
     CPalette* m_pDibPalette = nullptr;
     CSize m_sizeImage{1, 1};
 };

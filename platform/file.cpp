@@ -2,7 +2,39 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+std::FILE* OpenForReading(const std::string& path, int& osError, SpecialFiles special) {
+    if (special == SpecialFiles::Read) {
+        std::FILE* fp = std::fopen(path.c_str(), "rb");
+        if (!fp)
+            osError = errno;
+        return fp;
+    }
+    // O_NONBLOCK keeps a pipe without a writer from holding the open.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        osError = errno;
+        return nullptr;
+    }
+    struct stat st {};
+    int err = 0;
+    if (fstat(fd, &st) != 0)
+        err = errno;
+    else if (!S_ISREG(st.st_mode))
+        err = S_ISDIR(st.st_mode) ? EISDIR : ENXIO;
+    else if (const int flags = fcntl(fd, F_GETFL);
+             flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
+        err = errno;
+    std::FILE* fp = err ? nullptr : fdopen(fd, "rb");
+    if (!fp) {
+        osError = err ? err : errno;
+        ::close(fd);
+    }
+    return fp;
+}
 
 CFileException::Cause CFileException::CauseFromErrno(int err) {
     switch (err) {
@@ -45,13 +77,15 @@ std::string CFileException::Describe() const {
         return "A hardware I/O error was reported while accessing " + name + ".";
     default:
         if (m_lOsError)
-            return "An error occurred while accessing " + name + ": " +
-                   std::strerror(m_lOsError) + ".";
+            return "An error occurred while accessing " + name + ": " + std::strerror(m_lOsError) +
+                   ".";
         return "An unexpected error occurred while accessing " + name + ".";
     }
 }
 
-CFile::~CFile() { Abort(); }
+CFile::~CFile() {
+    Abort();
+}
 
 bool CFile::Open(const std::string& path, UINT flags, CFileException* error) {
     Abort();
@@ -62,18 +96,28 @@ bool CFile::Open(const std::string& path, UINT flags, CFileException* error) {
         mode = "r+b";
     else if (flags & modeWrite)
         mode = "r+b";
-    m_fp = std::fopen(path.c_str(), mode);
-    if (!m_fp) {
-        if (error)
-            *error = CFileException(CFileException::CauseFromErrno(errno), errno, path);
-        return false;
+    const bool readOnly = !(flags & (modeCreate | modeReadWrite | modeWrite));
+    int err = 0;
+    if (readOnly) {
+        m_fp = OpenForReading(
+            path, err, (flags & modeReadSpecial) ? SpecialFiles::Read : SpecialFiles::Refuse);
+    } else {
+        m_fp = std::fopen(path.c_str(), mode);
+        err = errno;
     }
     struct stat st {};
-    if (fstat(fileno(m_fp), &st) == 0 && S_ISDIR(st.st_mode)) {
+    if (m_fp && fstat(fileno(m_fp), &st) == 0 && S_ISDIR(st.st_mode)) {
         std::fclose(m_fp);
         m_fp = nullptr;
+        err = EISDIR;
+    }
+    if (!m_fp) {
+        // A pipe, device or socket is refused as one that cannot be accessed.
+        const CFileException::Cause cause = err == ENXIO && readOnly
+                                                ? CFileException::accessDenied
+                                                : CFileException::CauseFromErrno(err);
         if (error)
-            *error = CFileException(CFileException::badPath, EISDIR, path);
+            *error = CFileException(cause, err, path);
         return false;
     }
     m_path = path;

@@ -8,6 +8,17 @@
 #include <cstdio>
 #include <string>
 
+// Whether a reader takes a pipe, device or socket as well as a regular file.
+// The program's own windows refuse them, since a pipe without a writer would
+// block it for ever; the command line reads process substitutions on purpose.
+enum class SpecialFiles { Refuse, Read };
+
+// Opens path for reading in binary mode. With SpecialFiles::Refuse the open
+// never waits, and anything that is not a regular file is refused with
+// osError EISDIR (a directory) or ENXIO (anything else).
+std::FILE* OpenForReading(const std::string& path, int& osError,
+                          SpecialFiles special = SpecialFiles::Refuse);
+
 class CFileException {
   public:
     enum Cause { none, generic, fileNotFound, badPath, accessDenied, sharingViolation,
@@ -32,6 +43,8 @@ class CFile {
         modeReadWrite = 0x0002,
         shareExclusive = 0x0010,
         shareDenyWrite = 0x0020,
+        // Reading also takes a pipe, device or socket (see SpecialFiles).
+        modeReadSpecial = 0x0100,
         modeCreate = 0x1000,
         typeBinary = 0x8000,
     };

@@ -2,6 +2,7 @@
 #include "exchange/scratch_dir.h"
 #include "platform/save_calls.h"
 #include "platform/scripted/failing_save_calls.h"
+#include "support/fifo_guard.h"
 #include "tests/board/params_guard.h"
 
 #include <gtest/gtest.h>
@@ -78,6 +79,17 @@ TEST(LayerColors, ShortFileFillsOnlyWhatItHoldsLongFileStopsAt56Bytes) {
     EXPECT_TRUE(ReadLayerColors("empty.col"));
     EXPECT_EQ(g_crLayerColor[13], RGB(13, 26, 39));
     EXPECT_FALSE(ReadLayerColors("missing.col"));
+}
+
+TEST(LayerColors, APipeIsNotReadAndKeepsTheColours) {
+    ScratchDir dir;
+    ParamsGuard guard;
+    g_crLayerColor[0] = RGB(1, 2, 3);
+    FifoGuard fifo("img_pcb.col");
+    ASSERT_TRUE(fifo.Made());
+    EXPECT_FALSE(ReadLayerColors("img_pcb.col"));
+    EXPECT_FALSE(fifo.Released()) << "the read waited for a writer";
+    EXPECT_EQ(g_crLayerColor[0], RGB(1, 2, 3));
 }
 
 TEST(LayerColors, WritesExactly56BytesAndReadsThemBack) {

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 
 namespace {
 const char* const kExampleWork = "FP\r\n100 50\r\nFT\r\n10 20 30 20 6\r\n";
@@ -94,6 +95,25 @@ TEST(CliExchange, ImportThenExportComesBackUnchanged) {
     EXPECT_EQ(Slurp("board.dpb"), kExampleWork);
     r = RunCli({"export-protel", "--image-size", "300x400", "board.dpb", "again.pcb"});
     EXPECT_EQ(Slurp("again.pcb"), kExampleProtel);
+}
+
+// The program refuses pipes; the command line reads them, as from a shell's
+// process substitution.
+TEST(CliExchange, ReadsItsInputFromAPipe) {
+    ScratchDir dir;
+    Put("real.pcb", kExampleProtel);
+    Put("real.dpb", kExampleWork);
+    ASSERT_EQ(mkfifo("in.pcb", 0600), 0);
+    ASSERT_EQ(mkfifo("in.dpb", 0600), 0);
+    // The writers give up should the program never open its pipe.
+    ASSERT_EQ(std::system("(timeout 20 cat real.pcb >in.pcb; timeout 20 cat real.dpb >in.dpb) &"),
+              0);
+    CliResult r = RunCli({"import-protel", "--image-size", "300x400", "in.pcb", "board.dpb"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Slurp("board.dpb"), kExampleWork);
+    r = RunCli({"export-protel", "--image-size", "300x400", "in.dpb", "out.pcb"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Slurp("out.pcb"), kExampleProtel);
 }
 
 TEST(CliExchange, SameFilesAsTheProgram) {

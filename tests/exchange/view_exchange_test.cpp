@@ -7,6 +7,7 @@
 #include "platform/scripted/failing_save_calls.h"
 #include "platform/scripted/scripted_host.h"
 #include "platform/scripted/scripted_services.h"
+#include "support/fifo_guard.h"
 
 #include <gtest/gtest.h>
 
@@ -274,6 +275,22 @@ TEST_F(ViewFiles, OpenOfAMissingFileLeavesTheBoard) {
     EXPECT_EQ(services.messages[0].icon(), MB_ICONSTOP);
     ASSERT_EQ(view->m_nPadCount, 1);
     EXPECT_EQ(view->m_pPads[0].x, 7);
+}
+
+TEST_F(ViewFiles, APipeIsAnUnreadableFileAndLeavesTheBoard) {
+    view->AppendPad(7, 8);
+    {
+        FifoGuard fifo("pipe.dpb");
+        ASSERT_TRUE(fifo.Made());
+        Answer("pipe.dpb");
+        view->OnOpenWork();
+        Answer("pipe.dpb");
+        view->OnOpenProtel();
+        EXPECT_FALSE(fifo.Released()) << "an open waited for a writer";
+    }
+    EXPECT_EQ(MessageTexts(), (std::vector<std::string>{"Read error or file format is invalid!",
+                                                        "Read error or file format is invalid!"}));
+    EXPECT_EQ(view->m_nPadCount, 1);
 }
 
 TEST_F(ViewFiles, AFileOfAnotherKindLeavesTheBoard) {

@@ -1,5 +1,6 @@
 // The image document: opening, refusing, saving and its messages.
 #include "dib_test_util.h"
+#include "support/fifo_guard.h"
 #include "image/dib_doc.h"
 #include "platform/save_calls.h"
 #include "platform/scripted/failing_save_calls.h"
@@ -118,6 +119,24 @@ TEST_F(DibDocTest, MissingFileIsReportedAsAFileError) {
     EXPECT_FALSE(doc.OnOpenDocument("no-such-file.bmp"));
     ASSERT_EQ(services.messages.size(), 1u);
     EXPECT_NE(services.messages[0].text.find("no-such-file.bmp was not found"), std::string::npos)
+        << services.messages[0].text;
+}
+
+TEST_F(DibDocTest, APipeOrDirectoryIsReportedAsUnreadableWithoutWaiting) {
+    FifoGuard fifo(testing::TempDir() + "pipe.bmp");
+    ASSERT_TRUE(fifo.Made());
+    CDibDoc doc;
+    EXPECT_FALSE(doc.OnOpenDocument(fifo.Path()));
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_NE(services.messages[0].text.find("pipe.bmp cannot be accessed"), std::string::npos)
+        << services.messages[0].text;
+    EXPECT_EQ(doc.GetDibBlock(), nullptr);
+    EXPECT_FALSE(fifo.Released()) << "the open waited for a writer";
+
+    services.messages.clear();
+    EXPECT_FALSE(doc.OnOpenDocument(testing::TempDir()));
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_NE(services.messages[0].text.find("is invalid"), std::string::npos)
         << services.messages[0].text;
 }
 
