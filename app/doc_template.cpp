@@ -7,20 +7,28 @@
 #include "platform/user_services.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QStyle>
 #include <QStyleOptionTitleBar>
 
 #include <algorithm>
+#include <filesystem>
 
 namespace {
 std::string ToStd(std::string_view text) {
     return std::string(text);
 }
 
-QString CanonicalPath(const QString& path) {
-    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+// Absolute and without "." and ".." parts, kept as bytes.
+std::string CanonicalPath(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    std::string clean = (error ? std::filesystem::path(path) : absolute).lexically_normal().string();
+    if (clean.size() > 1 && clean.back() == '/')
+        clean.pop_back();
+    return clean;
 }
 
 // The initial name of the Save As dialog: the file's name, or for a new
@@ -54,10 +62,14 @@ CMultiDocTemplate::~CMultiDocTemplate() {
 }
 
 CDibDoc* CMultiDocTemplate::OpenDocumentFile(const QString& path) {
-    const QString absolute = path.isEmpty() ? QString() : CanonicalPath(path);
-    if (!absolute.isEmpty()) {
+    return OpenDocumentFile(path.isEmpty() ? std::string() : QFile::encodeName(path).toStdString());
+}
+
+CDibDoc* CMultiDocTemplate::OpenDocumentFile(const std::string& path) {
+    const std::string absolute = path.empty() ? std::string() : CanonicalPath(path);
+    if (!absolute.empty()) {
         for (const auto& document : m_documents) {
-            if (QString::fromStdString(document->GetPathName()) != absolute)
+            if (document->GetPathName() != absolute)
                 continue;
             const auto frames = FramesOf(document.get());
             if (!frames.empty() && m_area)
@@ -72,13 +84,13 @@ CDibDoc* CMultiDocTemplate::OpenDocumentFile(const QString& path) {
     CChildFrame* frame = AddFrame(document);
 
     bool opened;
-    if (absolute.isEmpty()) {
+    if (absolute.empty()) {
         document->SetTitle(ToStd(DocStringField(1)) + std::to_string(m_nUntitledCount + 1));
         opened = document->OnNewDocument();
         if (opened)
             ++m_nUntitledCount;
     } else {
-        opened = document->OnOpenDocument(absolute.toStdString());
+        opened = document->OnOpenDocument(absolute);
     }
     if (!opened) {
         // Destroying the only view drops the document as well.

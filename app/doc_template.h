@@ -31,6 +31,9 @@ class CMultiDocTemplate : public QObject {
     // showed its own messages and no window is left behind. A file already
     // open only gets its window activated.
     CDibDoc* OpenDocumentFile(const QString& path);
+    // The same with the path as the system's bytes, which need not be valid
+    // UTF-8 (names given on the command line).
+    CDibDoc* OpenDocumentFile(const std::string& path);
     // Another window with its own view on an open document.
     CChildFrame* CreateNewFrame(CDibDoc* document);
 

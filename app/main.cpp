@@ -3,6 +3,9 @@
 
 #include <QApplication>
 
+#include <string>
+#include <vector>
+
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setOrganizationName("tracevu");
@@ -10,7 +13,9 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName("tracevu");
 
     CTraceApp theApp;
-    if (!theApp.InitInstance(QApplication::arguments().mid(1)))
+    // Qt has taken out its own options; file names are kept as bytes.
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (!theApp.InitInstance(arguments))
         return 1;
     return QApplication::exec();
 }

@@ -15,6 +15,7 @@
 #include "platform/qt/qt_user_services.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPageSetupDialog>
@@ -86,6 +87,13 @@ CTraceApp::~CTraceApp() {
 }
 
 bool CTraceApp::InitInstance(const QStringList& arguments) {
+    std::vector<std::string> bytes;
+    for (const QString& argument : arguments)
+        bytes.push_back(QFile::encodeName(argument).toStdString());
+    return InitInstance(bytes);
+}
+
+bool CTraceApp::InitInstance(const std::vector<std::string>& arguments) {
     // Control containers and three-dimensional dialog controls need no
     // switching on: every Qt widget has both.
 
@@ -119,22 +127,22 @@ bool CTraceApp::InitInstance(const QStringList& arguments) {
 
     // The command line: options begin with '-', everything else (and
     // everything after "--") names a file to open.
-    QStringList files;
+    std::vector<std::string> files;
     bool optionsEnded = false;
-    for (const QString& argument : arguments) {
+    for (const std::string& argument : arguments) {
         if (!optionsEnded && argument == "--") {
             optionsEnded = true;
-        } else if (!optionsEnded && argument.startsWith('-') && argument.size() > 1) {
-            std::fprintf(stderr, "tracevu: unknown option %s ignored\n", qPrintable(argument));
+        } else if (!optionsEnded && argument.starts_with('-') && argument.size() > 1) {
+            std::fprintf(stderr, "tracevu: unknown option %s ignored\n", argument.c_str());
         } else {
-            files << argument;
+            files.push_back(argument);
         }
     }
-    if (files.isEmpty())
+    if (files.empty())
         return OpenDocumentFile(QString()) != nullptr;
     bool anyOpened = false;
-    for (const QString& file : files)
-        anyOpened = OpenDocumentFile(file) != nullptr || anyOpened;
+    for (const std::string& file : files)
+        anyOpened = (m_template && m_template->OpenDocumentFile(file)) || anyOpened;
     return anyOpened;
 }
 

@@ -13,6 +13,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class CDibDoc;
 class CMainFrame;
@@ -43,6 +44,9 @@ class CTraceApp : public QObject {
     // program's name). False when the program should end at once: the main
     // frame could not be made, or no file named on the command line opened.
     bool InitInstance(const QStringList& arguments);
+    // The same with the arguments as the system gave them: file names stay
+    // the bytes they are, valid UTF-8 or not.
+    bool InitInstance(const std::vector<std::string>& arguments);
 
     CMainFrame* MainFrame() const { return m_mainFrame.get(); }
     CMultiDocTemplate* DocTemplate() const { return m_template.get(); }

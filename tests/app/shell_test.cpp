@@ -21,6 +21,7 @@
 #include <QToolBar>
 #include <QUrl>
 
+#include <filesystem>
 #include <set>
 
 TEST_F(ShellTest, StartsWithOneEmptyDocumentWindowNamedDib1) {
@@ -53,6 +54,18 @@ TEST_F(ShellTest, AFileThatFailsToOpenAtStartUpEndsTheProgramWithoutWindows) {
     EXPECT_FALSE(Start({QDir::current().absoluteFilePath("no-such-scan.bmp")}));
     EXPECT_TRUE(Children().empty());
     EXPECT_TRUE(app->DocTemplate()->Documents().empty());
+}
+
+// A name that is not UTF-8 reaches the file system as the bytes it was given.
+TEST_F(ShellTest, ACommandLineNameThatIsNotUtf8IsOpenedByItsBytes) {
+    const std::string name = "bad\xff.bmp";
+    std::filesystem::copy_file(TRACEVU_SOURCE_DIR "/res/sample-scan.bmp", name,
+                               std::filesystem::copy_options::overwrite_existing);
+    ASSERT_TRUE(MakeApp().InitInstance(std::vector<std::string>{"--", name}));
+    ASSERT_EQ(Children().size(), 1u);
+    const std::string path = Children()[0]->Document()->GetPathName();
+    EXPECT_TRUE(path.ends_with("/" + name)) << path;
+    std::filesystem::remove(name);
 }
 
 TEST_F(ShellTest, OptionsOnTheCommandLineAreNotTakenForFiles) {
