@@ -3,7 +3,10 @@
 #include "image/dib_layout.h"
 #include "platform/dib_types.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
 #include <functional>
 #include <optional>
 
@@ -71,32 +74,100 @@ bool WriteDib(HDIB dib, const WriteBytes& write) {
 
 } // namespace
 
+namespace {
+constexpr std::size_t kLongestHeader = 124;
+
+DWORD U32(const BYTE* p, std::size_t at) {
+    return DWORD{p[at]} | DWORD{p[at + 1]} << 8 | DWORD{p[at + 2]} << 16 | DWORD{p[at + 3]} << 24;
+}
+WORD U16(const BYTE* p, std::size_t at) {
+    return static_cast<WORD>(p[at] | p[at + 1] << 8);
+}
+
+// The bytes after the file header that the picture its headers describe
+// takes up: header, masks, colour table, any gap and the pixels. 0 when the
+// headers do not tell (an unknown header, run-length data of no stated
+// size); just the headers when the picture will be refused anyway.
+std::uint64_t DibBytesNeeded(const BYTE* p, std::size_t have, std::size_t bitsOffset) {
+    if (have < 4)
+        return 0;
+    const DWORD size = U32(p, 0);
+    const bool core = size == sizeof(BITMAPCOREHEADER);
+    const bool info = size == 40 || size == 52 || size == 56 || size == 108 || size == 124;
+    if ((!core && !info) || have < size)
+        return 0;
+    const std::uint64_t width = core ? U16(p, 4) : U32(p, 4);
+    const std::uint64_t height = core ? U16(p, 6) : U32(p, 8);
+    const WORD bitCount = core ? U16(p, 10) : U16(p, 14);
+    DWORD compression = core ? DWORD{BI_RGB} : U32(p, 16);
+    if (compression == 6) // alpha bit fields
+        compression = BI_BITFIELDS;
+    const DWORD used = core ? 0 : U32(p, 32) & 0xFFFFu;
+    const std::uint64_t count = used ? used : (bitCount <= 8 ? std::uint64_t{1} << bitCount : 0);
+    const std::uint64_t masks = size == 40 && compression == BI_BITFIELDS ? 12 : 0;
+    const std::uint64_t natural = size + masks + count * (core ? 3 : 4);
+    const std::uint64_t bits = bitsOffset > natural ? bitsOffset : natural;
+    if (compression == BI_RLE8 || compression == BI_RLE4) {
+        const DWORD imageSize = U32(p, 20);
+        return imageSize ? bits + imageSize : 0;
+    }
+    const bool knownDepth = bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 ||
+                            bitCount == 24 || bitCount == 32;
+    if (!knownDepth || width > 0x7FFFFFFFu || height > 0x7FFFFFFFu)
+        return bits;
+    return bits + (width * bitCount + 31) / 32 * 4 * height;
+}
+
+// Reads `count` bytes, or fewer only at the end of the file.
+std::size_t ReadUpTo(CFile& file, BYTE* p, std::size_t count) {
+    std::size_t done = 0;
+    while (done < count) {
+        const auto n = static_cast<UINT>(std::min(kChunk, count - done));
+        const UINT got = file.Read(p + done, n);
+        done += got;
+        if (got < n)
+            break;
+    }
+    return done;
+}
+} // namespace
+
 HDIB DibReadFile(CFile& file) {
-    const unsigned long long length = file.GetLength();
     BITMAPFILEHEADER header{};
     if (file.Read(&header, sizeof header) < sizeof header || header.bfType != DIB_FILE_TYPE)
         return nullptr;
-    if (length < sizeof header)
+    // A pipe has no length: its picture is as long as its headers say.
+    const unsigned long long length = file.GetLength();
+    const std::uint64_t rest = length > sizeof header ? length - sizeof header : 0;
+    BYTE head[kLongestHeader];
+    const std::size_t headBytes =
+        ReadUpTo(file, head, rest ? std::min<std::uint64_t>(rest, sizeof head) : sizeof head);
+    const std::size_t bitsOffset =
+        header.bfOffBits > sizeof header ? header.bfOffBits - sizeof header : 0;
+    // The block is sized by what the headers need, never by the file alone:
+    // bytes past the picture are left unread. A file shorter than its
+    // picture is read as it is, and the check that follows refuses it.
+    std::uint64_t bytes = DibBytesNeeded(head, headBytes, bitsOffset);
+    if (rest > 0)
+        bytes = bytes ? std::min(bytes, rest) : rest;
+    else if (bytes == 0)
+        bytes = headBytes;
+    if (bytes > SIZE_MAX)
         return nullptr;
-    // The block holds exactly the DIB the file carries, so that a file cut
-    // short is seen as such.
-    const auto bytes = static_cast<std::size_t>(length - sizeof header);
-    HDIB dib = GlobalAlloc(GHND, bytes);
+    HDIB dib = GlobalAlloc(GHND, static_cast<std::size_t>(bytes));
     if (!dib)
         return nullptr;
     {
         GlobalLockGuard lock(dib);
         auto* p = static_cast<BYTE*>(lock.get());
+        const auto total = static_cast<std::size_t>(bytes);
+        const std::size_t fromHead = std::min(total, headBytes);
+        std::memcpy(p, head, fromHead);
         try {
-            for (std::size_t done = 0; done < bytes;) {
-                const auto n = static_cast<UINT>(std::min(kChunk, bytes - done));
-                const UINT got = file.Read(p + done, n);
-                if (got < n) {
-                    GlobalUnlock(dib);
-                    GlobalFree(dib);
-                    return nullptr;
-                }
-                done += got;
+            if (fromHead + ReadUpTo(file, p + fromHead, total - fromHead) < total) {
+                GlobalUnlock(dib);
+                GlobalFree(dib);
+                return nullptr;
             }
         } catch (...) {
             GlobalUnlock(dib);
@@ -104,8 +175,6 @@ HDIB DibReadFile(CFile& file) {
             throw;
         }
     }
-    const std::size_t bitsOffset =
-        header.bfOffBits > sizeof header ? header.bfOffBits - sizeof header : 0;
     DibNormalizeBlock(dib, bitsOffset);
     return dib;
 }

@@ -3,6 +3,10 @@
 #include "dib_test_util.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
 
 using corpus::Header;
 
@@ -277,4 +281,30 @@ TEST(DibReadFileInfo, ReportsWhatTheFileHolds) {
     EXPECT_EQ(DibReadFileInfo("missing.bmp", &info), DibInfoResult::CannotOpen);
     corpus::WriteFile("text.bmp", {'h', 'e', 'l', 'l', 'o', '\n', 0, 0, 0, 0, 0, 0, 0, 0, 0});
     EXPECT_EQ(DibReadFileInfo("text.bmp", &info), DibInfoResult::NotBmp);
+}
+
+// The block is sized by the picture the headers describe: bytes after it,
+// however many, are neither read nor kept.
+TEST_P(CorpusTest, TrailingBytesAreLeftUnread) {
+    const corpus::Bitmap bmp = corpus::Make(GetParam());
+    const testutil::OwnedDib plain(testutil::ReadDibBytes(GetParam().name, bmp.file));
+    std::vector<BYTE> longer = bmp.file;
+    longer.resize(longer.size() + 4096, 0xA5);
+    const testutil::OwnedDib padded(testutil::ReadDibBytes(GetParam().name + "-padded", longer));
+    ASSERT_TRUE(plain.dib && padded.dib);
+    ASSERT_EQ(GlobalSize(padded.dib), GlobalSize(plain.dib));
+    GlobalLockGuard a(plain.dib), b(padded.dib);
+    EXPECT_EQ(std::memcmp(a.get(), b.get(), a.size()), 0);
+}
+
+TEST(DibReadFile, AHugeFileWithASmallPictureIsReadAsTheSmallPicture) {
+    const corpus::Bitmap bmp = corpus::Make(corpus::Of("24", 24));
+    const std::string path = "sparse.bmp";
+    ASSERT_TRUE(corpus::WriteFile(path, bmp.file));
+    ASSERT_EQ(truncate(path.c_str(), 4LL << 30), 0); // 4 GiB, almost all of it a hole
+    const testutil::OwnedDib dib(testutil::ReadDib(path));
+    ASSERT_TRUE(dib.dib);
+    EXPECT_EQ(GlobalSize(dib.dib), bmp.file.size() - 14);
+    EXPECT_EQ(testutil::Decode(dib.dib, 0, 0, 13, 7)[0], bmp.At(0, 0));
+    std::remove(path.c_str());
 }
