@@ -286,6 +286,8 @@ void CMainFrame::RefreshWindowList(QMenu* menu) {
 void CMainFrame::ApplyState(QAction* action) {
     const CCmdUI ui = m_router.QueryState(action->data().toUInt());
     action->setEnabled(ui.enabled);
+    if (!ui.text.empty())
+        action->setText(QString::fromStdString(ui.text));
     if (ui.checked && !action->isCheckable())
         action->setCheckable(true);
     if (action->isCheckable())

@@ -3,10 +3,14 @@
 // files: the image side lives in image/, the rest in board/ and exchange/.
 #pragma once
 
+#include "board/board_history.h"
 #include "board/board_types.h"
 #include "board/params.h"
 #include "platform/scroll_view.h"
 
+#include <cstdint>
+#include <functional>
+#include <span>
 #include <vector>
 
 class CDibDoc;
@@ -41,14 +45,56 @@ class CDibView : public CScrollView {
     bool OnUpdateCommand(UINT id, CCmdUI* ui) override;
 
     // --- Board model (board/view_model.cpp) ---
-    // False (and nothing added) when the array is full or was not allocated.
+    // Every change of the board goes through these few operations, and each
+    // is recorded as one undoable step, or joins the step opened by
+    // BeginEdit. False (and nothing added) when the array is full or was not
+    // allocated.
     bool AppendPad(float x, float y);
     bool AppendTrack(float x1, float y1, float x2, float y2, int layer);
+    // Sets pad `pad`, or the track end with coordinate index `coord`.
+    void SetPadPosition(int pad, float x, float y);
+    void SetTrackEnd(int coord, float x, float y);
+    // Takes out the given pads and tracks; indexes that name nothing are ignored.
+    void RemoveObjects(std::vector<int> pads, std::vector<int> tracks, board::StepKind kind);
+    // False (and the board unchanged) when it holds more than the arrays can.
+    bool ReplaceBoard(std::span<const Pad> pads, std::span<const Track> tracks, board::StepKind kind);
+    // Gathers the changes until EndEdit into one step (a drag, a keyboard
+    // move, a component mark). A step that changed nothing is not kept.
+    void BeginEdit(board::StepKind kind);
+    void EndEdit();
+    // Multiplies every stored coordinate by a power of two; zooming is no
+    // change of the board and is not recorded.
+    void ScaleStoredCoordinates(float factor);
+    // Forgets the board and its history, as for a fresh view.
     void ClearBoard();
     // Forgets a chain in progress, a grab and the keyboard target; used
-    // whenever the whole board is replaced.
+    // whenever entries may have moved in or gone from the arrays.
     void ResetEditState();
     bool IsBoardEmpty() const { return m_nPadCount == 0 && m_nTrackCount == 0; }
+    board::BoardArrays Arrays();
+
+    // --- Unsaved changes (board/view_model.cpp) ---
+    bool IsBoardModified() const { return m_History.IsModified(); }
+    // The board now matches a file: it was just saved or opened.
+    void MarkBoardSaved();
+    // The board holds what no file holds (a recovered board).
+    void MarkBoardModified();
+    // Grows at every change of the board, undo and redo included.
+    std::uint64_t BoardRevision() const { return m_History.Revision(); }
+    // Called after every change of the board or of its saved state.
+    void SetBoardChangedHandler(std::function<void()> handler) { m_onBoardChanged = std::move(handler); }
+
+    // --- Undo, redo and delete (board/view_undo.cpp) ---
+    void OnEditUndo();
+    void OnEditRedo();
+    void OnUpdateEditUndo(CCmdUI* ui);
+    void OnUpdateEditRedo(CCmdUI* ui);
+    // Delete and Cut: the pad or track under the pointer, or everything in
+    // select-all mode after a question.
+    void OnEditDelete();
+    // Backspace in a chain: takes its last segment away and goes on from
+    // the point before it.
+    void RemoveLastChainSegment();
 
     // --- Parameters and colours (board/view_params.cpp) ---
     void OnChangeParameters();
@@ -91,6 +137,9 @@ class CDibView : public CScrollView {
     void OnComponentMark();
     void OnSelectAll();
     void OnMoveStatus();
+    // Escape: ends a chain, cancels a drag, and leaves select-all and move
+    // status for the mode that was on before.
+    void OnEscape();
     void OnToggleUnits();
     void OnTrackMode();
     void OnToggleLayer(int layer);
@@ -135,11 +184,16 @@ class CDibView : public CScrollView {
     float m_fLastPointY = 0;
     CPoint m_ptBandEnd;
     int m_bLineStarted = 0;
+    // Segments the chain in progress has drawn, which Backspace can take back.
+    int m_nChainSegments = 0;
     bool m_bMarkMode = false;
     bool m_bShowMil = false;
     bool m_bMoveMode = false;
     bool m_bFreeAngle = false;
     bool m_bSelectAll = false;
+    // The drawing mode select-all or move status was entered from.
+    enum class DrawingMode { Pad, Line, Mark };
+    DrawingMode m_nModeBeforeSelection = DrawingMode::Pad;
     int m_nScale = 1;
     int m_bLayerVisible[kLayerCount + 1] = {};
     int m_nKeyObject = 0;
@@ -153,4 +207,15 @@ class CDibView : public CScrollView {
     int m_nSelPad = -1;
     int m_nSelTrack = -1;
     CPoint m_ptDragStart;
+    // The undo history of this view's board.
+    board::BoardHistory m_History;
+
+  private:
+    void RememberDrawingMode();
+    template <typename Note>
+    void RunInStep(board::StepKind kind, Note note);
+    void RecordStep(board::Step step);
+    void SayOldestStepsDropped();
+    void NotifyBoardChanged();
+    std::function<void()> m_onBoardChanged;
 };

@@ -5,7 +5,9 @@
 
 #include "platform/types.h"
 
+constexpr UINT VK_BACK = 0x08;
 constexpr UINT VK_RETURN = 0x0D;
+constexpr UINT VK_ESCAPE = 0x1B;
 constexpr UINT VK_SPACE = 0x20;
 constexpr UINT VK_PRIOR = 0x21; // Page Up
 constexpr UINT VK_NEXT = 0x22;  // Page Down
@@ -13,6 +15,7 @@ constexpr UINT VK_LEFT = 0x25;
 constexpr UINT VK_UP = 0x26;
 constexpr UINT VK_RIGHT = 0x27;
 constexpr UINT VK_DOWN = 0x28;
+constexpr UINT VK_DELETE = 0x2E;
 // Digits of the main keyboard (not the keypad) and letters are their ASCII codes.
 constexpr UINT VK_KEY_2 = 0x32;
 constexpr UINT VK_KEY_4 = 0x34;

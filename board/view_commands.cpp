@@ -43,6 +43,9 @@ bool CDibView::OnCommand(UINT id) {
     case ID_FILE_PRINT: OnSaveProtel(); return true;
     case ID_EDIT_COPY: OnEditCopy(); return true;
     case ID_EDIT_PASTE: OnEditPaste(); return true;
+    case ID_EDIT_UNDO: OnEditUndo(); return true;
+    case ID_EDIT_REDO: OnEditRedo(); return true;
+    case ID_EDIT_CUT: OnEditDelete(); return true;
     default:
         break;
     }
@@ -57,6 +60,9 @@ bool CDibView::OnUpdateCommand(UINT id, CCmdUI* ui) {
     switch (id) {
     case ID_EDIT_COPY: OnUpdateEditCopy(ui); return true;
     case ID_EDIT_PASTE: OnUpdateEditPaste(ui); return true;
+    case ID_EDIT_UNDO: OnUpdateEditUndo(ui); return true;
+    case ID_EDIT_REDO: OnUpdateEditRedo(ui); return true;
+    case ID_EDIT_CUT: ui->Enable(!IsBoardEmpty()); return true;
     case ID_FILE_PRINT_PREVIEW: ui->Enable(OnPreparePrinting()); return true;
     default:
         break;

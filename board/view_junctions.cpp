@@ -110,11 +110,9 @@ void CDibView::MoveSavedTrackEnds(int px, int py) {
     const float dx = static_cast<float>(std::int64_t{px} - m_ptDragStart.x);
     const float dy = static_cast<float>(std::int64_t{py} - m_ptDragStart.y);
     for (const BackupEntry& e : m_TrackBackup) {
-        const EndRef end = TrackEnd(*this, e.index);
-        if (!end)
+        if (!TrackEnd(*this, e.index))
             continue;
-        *end.x = e.x + dx;
-        *end.y = e.y + dy;
+        SetTrackEnd(e.index, e.x + dx, e.y + dy);
         GrowByTrack(*this, e.index);
     }
 }
@@ -123,21 +121,18 @@ void CDibView::MoveSavedPads(int px, int py) {
     const float dx = static_cast<float>(std::int64_t{px} - m_ptDragStart.x);
     const float dy = static_cast<float>(std::int64_t{py} - m_ptDragStart.y);
     for (const BackupEntry& e : m_PadBackup) {
-        Pad* p = PadAt(*this, e.index / 2);
-        if (!p)
+        if (!PadAt(*this, e.index / 2))
             continue;
-        p->x = e.x + dx;
-        p->y = e.y + dy;
-        GrowByPoint(*this, p->x, p->y);
+        SetPadPosition(e.index / 2, e.x + dx, e.y + dy);
+        GrowByPoint(*this, e.x + dx, e.y + dy);
     }
 }
 
 void CDibView::OffsetPad(int pad, float dx, float dy) {
-    Pad* p = PadAt(*this, pad);
+    const Pad* p = PadAt(*this, pad);
     if (!p)
         return;
-    p->x += dx;
-    p->y += dy;
+    SetPadPosition(pad, p->x + dx, p->y + dy);
     GrowByPoint(*this, p->x, p->y);
 }
 
@@ -145,8 +140,7 @@ void CDibView::OffsetTrackEnd(int coord, float dx, float dy) {
     const EndRef end = TrackEnd(*this, coord);
     if (!end)
         return;
-    *end.x += dx;
-    *end.y += dy;
+    SetTrackEnd(coord, *end.x + dx, *end.y + dy);
     GrowByTrack(*this, coord);
 }
 
@@ -187,29 +181,19 @@ void CDibView::OffsetTrackWithJunctions(int track, int dx, int dy) {
         return;
     const float fdx = static_cast<float>(dx);
     const float fdy = static_cast<float>(dy);
-    Track& k = m_pTracks[track];
+    const Track& k = m_pTracks[track];
     OffsetJunction(5 * track, k.x1, k.y1, k.layer, dx, dy);
-    k.x1 += fdx;
-    k.y1 += fdy;
+    SetTrackEnd(5 * track, k.x1 + fdx, k.y1 + fdy);
     OffsetJunction(5 * track + 2, k.x2, k.y2, k.layer, dx, dy);
-    k.x2 += fdx;
-    k.y2 += fdy;
+    SetTrackEnd(5 * track + 2, k.x2 + fdx, k.y2 + fdy);
 }
 
 namespace board {
 void RestoreSavedPositions(CDibView& view) {
-    for (const BackupEntry& e : view.m_PadBackup) {
-        if (Pad* p = PadAt(view, e.index / 2)) {
-            p->x = e.x;
-            p->y = e.y;
-        }
-    }
-    for (const BackupEntry& e : view.m_TrackBackup) {
-        if (const EndRef end = TrackEnd(view, e.index)) {
-            *end.x = e.x;
-            *end.y = e.y;
-        }
-    }
+    for (const BackupEntry& e : view.m_PadBackup)
+        view.SetPadPosition(e.index / 2, e.x, e.y);
+    for (const BackupEntry& e : view.m_TrackBackup)
+        view.SetTrackEnd(e.index, e.x, e.y);
 }
 
 void GrowBySavedItems(CDibView& view) {

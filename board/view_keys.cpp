@@ -120,13 +120,12 @@ void MoveEndTarget(CDibView& view, CPoint step, CPoint s0) {
         return;
     view.m_rcRedraw = BoxOf(a, b);
     InflateSaturated(&view.m_rcRedraw, AbsSaturated(g_nLineWidth));
-    Track& k = view.m_pTracks[t];
+    const Track& k = view.m_pTracks[t];
     const bool first = view.m_nKeyIndex % 5 == 0;
-    float& x = first ? k.x1 : k.x2;
-    float& y = first ? k.y1 : k.y2;
+    const float x = first ? k.x1 : k.x2;
+    const float y = first ? k.y1 : k.y2;
     view.OffsetJunction(view.m_nKeyIndex, x, y, k.layer, step.x, step.y);
-    x += static_cast<float>(step.x);
-    y += static_cast<float>(step.y);
+    view.SetTrackEnd(view.m_nKeyIndex, x + static_cast<float>(step.x), y + static_cast<float>(step.y));
     FinishKeyMove(view);
 }
 
@@ -202,20 +201,36 @@ void CDibView::OnKeyDown(UINT key, UINT repeat, UINT /*flags*/) {
         ZoomOut(*this, p0, s0);
         return;
     }
+    if (key == VK_DELETE) {
+        OnEditDelete();
+        return;
+    }
+    if (key == VK_ESCAPE) {
+        OnEscape();
+        return;
+    }
     if (m_bSelectAll) {
         SelectAllKey(*this, key);
         return;
     }
-    if (key == VK_RETURN) {
-        OnLButtonDown(0, p0);
+    if (key == VK_BACK) {
+        RemoveLastChainSegment();
         return;
     }
     if (!client.PtInRect(p0))
         return;
+    if (key == VK_RETURN) {
+        OnLButtonDown(0, p0);
+        return;
+    }
     const std::optional<CPoint> step = StepOfKey(key);
     if (!step)
         return;
     StepPointer(*this, p0, *step, repeat, client);
-    if (m_bMoveMode)
+    if (m_bMoveMode) {
+        // Each key press moves its object as one step.
+        BeginEdit(StepKind::Move);
         MoveKeyTarget(*this, p0, *step, s0);
+        EndEdit();
+    }
 }

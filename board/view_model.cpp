@@ -7,7 +7,10 @@
 
 #include <algorithm>
 #include <new>
+#include <utility>
 #include <vector>
+
+using namespace board;
 
 namespace {
 constexpr const char* kCaption = "Quarzline";
@@ -62,7 +65,8 @@ CDibView::~CDibView() {
     std::erase(LiveViews(), this);
     // A save that was cancelled or failed has kept nothing: the question
     // comes again, so that the tracing is dropped only on an answer of No.
-    if (m_nPadCount != 0 || m_nTrackCount != 0) {
+    EndEdit();
+    if (IsBoardModified()) {
         while (Services().MessageBox("Do you save your change?", kCaption,
                                      MB_YESNO | MB_ICONQUESTION) == IDYES) {
             if (SaveWorkFile())
@@ -91,29 +95,184 @@ CDibDoc* CDibView::GetDocument() const {
     return static_cast<CDibDoc*>(CScrollView::GetDocument());
 }
 
+board::BoardArrays CDibView::Arrays() {
+    return {m_pPads, &m_nPadCount, m_pTracks, &m_nTrackCount, g_nMaxItems};
+}
+
+void CDibView::NotifyBoardChanged() {
+    if (m_onBoardChanged)
+        m_onBoardChanged();
+}
+
+void CDibView::BeginEdit(StepKind kind) {
+    m_History.Open(kind, m_nScale);
+}
+
+void CDibView::EndEdit() {
+    if (!m_History.IsOpen())
+        return;
+    const std::uint64_t before = m_History.Revision();
+    m_History.Close(Arrays());
+    if (m_History.TakeDroppedNotice())
+        SayOldestStepsDropped();
+    if (m_History.Revision() != before)
+        NotifyBoardChanged();
+}
+
+// An operation outside BeginEdit and EndEdit is a step of its own; one that
+// cannot join the open step (an append during a drag) closes it first.
+template <typename Note>
+void CDibView::RunInStep(StepKind kind, Note note) {
+    if (m_History.IsOpen() && note())
+        return;
+    EndEdit();
+    BeginEdit(kind);
+    note();
+}
+
 bool CDibView::AppendPad(float x, float y) {
     if (!m_pPads || m_nPadCount >= g_nMaxItems)
         return false;
+    const bool own = !m_History.IsOpen();
+    RunInStep(StepKind::AddPad, [&] { return m_History.NoteAppend(m_nPadCount, m_nTrackCount); });
     m_pPads[m_nPadCount] = Pad{x, y};
     ++m_nPadCount;
+    if (own)
+        EndEdit();
     return true;
 }
 
 bool CDibView::AppendTrack(float x1, float y1, float x2, float y2, int layer) {
     if (!m_pTracks || m_nTrackCount >= g_nMaxItems)
         return false;
+    const bool own = !m_History.IsOpen();
+    RunInStep(StepKind::AddTrack, [&] { return m_History.NoteAppend(m_nPadCount, m_nTrackCount); });
     m_pTracks[m_nTrackCount] = Track{x1, y1, x2, y2, static_cast<float>(layer)};
     ++m_nTrackCount;
+    if (own)
+        EndEdit();
     return true;
 }
 
+void CDibView::SetPadPosition(int pad, float x, float y) {
+    if (!m_pPads || pad < 0 || pad >= m_nPadCount)
+        return;
+    Pad& p = m_pPads[pad];
+    const bool own = !m_History.IsOpen();
+    RunInStep(StepKind::Move, [&] { return m_History.NotePoint(PointTarget::Pad, pad, p.x, p.y); });
+    p = Pad{x, y};
+    if (own)
+        EndEdit();
+}
+
+void CDibView::SetTrackEnd(int coord, float x, float y) {
+    if (!m_pTracks || coord < 0 || coord / 5 >= m_nTrackCount || (coord % 5 != 0 && coord % 5 != 2))
+        return;
+    Track& k = m_pTracks[coord / 5];
+    float& ex = coord % 5 == 0 ? k.x1 : k.x2;
+    float& ey = coord % 5 == 0 ? k.y1 : k.y2;
+    const bool own = !m_History.IsOpen();
+    RunInStep(StepKind::Move,
+              [&] { return m_History.NotePoint(PointTarget::TrackEnd, coord, ex, ey); });
+    ex = x;
+    ey = y;
+    if (own)
+        EndEdit();
+}
+
+void CDibView::RemoveObjects(std::vector<int> pads, std::vector<int> tracks, StepKind kind) {
+    EndEdit();
+    const auto tidy = [](std::vector<int>& v, int count) {
+        std::erase_if(v, [count](int i) { return i < 0 || i >= count; });
+        std::sort(v.begin(), v.end());
+        v.erase(std::unique(v.begin(), v.end()), v.end());
+    };
+    tidy(pads, m_pPads ? m_nPadCount : 0);
+    tidy(tracks, m_pTracks ? m_nTrackCount : 0);
+    if (pads.empty() && tracks.empty())
+        return;
+    ResetEditState();
+    Step step{kind, m_nScale, RemoveEntries(Arrays(), std::move(pads), std::move(tracks))};
+    RecordStep(std::move(step));
+}
+
+bool CDibView::ReplaceBoard(std::span<const Pad> pads, std::span<const Track> tracks, StepKind kind) {
+    EndEdit();
+    if (pads.size() > static_cast<std::size_t>(g_nMaxItems) ||
+        tracks.size() > static_cast<std::size_t>(g_nMaxItems) || (!pads.empty() && !m_pPads) ||
+        (!tracks.empty() && !m_pTracks))
+        return false;
+    // The select-all transforms keep every entry where it is.
+    if (kind != StepKind::MoveAll && kind != StepKind::RotateAll && kind != StepKind::MirrorAll)
+        ResetEditState();
+    ReplaceChange old;
+    if (m_pPads)
+        old.pads.assign(m_pPads, m_pPads + m_nPadCount);
+    if (m_pTracks)
+        old.tracks.assign(m_pTracks, m_pTracks + m_nTrackCount);
+    std::copy(pads.begin(), pads.end(), m_pPads);
+    std::copy(tracks.begin(), tracks.end(), m_pTracks);
+    m_nPadCount = static_cast<int>(pads.size());
+    m_nTrackCount = static_cast<int>(tracks.size());
+    RecordStep(Step{kind, m_nScale, std::move(old)});
+    return true;
+}
+
+void CDibView::RecordStep(Step step) {
+    m_History.Record(std::move(step));
+    if (m_History.TakeDroppedNotice())
+        SayOldestStepsDropped();
+    NotifyBoardChanged();
+}
+
+// Said once in the program's run: from then on the user knows the history
+// keeps only the latest steps.
+void CDibView::SayOldestStepsDropped() {
+    static bool said = false;
+    if (std::exchange(said, true))
+        return;
+    Services().MessageBox("The undo history has reached its limit of 256 MB. The oldest steps "
+                          "were dropped and can no longer be undone.",
+                          kCaption, MB_OK | MB_ICONINFORMATION);
+}
+
+void CDibView::ScaleStoredCoordinates(float factor) {
+    if (m_pPads)
+        for (int i = 0; i < m_nPadCount; ++i) {
+            m_pPads[i].x *= factor;
+            m_pPads[i].y *= factor;
+        }
+    if (m_pTracks)
+        for (int i = 0; i < m_nTrackCount; ++i) {
+            Track& t = m_pTracks[i];
+            t.x1 *= factor;
+            t.y1 *= factor;
+            t.x2 *= factor;
+            t.y2 *= factor;
+        }
+    m_History.ScaleOpen(m_nScale);
+}
+
 void CDibView::ClearBoard() {
+    m_History.Clear();
     m_nPadCount = 0;
     m_nTrackCount = 0;
+    NotifyBoardChanged();
+}
+
+void CDibView::MarkBoardSaved() {
+    m_History.MarkSaved();
+    NotifyBoardChanged();
+}
+
+void CDibView::MarkBoardModified() {
+    m_History.MarkModified();
+    NotifyBoardChanged();
 }
 
 void CDibView::ResetEditState() {
     m_bLineStarted = 0;
+    m_nChainSegments = 0;
     m_nKeyObject = 0;
     m_nSelPad = -1;
     m_nSelTrack = -1;

@@ -21,7 +21,35 @@ void CDibView::OnComponentMark() {
     m_bLineStarted = 0;
 }
 
+void CDibView::RememberDrawingMode() {
+    if (m_bSelectAll || m_bMoveMode)
+        return;
+    m_nModeBeforeSelection = m_bMarkMode ? DrawingMode::Mark
+                             : m_bPadMode ? DrawingMode::Pad
+                                          : DrawingMode::Line;
+}
+
+// Escape ends a chain as a right click does, puts a drag back, and leaves
+// select-all and move status for the mode that was on before them.
+void CDibView::OnEscape() {
+    if (m_bMoveMode && board::IsDragging(*this))
+        OnRButtonDown(0, CPoint());
+    m_bLineStarted = 0;
+    m_nChainSegments = 0;
+    if (m_bSelectAll || m_bMoveMode) {
+        switch (m_nModeBeforeSelection) {
+        case DrawingMode::Pad: OnPadMode(); break;
+        case DrawingMode::Line: OnLineMode(); break;
+        case DrawingMode::Mark: OnComponentMark(); break;
+        }
+        OnSetCursor();
+    }
+    // The band of an ended chain and the highlight of select-all go away.
+    Invalidate(false);
+}
+
 void CDibView::OnSelectAll() {
+    RememberDrawingMode();
     m_bSelectAll = true;
     m_bPadMode = m_bMarkMode = m_bMoveMode = false;
     m_bLineStarted = 0;
@@ -29,6 +57,7 @@ void CDibView::OnSelectAll() {
 }
 
 void CDibView::OnMoveStatus() {
+    RememberDrawingMode();
     m_bMoveMode = true;
     m_bPadMode = m_bSelectAll = m_bMarkMode = false;
     m_bLineStarted = 0;

@@ -77,6 +77,8 @@ void GrabAt(CDibView& view, CPoint point) {
     }
     view.m_ptDragStart = point;
     InflateSaturated(&view.m_rcRedraw, DragMargin());
+    // Everything the drag moves is one step, kept when the button goes up.
+    view.BeginEdit(StepKind::Move);
 }
 
 // Three short strokes across the point: horizontal, vertical and diagonal.
@@ -90,6 +92,7 @@ void PlaceComponentMark(CDibView& view, CPoint point) {
         return;
     const CPoint strokes[3][2] = {{{-5, 0}, {5, 0}}, {{0, -5}, {0, 5}}, {{-4, -4}, {4, 4}}};
     CPoint drawn[3][2];
+    view.BeginEdit(StepKind::MarkComponent);
     for (int i = 0; i < 3; ++i) {
         const CPoint a = Offset(q, strokes[i][0].x, strokes[i][0].y);
         const CPoint b = Offset(q, strokes[i][1].x, strokes[i][1].y);
@@ -98,6 +101,7 @@ void PlaceComponentMark(CDibView& view, CPoint point) {
         drawn[i][0] = Offset(point, strokes[i][0].x, strokes[i][0].y);
         drawn[i][1] = Offset(point, strokes[i][1].x, strokes[i][1].y);
     }
+    view.EndEdit();
     DrawStrokes(view, drawn, 3, CurrentLayerColor());
 }
 
@@ -136,6 +140,7 @@ void AddChainPoint(CDibView& view, CPoint point) {
         if (!PlaceableOrSaySo(view, ToStored(point, s)))
             return;
         view.m_bLineStarted = 1;
+        view.m_nChainSegments = 0;
         SetChainPoint(view, ToStored(point, s));
         view.m_ptBandEnd = view.m_ptLastPoint;
         return;
@@ -150,6 +155,7 @@ void AddChainPoint(CDibView& view, CPoint point) {
         ShowBoardFull("tracks");
         return;
     }
+    ++view.m_nChainSegments;
     const CPoint stroke[1][2] = {{end, start}};
     DrawStrokes(view, stroke, 1, CurrentLayerColor());
     SetChainPoint(view, storedEnd);
@@ -187,6 +193,7 @@ void CancelDrag(CDibView& view) {
     RestoreSavedPositions(view);
     InvalidateBox(view, DraggedBox(view));
     ForgetDrag(view);
+    view.EndEdit();
 }
 
 // The keyboard target is dropped once the pointer is more than 10 pixels
@@ -293,8 +300,10 @@ void CDibView::OnMouseMove(UINT /*flags*/, CPoint point) {
 }
 
 void CDibView::OnLButtonUp(UINT /*flags*/, CPoint /*point*/) {
-    if (m_bMoveMode && IsDragging(*this))
+    if (m_bMoveMode && IsDragging(*this)) {
         ForgetDrag(*this);
+        EndEdit();
+    }
 }
 
 void CDibView::OnRButtonDown(UINT /*flags*/, CPoint /*point*/) {

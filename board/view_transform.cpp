@@ -6,29 +6,29 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 using namespace board;
 
 namespace {
+// A select-all transform is one step: the board with every point moved.
 template <typename PointFn>
-void ForEachPoint(CDibView& view, PointFn fn) {
+void TransformAll(CDibView& view, StepKind kind, PointFn fn) {
+    std::vector<Pad> pads;
+    std::vector<Track> tracks;
     if (view.m_pPads)
-        for (int i = 0; i < view.m_nPadCount; ++i)
-            fn(view.m_pPads[i].x, view.m_pPads[i].y);
+        pads.assign(view.m_pPads, view.m_pPads + view.m_nPadCount);
     if (view.m_pTracks)
-        for (int i = 0; i < view.m_nTrackCount; ++i) {
-            Track& t = view.m_pTracks[i];
-            fn(t.x1, t.y1);
-            fn(t.x2, t.y2);
-        }
-}
-
-// The factor is a power of two, so scaling floats by it is exact.
-void ScaleBoard(CDibView& view, float factor) {
-    ForEachPoint(view, [factor](float& x, float& y) {
-        x *= factor;
-        y *= factor;
-    });
+        tracks.assign(view.m_pTracks, view.m_pTracks + view.m_nTrackCount);
+    if (pads.empty() && tracks.empty())
+        return;
+    for (Pad& p : pads)
+        fn(p.x, p.y);
+    for (Track& t : tracks) {
+        fn(t.x1, t.y1);
+        fn(t.x2, t.y2);
+    }
+    view.ReplaceBoard(pads, tracks, kind);
 }
 
 CPoint ScalePoint(CPoint p, bool doubling) {
@@ -94,7 +94,7 @@ void ZoomIn(CDibView& view, CPoint p0, CPoint s0) {
     if (!CanZoomIn(view))
         return;
     view.m_nScale *= 2;
-    ScaleBoard(view, 2.0f);
+    view.ScaleStoredCoordinates(2.0f);
     view.Invalidate(true);
     SetZoomedScrollSizes(view);
     view.ScrollToPosition({SaturateToInt(2LL * s0.x + p0.x), SaturateToInt(2LL * s0.y + p0.y)});
@@ -105,7 +105,7 @@ void ZoomOut(CDibView& view, CPoint p0, CPoint s0) {
     if (view.m_nScale <= 1)
         return;
     view.m_nScale /= 2;
-    ScaleBoard(view, 0.5f);
+    view.ScaleStoredCoordinates(0.5f);
     view.Invalidate(true);
     SetZoomedScrollSizes(view);
     view.ScrollToPosition({SaturateToInt((static_cast<long long>(s0.x) + p0.x) / 2 - p0.x),
@@ -114,7 +114,7 @@ void ZoomOut(CDibView& view, CPoint p0, CPoint s0) {
 }
 
 void MoveAll(CDibView& view, float dx, float dy) {
-    ForEachPoint(view, [dx, dy](float& x, float& y) {
+    TransformAll(view, StepKind::MoveAll, [dx, dy](float& x, float& y) {
         x += dx;
         y += dy;
     });
@@ -123,16 +123,16 @@ void MoveAll(CDibView& view, float dx, float dy) {
 // Each press turns the current coordinates again; nothing keeps a total
 // angle, so rounding accumulates over many presses.
 void RotateAll(CDibView& view, double angle) {
-    ForEachPoint(view, [angle](float& x, float& y) { RotatePoint(x, y, angle); });
+    TransformAll(view, StepKind::RotateAll, [angle](float& x, float& y) { RotatePoint(x, y, angle); });
 }
 
 void MirrorLeftRight(CDibView& view) {
     const float w = static_cast<float>(static_cast<long long>(view.m_nScale) * view.m_nImageWidth);
-    ForEachPoint(view, [w](float& x, float&) { x = w - x; });
+    TransformAll(view, StepKind::MirrorAll, [w](float& x, float&) { x = w - x; });
 }
 
 void MirrorTopBottom(CDibView& view) {
     const float h = static_cast<float>(static_cast<long long>(view.m_nScale) * view.m_nImageHeight);
-    ForEachPoint(view, [h](float&, float& y) { y = h - y; });
+    TransformAll(view, StepKind::MirrorAll, [h](float&, float& y) { y = h - y; });
 }
 } // namespace board

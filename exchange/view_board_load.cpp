@@ -4,17 +4,20 @@
 #include "exchange/messages.h"
 #include "platform/user_services.h"
 
-void ReplaceViewBoard(CDibView& view, BoardData& board, ReadReport& report) {
+void ReplaceViewBoard(CDibView& view, BoardData& board, ReadReport& report, board::StepKind kind) {
     TrimToCapacity(board, g_nMaxItems, report);
-    view.ClearBoard();
-    view.ResetEditState();
     // A view whose arrays could not be allocated keeps nothing.
-    for (const Pad& pad : board.pads)
-        if (!view.AppendPad(pad.x, pad.y))
-            ++report.padsLeftOut;
-    for (const Track& t : board.tracks)
-        if (!view.AppendTrack(t.x1, t.y1, t.x2, t.y2, static_cast<int>(t.layer)))
-            ++report.tracksLeftOut;
+    if (!view.m_pPads) {
+        report.padsLeftOut += static_cast<int>(board.pads.size());
+        board.pads.clear();
+    }
+    if (!view.m_pTracks) {
+        report.tracksLeftOut += static_cast<int>(board.tracks.size());
+        board.tracks.clear();
+    }
+    view.ReplaceBoard(board.pads, board.tracks, kind);
+    // The board is what the file holds, so closing now loses nothing.
+    view.MarkBoardSaved();
     view.Invalidate(false);
     if (!report.Clean())
         Services().MessageBox(DescribeReadReport(report, g_nMaxItems, view.IsBoardEmpty()), kBoardCaption,

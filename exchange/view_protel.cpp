@@ -67,5 +67,5 @@ void CDibView::OnOpenProtel() {
         return v > INT_MAX ? INT_MAX : static_cast<int>(v);
     };
     SetScrollSizes(MM_TEXT, CSize(zoomed(imported->width), zoomed(imported->height)));
-    ReplaceViewBoard(*this, imported->board, report);
+    ReplaceViewBoard(*this, imported->board, report, board::StepKind::ImportProtel);
 }

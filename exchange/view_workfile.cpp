@@ -28,6 +28,7 @@ bool CDibView::SaveWorkFile() {
         ShowBoardError(kWriteErrorText);
         return false;
     }
+    MarkBoardSaved();
     return true;
 }
 
@@ -51,5 +52,5 @@ void CDibView::OnOpenWork() {
         ShowBoardError(kReadErrorText);
         return;
     }
-    ReplaceViewBoard(*this, board, report);
+    ReplaceViewBoard(*this, board, report, board::StepKind::OpenWorkFile);
 }

@@ -57,6 +57,7 @@ constexpr unsigned ID_EDIT_COPY = 57634;
 constexpr unsigned ID_EDIT_CUT = 57635;
 constexpr unsigned ID_EDIT_PASTE = 57637;
 constexpr unsigned ID_EDIT_UNDO = 57643;
+constexpr unsigned ID_EDIT_REDO = 57644;
 constexpr unsigned ID_WINDOW_NEW = 57648;
 constexpr unsigned ID_WINDOW_ARRANGE = 57649;
 constexpr unsigned ID_WINDOW_CASCADE = 57650;

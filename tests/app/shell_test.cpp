@@ -99,7 +99,8 @@ TEST_F(ShellTest, MenusHoldTheirItemsInOrder) {
                            "Save &As...", "-", "&Print...\tCtrl+P", "Print Pre&view",
                            "P&rint Setup...", "-", "Recent File", "-", "E&xit"}));
     EXPECT_EQ(MenuTexts(ShownMenu("&Edit")),
-              QStringList({"S&elect all\tCtrl+A", "-", "&Move Status\tCtrl+M"}));
+              QStringList({"&Undo\tCtrl+Z", "&Redo\tCtrl+Y", "-", "S&elect all\tCtrl+A", "-",
+                           "&Move Status\tCtrl+M"}));
     EXPECT_EQ(MenuTexts(ShownMenu("&View")),
               QStringList({"Tool&bar", "Stat&us Bar", "-", "To&ggle Units", "Toggle &Layers>",
                            "Top Layer", "1 Mid Layer", "2 Mid Layer", "3 Mid Layer", "4 Mid Layer",

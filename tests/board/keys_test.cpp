@@ -235,14 +235,18 @@ TEST_F(KeysTest, PointerStepsAndScrollsAtTheEdges) {
     EXPECT_EQ(host.PointerClient(), CPoint(799, 599));
     EXPECT_EQ(view.GetScrollPosition(), CPoint(7, 5));
 
-    // Outside the view only Enter and the zoom keys act.
+    // Outside the view only the zoom keys act: Enter places nothing where
+    // nobody would see it.
     host.PutPointer({-5, 10});
     host.cursorMoves.clear();
     Key(VK_RIGHT);
     EXPECT_TRUE(host.cursorMoves.empty());
     Key(VK_RETURN);
+    EXPECT_EQ(view.m_nPadCount, 0);
+    host.PutPointer({3, 10});
+    Key(VK_RETURN);
     ASSERT_EQ(view.m_nPadCount, 1);
-    EXPECT_EQ(PadAt(0).x, 2); // scroll 7 plus client -5
+    EXPECT_EQ(PadAt(0).x, 10); // scroll 7 plus client 3
 }
 
 TEST_F(KeysTest, EnterPressesAtThePointer) {

@@ -131,24 +131,38 @@ TEST_F(BoardModel, ColourFileInAPlaceThatCannotHoldItIsADiskError) {
     EXPECT_EQ(MessageTexts(services), (std::vector<std::string>{"Disk error!", "Disk error!"}));
 }
 
-TEST_F(BoardModel, ClosingANonEmptyBoardAsksEvenRightAfterASave) {
+TEST_F(BoardModel, ClosingAsksOnlyAboutChangesNotSaved) {
     services.fileAnswers.push_back("saved.dpb");
+    {
+        CDibView view;
+        view.AttachHost(&host);
+        view.AppendPad(3, 4);
+        view.OnSaveWork();
+        EXPECT_FALSE(view.IsBoardModified());
+        services.messages.clear();
+    }
+    EXPECT_TRUE(services.messages.empty());
+
+    // A change after the save, and an undo back to the saved board.
     services.answers.push_back(IDYES);
+    services.fileAnswers.push_back("saved.dpb");
     services.fileAnswers.push_back("closing.dpb");
     {
         CDibView view;
         view.AttachHost(&host);
         view.AppendPad(3, 4);
         view.OnSaveWork();
+        view.AppendPad(5, 6);
+        EXPECT_TRUE(view.IsBoardModified());
+        view.OnEditUndo();
+        EXPECT_FALSE(view.IsBoardModified());
+        view.OnEditRedo();
         services.messages.clear();
     }
     ASSERT_EQ(services.messages.size(), 1u);
     EXPECT_EQ(services.messages[0].text, "Do you save your change?");
-    EXPECT_EQ(services.messages[0].caption, "Quarzline");
-    EXPECT_EQ(services.messages[0].buttons(), MB_YESNO);
     EXPECT_EQ(services.messages[0].icon(), MB_ICONQUESTION);
-    EXPECT_EQ(Bytes("closing.dpb"), "FP\r\n3 4\r\n");
-    EXPECT_EQ(services.fileRequests.size(), 2u);
+    EXPECT_EQ(Bytes("closing.dpb"), "FP\r\n3 4\r\nFP\r\n5 6\r\n");
 }
 
 TEST_F(BoardModel, AnsweringNoCloses) {

@@ -1,0 +1,432 @@
+#include "board/board_history.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <utility>
+
+namespace board {
+namespace {
+
+// Scale factors are powers of two, so multiplying or dividing by their
+// ratio is exact.
+float Convert(float v, int from, int to) {
+    if (from == to || from <= 0 || to <= 0)
+        return v;
+    if (to > from)
+        return v * static_cast<float>(to / from);
+    return v / static_cast<float>(from / to);
+}
+
+Pad Convert(Pad p, int from, int to) {
+    return {Convert(p.x, from, to), Convert(p.y, from, to)};
+}
+
+Track Convert(Track t, int from, int to) {
+    return {Convert(t.x1, from, to), Convert(t.y1, from, to), Convert(t.x2, from, to),
+            Convert(t.y2, from, to), t.layer};
+}
+
+bool SameBits(float a, float b) {
+    return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b);
+}
+
+int PadCount(const BoardArrays& b) { return b.pads && b.padCount ? *b.padCount : 0; }
+int TrackCount(const BoardArrays& b) { return b.tracks && b.trackCount ? *b.trackCount : 0; }
+
+struct XY {
+    float* x = nullptr;
+    float* y = nullptr;
+    explicit operator bool() const { return x != nullptr; }
+};
+
+// The coordinate pair a point names on the board; empty when it names none.
+XY PointOf(const BoardArrays& b, PointTarget target, int index) {
+    if (index < 0)
+        return {};
+    if (target == PointTarget::Pad) {
+        if (index >= PadCount(b))
+            return {};
+        return {&b.pads[index].x, &b.pads[index].y};
+    }
+    const int t = index / 5;
+    if (t >= TrackCount(b))
+        return {};
+    switch (index % 5) {
+    case 0: return {&b.tracks[t].x1, &b.tracks[t].y1};
+    case 2: return {&b.tracks[t].x2, &b.tracks[t].y2};
+    default: return {};
+    }
+}
+
+bool ValidIndexes(const std::vector<int>& indexes, int count) {
+    for (std::size_t i = 0; i < indexes.size(); ++i) {
+        if (indexes[i] < 0 || indexes[i] >= count)
+            return false;
+        if (i > 0 && indexes[i] <= indexes[i - 1])
+            return false;
+    }
+    return true;
+}
+
+template <typename T>
+std::vector<T> TakeOut(T* items, int* count, const std::vector<int>& indexes) {
+    std::vector<T> taken;
+    taken.reserve(indexes.size());
+    std::size_t next = 0;
+    int kept = 0;
+    for (int i = 0; i < *count; ++i) {
+        if (next < indexes.size() && indexes[next] == i) {
+            taken.push_back(items[i]);
+            ++next;
+        } else {
+            items[kept++] = items[i];
+        }
+    }
+    *count = kept;
+    return taken;
+}
+
+// Puts entries back at the indexes they were taken from.
+template <typename T>
+bool PutBack(T* items, int* count, int capacity, const std::vector<int>& indexes,
+             const std::vector<T>& values, int from, int to) {
+    if (indexes.empty())
+        return true;
+    if (!items || !count || values.size() != indexes.size())
+        return false;
+    const long long total = static_cast<long long>(*count) + static_cast<long long>(indexes.size());
+    if (total > capacity || indexes.back() >= total)
+        return false;
+    long long source = *count - 1;
+    long long value = static_cast<long long>(indexes.size()) - 1;
+    for (long long i = total - 1; i >= 0; --i) {
+        if (value >= 0 && indexes[static_cast<std::size_t>(value)] == i)
+            items[i] = Convert(values[static_cast<std::size_t>(value--)], from, to);
+        else
+            items[i] = items[source--];
+    }
+    *count = static_cast<int>(total);
+    return true;
+}
+
+template <typename T>
+std::vector<T> Copy(const T* items, int from, int to) {
+    if (!items || to <= from)
+        return {};
+    return std::vector<T>(items + from, items + to);
+}
+
+bool UndoAppend(AppendChange& c, const BoardArrays& b) {
+    const int padEnd = c.padStart + static_cast<int>(c.pads.size());
+    const int trackEnd = c.trackStart + static_cast<int>(c.tracks.size());
+    if (PadCount(b) != padEnd || TrackCount(b) != trackEnd)
+        return false;
+    c.pads = Copy(b.pads, c.padStart, padEnd);
+    c.tracks = Copy(b.tracks, c.trackStart, trackEnd);
+    if (b.pads)
+        *b.padCount = c.padStart;
+    if (b.tracks)
+        *b.trackCount = c.trackStart;
+    return true;
+}
+
+bool RedoAppend(const AppendChange& c, const BoardArrays& b, int from, int to) {
+    if ((!c.pads.empty() && (!b.pads || *b.padCount != c.padStart)) ||
+        (!c.tracks.empty() && (!b.tracks || *b.trackCount != c.trackStart)))
+        return false;
+    if (c.padStart + static_cast<long long>(c.pads.size()) > b.capacity ||
+        c.trackStart + static_cast<long long>(c.tracks.size()) > b.capacity)
+        return false;
+    for (std::size_t i = 0; i < c.pads.size(); ++i)
+        b.pads[c.padStart + static_cast<int>(i)] = Convert(c.pads[i], from, to);
+    for (std::size_t i = 0; i < c.tracks.size(); ++i)
+        b.tracks[c.trackStart + static_cast<int>(i)] = Convert(c.tracks[i], from, to);
+    if (!c.pads.empty())
+        *b.padCount += static_cast<int>(c.pads.size());
+    if (!c.tracks.empty())
+        *b.trackCount += static_cast<int>(c.tracks.size());
+    return true;
+}
+
+bool SwapPoints(PointChange& c, const BoardArrays& b, int from, int to) {
+    for (const PointValue& p : c.points)
+        if (!PointOf(b, p.target, p.index))
+            return false;
+    for (PointValue& p : c.points) {
+        const XY xy = PointOf(b, p.target, p.index);
+        const float x = *xy.x;
+        const float y = *xy.y;
+        *xy.x = Convert(p.x, from, to);
+        *xy.y = Convert(p.y, from, to);
+        p.x = x;
+        p.y = y;
+    }
+    return true;
+}
+
+bool UndoRemove(const RemoveChange& c, const BoardArrays& b, int from, int to) {
+    return PutBack(b.pads, b.padCount, b.capacity, c.padIndexes, c.pads, from, to) &&
+           PutBack(b.tracks, b.trackCount, b.capacity, c.trackIndexes, c.tracks, from, to);
+}
+
+bool RedoRemove(RemoveChange& c, const BoardArrays& b) {
+    if (!ValidIndexes(c.padIndexes, PadCount(b)) ||
+        !ValidIndexes(c.trackIndexes, TrackCount(b)))
+        return false;
+    c = RemoveEntries(b, std::move(c.padIndexes), std::move(c.trackIndexes));
+    return true;
+}
+
+bool SwapBoard(ReplaceChange& c, const BoardArrays& b, int from, int to) {
+    if (static_cast<long long>(c.pads.size()) > b.capacity ||
+        static_cast<long long>(c.tracks.size()) > b.capacity)
+        return false;
+    if ((!c.pads.empty() && !b.pads) || (!c.tracks.empty() && !b.tracks))
+        return false;
+    std::vector<Pad> shownPads = Copy(b.pads, 0, PadCount(b));
+    std::vector<Track> shownTracks = Copy(b.tracks, 0, TrackCount(b));
+    for (std::size_t i = 0; i < c.pads.size(); ++i)
+        b.pads[i] = Convert(c.pads[i], from, to);
+    for (std::size_t i = 0; i < c.tracks.size(); ++i)
+        b.tracks[i] = Convert(c.tracks[i], from, to);
+    if (b.pads)
+        *b.padCount = static_cast<int>(c.pads.size());
+    if (b.tracks)
+        *b.trackCount = static_cast<int>(c.tracks.size());
+    c.pads = std::move(shownPads);
+    c.tracks = std::move(shownTracks);
+    return true;
+}
+
+bool Apply(Step& step, const BoardArrays& b, int scale, bool undo) {
+    const int from = step.scale;
+    bool applied = false;
+    if (auto* append = std::get_if<AppendChange>(&step.change))
+        applied = undo ? UndoAppend(*append, b) : RedoAppend(*append, b, from, scale);
+    else if (auto* points = std::get_if<PointChange>(&step.change))
+        applied = SwapPoints(*points, b, from, scale);
+    else if (auto* remove = std::get_if<RemoveChange>(&step.change))
+        applied = undo ? UndoRemove(*remove, b, from, scale) : RedoRemove(*remove, b);
+    else if (auto* replace = std::get_if<ReplaceChange>(&step.change))
+        applied = SwapBoard(*replace, b, from, scale);
+    if (applied)
+        step.scale = scale;
+    return applied;
+}
+
+template <typename T>
+std::size_t VectorBytes(const std::vector<T>& v) {
+    return v.capacity() * sizeof(T);
+}
+
+} // namespace
+
+std::string_view StepName(StepKind kind) {
+    switch (kind) {
+    case StepKind::AddPad: return "Add Pad";
+    case StepKind::AddTrack: return "Add Track";
+    case StepKind::MarkComponent: return "Mark Component";
+    case StepKind::Move: return "Move";
+    case StepKind::MoveAll: return "Move All";
+    case StepKind::RotateAll: return "Rotate All";
+    case StepKind::MirrorAll: return "Mirror All";
+    case StepKind::Delete: return "Delete";
+    case StepKind::DeleteAll: return "Delete All";
+    case StepKind::RemoveSegment: return "Remove Segment";
+    case StepKind::OpenWorkFile: return "Open Work File";
+    case StepKind::ImportProtel: return "Import Protel File";
+    case StepKind::RecoverBoard: return "Recover Board";
+    }
+    return "Edit";
+}
+
+std::size_t StepBytes(const Step& step) {
+    std::size_t bytes = sizeof(Step);
+    std::visit(
+        [&bytes](const auto& c) {
+            using C = std::decay_t<decltype(c)>;
+            if constexpr (std::is_same_v<C, PointChange>) {
+                bytes += VectorBytes(c.points);
+            } else if constexpr (std::is_same_v<C, RemoveChange>) {
+                bytes += VectorBytes(c.padIndexes) + VectorBytes(c.pads) +
+                         VectorBytes(c.trackIndexes) + VectorBytes(c.tracks);
+            } else {
+                bytes += VectorBytes(c.pads) + VectorBytes(c.tracks);
+            }
+        },
+        step.change);
+    return bytes;
+}
+
+RemoveChange RemoveEntries(const BoardArrays& board, std::vector<int> pads, std::vector<int> tracks) {
+    RemoveChange change;
+    if (ValidIndexes(pads, PadCount(board)) && !pads.empty()) {
+        change.pads = TakeOut(board.pads, board.padCount, pads);
+        change.padIndexes = std::move(pads);
+    }
+    if (ValidIndexes(tracks, TrackCount(board)) && !tracks.empty()) {
+        change.tracks = TakeOut(board.tracks, board.trackCount, tracks);
+        change.trackIndexes = std::move(tracks);
+    }
+    return change;
+}
+
+std::optional<StepKind> BoardHistory::UndoKind() const {
+    if (!CanUndo())
+        return std::nullopt;
+    return m_steps[m_done - 1].kind;
+}
+
+std::optional<StepKind> BoardHistory::RedoKind() const {
+    if (!CanRedo())
+        return std::nullopt;
+    return m_steps[m_done].kind;
+}
+
+bool BoardHistory::Undo(const BoardArrays& board, int scale) {
+    if (!CanUndo())
+        return false;
+    if (!Apply(m_steps[m_done - 1], board, scale, true)) {
+        // The board no longer matches the history; nothing can be undone safely.
+        Clear();
+        MarkModified();
+        return false;
+    }
+    --m_done;
+    ++m_revision;
+    return true;
+}
+
+bool BoardHistory::Redo(const BoardArrays& board, int scale) {
+    if (!CanRedo())
+        return false;
+    if (!Apply(m_steps[m_done], board, scale, false)) {
+        Clear();
+        MarkModified();
+        return false;
+    }
+    ++m_done;
+    ++m_revision;
+    return true;
+}
+
+void BoardHistory::Record(Step step) {
+    DropRedoBranch();
+    m_bytes += StepBytes(step);
+    m_steps.push_back(std::move(step));
+    ++m_done;
+    ++m_revision;
+    DropOldestPastLimit();
+}
+
+void BoardHistory::DropRedoBranch() {
+    if (m_savedAt != kUnreachable && m_savedAt > m_done)
+        m_savedAt = kUnreachable;
+    while (m_steps.size() > m_done) {
+        m_bytes -= StepBytes(m_steps.back());
+        m_steps.pop_back();
+    }
+}
+
+// The newest step always stays, however large it is.
+void BoardHistory::DropOldestPastLimit() {
+    while (m_bytes > m_byteLimit && m_steps.size() > 1 && m_done > 0) {
+        m_bytes -= StepBytes(m_steps.front());
+        m_steps.pop_front();
+        --m_done;
+        if (m_savedAt == 0)
+            m_savedAt = kUnreachable;
+        else if (m_savedAt != kUnreachable)
+            --m_savedAt;
+        m_droppedNotice = true;
+    }
+}
+
+bool BoardHistory::TakeDroppedNotice() {
+    return std::exchange(m_droppedNotice, false);
+}
+
+void BoardHistory::Open(StepKind kind, int scale) {
+    if (m_open)
+        return;
+    m_open = Step{kind, scale, AppendChange{-1, -1, {}, {}}};
+    m_openPoints.clear();
+}
+
+std::uint64_t BoardHistory::PointKey(PointTarget target, int index) {
+    return (static_cast<std::uint64_t>(target) << 32) | static_cast<std::uint32_t>(index);
+}
+
+bool BoardHistory::NotePoint(PointTarget target, int index, float x, float y) {
+    if (!m_open)
+        return false;
+    if (auto* append = std::get_if<AppendChange>(&m_open->change)) {
+        if (append->padStart >= 0)
+            return false;
+        m_open->change = PointChange{};
+    }
+    if (m_openPoints.insert(PointKey(target, index)).second)
+        std::get<PointChange>(m_open->change).points.push_back({index, target, x, y});
+    return true;
+}
+
+bool BoardHistory::NoteAppend(int padStart, int trackStart) {
+    if (!m_open)
+        return false;
+    auto* append = std::get_if<AppendChange>(&m_open->change);
+    if (!append)
+        return false;
+    if (append->padStart < 0) {
+        append->padStart = padStart;
+        append->trackStart = trackStart;
+    }
+    return true;
+}
+
+void BoardHistory::Close(const BoardArrays& board) {
+    if (!m_open)
+        return;
+    Step step = std::move(*m_open);
+    m_open.reset();
+    m_openPoints.clear();
+    if (auto* points = std::get_if<PointChange>(&step.change)) {
+        std::erase_if(points->points, [&board](const PointValue& p) {
+            const XY xy = PointOf(board, p.target, p.index);
+            return !xy || (SameBits(*xy.x, p.x) && SameBits(*xy.y, p.y));
+        });
+        if (points->points.empty())
+            return;
+        points->points.shrink_to_fit();
+    } else if (auto* append = std::get_if<AppendChange>(&step.change)) {
+        if (append->padStart < 0)
+            return;
+        append->pads = Copy(board.pads, append->padStart, PadCount(board));
+        append->tracks = Copy(board.tracks, append->trackStart, TrackCount(board));
+        if (append->pads.empty() && append->tracks.empty())
+            return;
+    }
+    Record(std::move(step));
+}
+
+void BoardHistory::ScaleOpen(int newScale) {
+    if (!m_open)
+        return;
+    if (auto* points = std::get_if<PointChange>(&m_open->change))
+        for (PointValue& p : points->points) {
+            p.x = Convert(p.x, m_open->scale, newScale);
+            p.y = Convert(p.y, m_open->scale, newScale);
+        }
+    m_open->scale = newScale;
+}
+
+void BoardHistory::Clear() {
+    m_steps.clear();
+    m_done = 0;
+    m_savedAt = 0;
+    m_bytes = 0;
+    m_open.reset();
+    m_openPoints.clear();
+}
+
+} // namespace board
