@@ -207,6 +207,8 @@ class CDibView : public CScrollView {
     int m_nSelPad = -1;
     int m_nSelTrack = -1;
     CPoint m_ptDragStart;
+    // Where the pointer last moved inside the view, in client pixels.
+    CPoint m_ptLastPointerInView{-1, -1};
     // The undo history of this view's board.
     board::BoardHistory m_History;
 

@@ -289,6 +289,8 @@ void CDibView::OnLButtonDown(UINT /*flags*/, CPoint point) {
 }
 
 void CDibView::OnMouseMove(UINT /*flags*/, CPoint point) {
+    if (ClientRect().PtInRect(point))
+        m_ptLastPointerInView = point;
     if (m_bMoveMode && IsDragging(*this)) {
         Drag(*this, point);
         return;

@@ -76,6 +76,10 @@ void CDibView::OnEditDelete() {
     }
     CPoint p = GetCursorPos();
     ScreenToClient(&p);
+    // The toolbar's button is pressed with the pointer outside the view: it
+    // takes what was under the pointer when it left the view.
+    if (!ClientRect().PtInRect(p))
+        p = m_ptLastPointerInView;
     if (!ClientRect().PtInRect(p))
         return;
     const CPoint s = GetScrollPosition();
