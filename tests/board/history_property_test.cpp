@@ -22,10 +22,14 @@ Snapshot Take(const CDibView& v) {
             std::vector<Track>(v.m_pTracks, v.m_pTracks + v.m_nTrackCount)};
 }
 
+template <typename T>
+bool SameBits(const std::vector<T>& a, const std::vector<T>& b) {
+    return a.size() == b.size() &&
+           (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0);
+}
+
 bool SameBits(const Snapshot& a, const Snapshot& b) {
-    return a.pads.size() == b.pads.size() && a.tracks.size() == b.tracks.size() &&
-           std::memcmp(a.pads.data(), b.pads.data(), a.pads.size() * sizeof(Pad)) == 0 &&
-           std::memcmp(a.tracks.data(), b.tracks.data(), a.tracks.size() * sizeof(Track)) == 0;
+    return SameBits(a.pads, b.pads) && SameBits(a.tracks, b.tracks);
 }
 
 void Scale(Snapshot& s, float f) {
