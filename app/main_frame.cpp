@@ -7,6 +7,7 @@
 #include "app/status_bar.h"
 #include "app/toolbar_art.h"
 #include "board/dib_view.h"
+#include "board/mode_status.h"
 
 #include <QAction>
 #include <QApplication>
@@ -350,6 +351,8 @@ void CMainFrame::OnChildActivated() {
         previousView->OnActivateView(false, activeView, previousView);
     if (activeView)
         activeView->OnActivateView(true, activeView, previousView);
+    else if (Children().empty())
+        SetPaneText(board::kModePane, {}); // no window, no mode
     emit activeChildChanged();
     UpdateCommandStates();
 }

@@ -1,5 +1,5 @@
 // The main window: an MDI frame holding the document windows, with the
-// toolbar at the top and the five-pane status bar at the bottom. It builds
+// toolbar at the top and the six-pane status bar at the bottom. It builds
 // the menus (one set while no document is open, another while one is), the
 // toolbar and the accelerators from the command table, keeps their enabled
 // and checked states current, shows prompts in the status bar and relays

@@ -1,6 +1,7 @@
 #include "app/status_bar.h"
 
 #include "app/command_table.h"
+#include "board/mode_status.h"
 
 #include <QDir>
 #include <QFile>
@@ -39,11 +40,23 @@ QString IndicatorText(int pane) {
         return {};
     }
 }
+
+// Pane numbers from left to right: the mode pane stands by the layer pane.
+constexpr std::array<int, CStatusBar::kPaneCount> kPaneOrder{0, 1, board::kModePane, 2, 3, 4};
+
+// The longest text a pane shows, which sets its width.
+QString WidestText(int pane) {
+    if (pane == 1)
+        return "Keep Out Layer  ";
+    if (pane == board::kModePane)
+        return "Select all  x1/256  ";
+    return IndicatorText(pane) + "  ";
+}
 } // namespace
 
 CStatusBar::CStatusBar(QWidget* parent) : QStatusBar(parent) {
     setSizeGripEnabled(true);
-    for (int pane = 0; pane < kPaneCount; ++pane) {
+    for (const int pane : kPaneOrder) {
         auto* label = new QLabel(this);
         label->setObjectName(QString("pane%1").arg(pane));
         label->setTextFormat(Qt::PlainText);
@@ -56,10 +69,9 @@ CStatusBar::CStatusBar(QWidget* parent) : QStatusBar(parent) {
         label->setFrameShape(QFrame::Panel);
         label->setFrameShadow(QFrame::Sunken);
         const QFontMetrics metrics(label->font());
-        // Wide enough for the longest layer name, or for the indicator text.
-        const QString widest = pane == 1 ? QString("Keep Out Layer  ") : IndicatorText(pane) + "  ";
-        label->setMinimumWidth(metrics.horizontalAdvance(widest) + 8);
-        label->setAlignment(pane == 1 ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
+        label->setMinimumWidth(metrics.horizontalAdvance(WidestText(pane)) + 8);
+        const bool text = pane == 1 || pane == board::kModePane;
+        label->setAlignment(text ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
         addPermanentWidget(label);
     }
     SetPaneText(0, QString::fromUtf8(kIdleMessage.data(), kIdleMessage.size()));

@@ -1,6 +1,7 @@
 // The main frame's status bar: a stretching message pane (0), the layer pane
-// (1) and the CAP, NUM and SCRL indicators (2 to 4). The board view writes
-// panes 0 and 1 directly; the frame writes prompts and "Ready" into pane 0.
+// (1), the CAP, NUM and SCRL indicators (2 to 4) and the mode pane (5, shown
+// beside the layer pane). The board view writes panes 0, 1 and 5 directly;
+// the frame writes prompts and "Ready" into pane 0.
 #pragma once
 
 #include <QLabel>
@@ -14,7 +15,7 @@ class QKeyEvent;
 class CStatusBar : public QStatusBar {
     Q_OBJECT
   public:
-    static constexpr int kPaneCount = 5;
+    static constexpr int kPaneCount = 6;
 
     explicit CStatusBar(QWidget* parent = nullptr);
 

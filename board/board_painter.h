@@ -17,10 +17,13 @@ struct BoardScene {
     CPoint scroll;
     // Pads are drawn only when their centre lies inside, edges included.
     CRect client;
+    // Select-all: every shown pad and track gets a halo under it.
+    bool highlightAll = false;
 };
 
 // Tracks in array order, each in its layer's colour and the line width, then
 // the pads as red-outlined black discs of the pad radii. Tracks of hidden
 // layers or of layers outside 1 to 12 are left out, and so is whatever lies
-// wholly outside the context's clip box.
+// wholly outside the context's clip box. With highlightAll, halos of every
+// object are drawn first, under all of them.
 void PaintBoard(CDC& dc, const BoardScene& scene);

@@ -1,6 +1,7 @@
 // The view's command map: which handler runs for each command id, and the
 // update handlers that set check marks and enabling.
 #include "board/dib_view.h"
+#include "board/mode_status.h"
 
 #include "res/resource.h"
 
@@ -70,6 +71,16 @@ bool CDibView::OnUpdateCommand(UINT id, CCmdUI* ui) {
     if (const int layer = LayerOfCommand(id)) {
         OnUpdateToggleLayer(layer, ui);
         return true;
+    }
+    // The mode buttons are pressed, and the mode menu items checked, while on.
+    switch (id) {
+    case ID_PAD_MODE: ui->SetCheck(m_bPadMode); break;
+    case ID_LINE_MODE: ui->SetCheck(board::IsLineMode(*this)); break;
+    case ID_COMPONENT_MARK: ui->SetCheck(m_bMarkMode); break;
+    case ID_SELECT_ALL: ui->SetCheck(m_bSelectAll); break;
+    case ID_MOVE_STATUS: ui->SetCheck(m_bMoveMode); break;
+    case ID_TRACK_MODE: ui->SetCheck(m_bFreeAngle); break;
+    default: break;
     }
     // Every other command with a handler here is enabled while a view is active.
     switch (id) {

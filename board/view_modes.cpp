@@ -1,24 +1,43 @@
 // The edit modes, the track mode and unit toggles, layer visibility and the
 // coordinate read-out in the status line.
 #include "board/dib_view.h"
+#include "board/mode_status.h"
 #include "board/view_edit.h"
 #include "platform/user_services.h"
 
 #include <cstdio>
 
+namespace {
+// The mode pane follows every change of mode; select-all highlights the
+// whole tracing, so entering or leaving it repaints.
+void ModeChanged(CDibView& view, bool wasSelectAll) {
+    if (view.m_bSelectAll != wasSelectAll)
+        view.Invalidate(false);
+    board::ShowModeStatus(view);
+}
+} // namespace
+
 void CDibView::OnPadMode() {
+    const bool wasSelectAll = m_bSelectAll;
     m_bPadMode = true;
     m_bSelectAll = m_bMarkMode = m_bMoveMode = false;
     m_bLineStarted = 0;
+    ModeChanged(*this, wasSelectAll);
 }
 
 // Leaves a chain in progress going.
-void CDibView::OnLineMode() { m_bPadMode = m_bSelectAll = m_bMarkMode = m_bMoveMode = false; }
+void CDibView::OnLineMode() {
+    const bool wasSelectAll = m_bSelectAll;
+    m_bPadMode = m_bSelectAll = m_bMarkMode = m_bMoveMode = false;
+    ModeChanged(*this, wasSelectAll);
+}
 
 void CDibView::OnComponentMark() {
+    const bool wasSelectAll = m_bSelectAll;
     m_bMarkMode = true;
     m_bPadMode = m_bSelectAll = m_bMoveMode = false;
     m_bLineStarted = 0;
+    ModeChanged(*this, wasSelectAll);
 }
 
 void CDibView::RememberDrawingMode() {
@@ -46,27 +65,35 @@ void CDibView::OnEscape() {
     }
     // The band of an ended chain and the highlight of select-all go away.
     Invalidate(false);
+    board::ShowModeStatus(*this);
 }
 
 void CDibView::OnSelectAll() {
+    const bool wasSelectAll = m_bSelectAll;
     RememberDrawingMode();
     m_bSelectAll = true;
     m_bPadMode = m_bMarkMode = m_bMoveMode = false;
     m_bLineStarted = 0;
     SetCursor(m_hCursorSelectAll);
+    ModeChanged(*this, wasSelectAll);
 }
 
 void CDibView::OnMoveStatus() {
+    const bool wasSelectAll = m_bSelectAll;
     RememberDrawingMode();
     m_bMoveMode = true;
     m_bPadMode = m_bSelectAll = m_bMarkMode = false;
     m_bLineStarted = 0;
     SetCursor(m_hCursorMove);
+    ModeChanged(*this, wasSelectAll);
 }
 
 void CDibView::OnToggleUnits() { m_bShowMil = !m_bShowMil; }
 
-void CDibView::OnTrackMode() { m_bFreeAngle = !m_bFreeAngle; }
+void CDibView::OnTrackMode() {
+    m_bFreeAngle = !m_bFreeAngle;
+    board::ShowModeStatus(*this);
+}
 
 void CDibView::OnToggleLayer(int layer) {
     if (!IsValidLayer(layer))

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 
 using namespace board;
@@ -22,8 +23,19 @@ constexpr int kPadPenWidth = 2;
 // already covers everything.
 int StrokeReach(int penWidth) { return std::min(AbsSaturated(penWidth), kFarAway) + 2; }
 
-void DrawTracks(const BoardScene& scene, CDC& dc, const CRect& clip) {
-    const int reach = StrokeReach(g_nLineWidth);
+// Select-all shows what it moves: every object gets a dark rim and a bright
+// glow, drawn under all objects, so it reads on dark boards and light scans.
+struct Halo {
+    int grow; // pixels beyond the object's own outline, on each side
+    COLORREF color;
+};
+constexpr Halo kHalos[] = {{5, RGB(0, 0, 0)}, {3, RGB(0, 255, 255)}};
+
+int Grown(int size, int grow) { return SaturateToInt(std::int64_t{AbsSaturated(size)} + grow); }
+
+void DrawTracks(const BoardScene& scene, CDC& dc, const CRect& clip, const Halo* halo) {
+    const int width = halo ? Grown(std::max(g_nLineWidth, 1), 2 * halo->grow) : g_nLineWidth;
+    const int reach = StrokeReach(width);
     const CPoint scroll = scene.scroll;
     for (const Track& t : scene.tracks) {
         const int layer = TrackLayer(t);
@@ -36,7 +48,8 @@ void DrawTracks(const BoardScene& scene, CDC& dc, const CRect& clip) {
         InflateSaturated(&box, reach);
         if (!Touches(box, clip))
             continue;
-        const Pen previous = dc.SelectPen(Pen{g_nLineWidth, g_crLayerColor[layer]});
+        const COLORREF color = halo ? halo->color : g_crLayerColor[layer];
+        const Pen previous = dc.SelectPen(Pen{width, color});
         dc.MoveTo(a.x, a.y);
         dc.LineTo(b.x, b.y);
         dc.SelectPen(previous);
@@ -45,10 +58,13 @@ void DrawTracks(const BoardScene& scene, CDC& dc, const CRect& clip) {
 
 // A pad is drawn only when its centre lies in the client rectangle, edges
 // included, even though part of a disc centred just outside would show.
-void DrawPads(const BoardScene& scene, CDC& dc, const CRect& clip) {
-    const Pen oldPen = dc.SelectPen(Pen{kPadPenWidth, kPadOutline});
-    const Brush oldBrush = dc.SelectBrush(Brush{kPadFill});
-    const int reach = StrokeReach(kPadPenWidth);
+void DrawPads(const BoardScene& scene, CDC& dc, const CRect& clip, const Halo* halo) {
+    const Pen pen = halo ? Pen{1, halo->color} : Pen{kPadPenWidth, kPadOutline};
+    const int radiusX = halo ? Grown(g_nPadRadiusX, halo->grow) : g_nPadRadiusX;
+    const int radiusY = halo ? Grown(g_nPadRadiusY, halo->grow) : g_nPadRadiusY;
+    const Pen oldPen = dc.SelectPen(pen);
+    const Brush oldBrush = dc.SelectBrush(Brush{halo ? halo->color : kPadFill});
+    const int reach = StrokeReach(pen.width);
     const CPoint scroll = scene.scroll;
     const CRect& client = scene.client;
     for (const Pad& p : scene.pads) {
@@ -57,7 +73,7 @@ void DrawPads(const BoardScene& scene, CDC& dc, const CRect& clip) {
             continue;
         if (c.x < client.left || c.x > client.right || c.y < client.top || c.y > client.bottom)
             continue;
-        const CRect disc = BoxAround(c, g_nPadRadiusX, g_nPadRadiusY);
+        const CRect disc = BoxAround(c, radiusX, radiusY);
         CRect reachBox = BoxOf({disc.left, disc.top}, {disc.right, disc.bottom});
         InflateSaturated(&reachBox, reach);
         if (!Touches(reachBox, clip))
@@ -86,8 +102,13 @@ void DrawRubberBand(CDibView& view, CDC& dc, CPoint scroll, const CRect& client)
 // change a pixel.
 void PaintBoard(CDC& dc, const BoardScene& scene) {
     const CRect clip = dc.GetClipBox();
-    DrawTracks(scene, dc, clip);
-    DrawPads(scene, dc, clip);
+    if (scene.highlightAll)
+        for (const Halo& halo : kHalos) {
+            DrawTracks(scene, dc, clip, &halo);
+            DrawPads(scene, dc, clip, &halo);
+        }
+    DrawTracks(scene, dc, clip, nullptr);
+    DrawPads(scene, dc, clip, nullptr);
 }
 
 // Draws with a client context of its own, never the one being painted, so a
@@ -104,6 +125,7 @@ void CDibView::DrawBoard() {
     scene.layerVisible = &m_bLayerVisible;
     scene.scroll = GetScrollPosition();
     scene.client = ClientRect();
+    scene.highlightAll = m_bSelectAll;
     PaintBoard(*dc, scene);
     if (m_bLineStarted)
         DrawRubberBand(*this, *dc, scene.scroll, scene.client);

@@ -1,6 +1,7 @@
 // Zooming, and the select-all transforms of the whole tracing: move, rotate
 // and mirror.
 #include "board/dib_view.h"
+#include "board/mode_status.h"
 #include "board/view_edit.h"
 #include "board/view_geometry.h"
 
@@ -99,6 +100,7 @@ void ZoomIn(CDibView& view, CPoint p0, CPoint s0) {
     SetZoomedScrollSizes(view);
     view.ScrollToPosition({SaturateToInt(2LL * s0.x + p0.x), SaturateToInt(2LL * s0.y + p0.y)});
     ScaleEditState(view, true, s0);
+    ShowModeStatus(view);
 }
 
 void ZoomOut(CDibView& view, CPoint p0, CPoint s0) {
@@ -111,6 +113,7 @@ void ZoomOut(CDibView& view, CPoint p0, CPoint s0) {
     view.ScrollToPosition({SaturateToInt((static_cast<long long>(s0.x) + p0.x) / 2 - p0.x),
                            SaturateToInt((static_cast<long long>(s0.y) + p0.y) / 2 - p0.y)});
     ScaleEditState(view, false, s0);
+    ShowModeStatus(view);
 }
 
 void MoveAll(CDibView& view, float dx, float dy) {

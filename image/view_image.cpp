@@ -2,6 +2,7 @@
 // (and across the page when printing), the scroll range, palette
 // realisation and the clipboard.
 #include "board/dib_view.h"
+#include "board/mode_status.h"
 #include "image/dib_doc.h"
 #include "image/dib_layout.h"
 #include "platform/clipboard.h"
@@ -99,8 +100,11 @@ void CDibView::OnInitialUpdate() {
 
 void CDibView::OnActivateView(bool activate, CScrollView* activated, CScrollView* deactivated) {
     CScrollView::OnActivateView(activate, activated, deactivated);
-    if (activate)
-        OnRealizeDibPalette(this, 0);
+    if (!activate)
+        return;
+    OnRealizeDibPalette(this, 0);
+    // The mode pane is shared by every window; it shows the active one's.
+    board::ShowModeStatus(*this);
 }
 
 long CDibView::OnRealizeDibPalette(CScrollView* foreground, long /*lParam*/) {

@@ -31,7 +31,9 @@ TEST_F(ModesTest, EachModeCommandSetsItsRowThroughTheCommandMap) {
     view.m_bLineStarted = 1;
     ASSERT_TRUE(view.OnCommand(ID_PAD_MODE));
     EXPECT_EQ(FlagsOf(view), (Flags{true, false, false, false, 0}));
-    // None repaints, and none touches a grab or the keyboard target.
+    // None repaints unless it enters or leaves select-all, and none touches
+    // a grab or the keyboard target.
+    host.invalidations.clear();
     view.m_nSelPad = 3;
     view.m_nKeyObject = 2;
     view.OnCommand(ID_LINE_MODE);
