@@ -143,9 +143,9 @@ TEST_F(BoardModel, ClosingAsksOnlyAboutChangesNotSaved) {
     }
     EXPECT_TRUE(services.messages.empty());
 
-    // A change after the save, and an undo back to the saved board.
+    // A change after the save, and an undo back to the saved board. Yes
+    // writes to the work file the board was saved to, without a dialog.
     services.answers.push_back(IDYES);
-    services.fileAnswers.push_back("saved.dpb");
     services.fileAnswers.push_back("closing.dpb");
     {
         CDibView view;
@@ -163,6 +163,7 @@ TEST_F(BoardModel, ClosingAsksOnlyAboutChangesNotSaved) {
     EXPECT_EQ(services.messages[0].text, "Do you save your change?");
     EXPECT_EQ(services.messages[0].icon(), MB_ICONQUESTION);
     EXPECT_EQ(Bytes("closing.dpb"), "FP\r\n3 4\r\nFP\r\n5 6\r\n");
+    EXPECT_EQ(services.fileRequests.size(), 2u) << "one dialog per view, at its first save";
 }
 
 TEST_F(BoardModel, AnsweringNoCloses) {
