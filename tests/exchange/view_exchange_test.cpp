@@ -493,3 +493,78 @@ TEST_F(ViewFiles, ExportThenImportGivesTheSameBoard) {
     EXPECT_EQ(view->m_pTracks[0].y1, 20);
     EXPECT_EQ(view->GetTotalSize(), CSize(309, 400)) << "the layout reaches the right edge";
 }
+
+TEST_F(ViewFiles, OpeningOverUnsavedChangesAsksAndCancelKeepsTheBoard) {
+    Put("other.dpb", "FP\r\n1 1\r\n");
+    Put("other.pcb", "PCB FILE 4\nFP\n0 3000 60 60 1 28 1 13\n0\nENDPCB\n");
+    view->AppendPad(7, 8);
+    services.answers = {IDCANCEL, IDCANCEL};
+    view->OnOpenWork();
+    view->OnOpenProtel();
+    EXPECT_EQ(MessageTexts(),
+              (std::vector<std::string>{
+                  "The tracing has unsaved changes. Open the work file anyway? You can undo this.",
+                  "The tracing has unsaved changes. Import the Protel file anyway? You can undo "
+                  "this."}));
+    EXPECT_EQ(services.messages[0].buttons(), MB_OKCANCEL);
+    EXPECT_EQ(services.messages[0].caption, "Quarzline");
+    EXPECT_TRUE(services.fileRequests.empty()) << "no dialog after Cancel";
+    ASSERT_EQ(view->m_nPadCount, 1);
+    EXPECT_EQ(view->m_pPads[0].x, 7);
+    EXPECT_TRUE(view->IsBoardModified());
+
+    // OK opens, and the open can be undone back to the unsaved tracing.
+    services.messages.clear();
+    services.answers = {IDOK};
+    Answer("other.dpb");
+    view->OnOpenWork();
+    ASSERT_EQ(view->m_nPadCount, 1);
+    EXPECT_EQ(view->m_pPads[0].x, 1);
+    EXPECT_FALSE(view->IsBoardModified());
+    view->OnEditUndo();
+    EXPECT_EQ(view->m_pPads[0].x, 7);
+
+    // A board that matches its file is replaced without a question.
+    view->OnEditRedo();
+    services.messages.clear();
+    Answer("other.pcb");
+    view->OnOpenProtel();
+    EXPECT_TRUE(services.messages.empty());
+    EXPECT_EQ(view->m_nPadCount, 1);
+}
+
+TEST_F(ViewFiles, SavesGoToTheWorkFileLastWrittenOrOpened) {
+    view->AppendPad(1, 2);
+    // A failed save keeps no name.
+    Answer("no-such-dir/a.dpb");
+    view->OnSaveWork();
+    EXPECT_EQ(view->WorkFilePath(), "");
+    Answer("first.dpb");
+    view->OnSaveWork();
+    view->AppendPad(3, 4);
+    view->OnSaveWork();
+    EXPECT_EQ(services.fileRequests.size(), 2u);
+    EXPECT_EQ(Slurp("first.dpb"), "FP\r\n1 2\r\nFP\r\n3 4\r\n");
+
+    // An opened work file is where the next save goes.
+    Put("opened.dpb", "FP\r\n9 9\r\n");
+    Answer("opened.dpb");
+    view->OnOpenWork();
+    view->AppendPad(5, 6);
+    view->OnSaveWork();
+    EXPECT_EQ(services.fileRequests.size(), 3u);
+    EXPECT_EQ(Slurp("opened.dpb"), "FP\r\n9 9\r\nFP\r\n5 6\r\n");
+
+    // An imported board is not the work file's: the next save asks.
+    Put("in.pcb", "PCB FILE 4\nFP\n0 3000 60 60 1 28 1 13\n0\nENDPCB\n");
+    Answer("in.pcb");
+    view->OnOpenProtel();
+    EXPECT_EQ(view->WorkFilePath(), "");
+    view->AppendPad(7, 7);
+    Answer("imported.dpb");
+    view->OnSaveWork();
+    EXPECT_EQ(services.fileRequests.size(), 5u);
+    EXPECT_EQ(services.fileRequests.back().initialName, "");
+    EXPECT_EQ(Slurp("opened.dpb"), "FP\r\n9 9\r\nFP\r\n5 6\r\n");
+    EXPECT_EQ(view->WorkFilePath(), "imported.dpb");
+}
