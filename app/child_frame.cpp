@@ -43,6 +43,20 @@ void CChildFrame::DestroyView() {
     m_document = nullptr;
 }
 
+void CChildFrame::SetName(const QString& name) {
+    m_name = name;
+    setWindowTitle(TitleWithModifiedMark(name));
+}
+
+QString CChildFrame::ShownTitle() const {
+    return isWindowModified() ? m_name + "*" : m_name;
+}
+
+QString TitleWithModifiedMark(const QString& name) {
+    // Qt reads a doubled placeholder as the text "[*]".
+    return QString(name).replace("[*]", "[*][*]") + "[*]";
+}
+
 QSize CChildFrame::sizeHint() const {
     const QMdiArea* area = mdiArea();
     return area ? CascadedChildGeometry(area->viewport()->size(), 0, 1).size() : kUsualChildSize;

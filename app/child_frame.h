@@ -6,6 +6,7 @@
 #include <QMdiSubWindow>
 #include <QRect>
 #include <QSize>
+#include <QString>
 
 #include <functional>
 #include <memory>
@@ -26,6 +27,13 @@ class CChildFrame : public QMdiSubWindow {
     CDibView* View() const { return m_view.get(); }
     CDibDoc* Document() const { return m_document; }
     QtViewWidget* ViewWidget() const { return m_viewWidget; }
+
+    // The window's name ("scan.bmp", "scan.bmp:2"). Its title adds the
+    // asterisk that Qt shows while the window is marked modified.
+    void SetName(const QString& name);
+    const QString& Name() const { return m_name; }
+    // The title as the title bar shows it.
+    QString ShownTitle() const;
 
     void SetCloseQuery(CloseQuery query) { m_closeQuery = std::move(query); }
     // Destroys the view now (its destructor may ask to save the tracing); the
@@ -48,7 +56,12 @@ class CChildFrame : public QMdiSubWindow {
     std::unique_ptr<CDibView> m_view;
     QtViewWidget* m_viewWidget;
     CloseQuery m_closeQuery;
+    QString m_name;
 };
+
+// A window title for `name` with Qt's place for the modified mark at its
+// end; a "[*]" in the name itself stays as it is.
+QString TitleWithModifiedMark(const QString& name);
 
 // Where the `index`-th new document window goes in an area of `area`: each
 // one a title bar's height (`step`) further down and to the right of the

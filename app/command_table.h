@@ -45,10 +45,15 @@ inline constexpr CommandInfo kCommands[] = {
     {ID_LAYER_COLOR, "ID_LAYER_COLOR", "", "", {}, 12, "Change layers' line color.", Handler::View},
     {ID_PAD_MODE, "ID_PAD_MODE", "", "", {}, 15, "draw pads mode.", Handler::View},
     {ID_LINE_MODE, "ID_LINE_MODE", "", "", {}, 14, "draw lines mode.", Handler::View},
-    {ID_SAVE_WORK, "ID_SAVE_WORK", "", "", {}, 19, "Save pads and lines information.", Handler::View},
-    {ID_OPEN_WORK, "ID_OPEN_WORK", "", "", {}, 18, "Open pads and lines information.", Handler::View},
+    {ID_SAVE_WORK, "ID_SAVE_WORK", "", "&Save Work File\tCtrl+S", {"Ctrl+S"}, 19,
+     "Save pads and lines information.", Handler::View},
+    {ID_OPEN_WORK, "ID_OPEN_WORK", "", "Open &Work File...", {}, 18,
+     "Open pads and lines information.", Handler::View},
     {ID_COMPONENT_MARK, "ID_COMPONENT_MARK", "", "", {}, 16, "Place component mark.", Handler::View},
-    {ID_OPEN_PROTEL, "ID_OPEN_PROTEL", "", "", {}, 21, "Open protel format file.", Handler::View},
+    {ID_OPEN_PROTEL, "ID_OPEN_PROTEL", "", "&Import Protel...", {}, 21,
+     "Open protel format file.", Handler::View},
+    {ID_SAVE_WORK_AS, "ID_SAVE_WORK_AS", "", "Save Work File &As...", {}, 0,
+     "Save pads and lines information in a new work file.", Handler::View},
     {ID_TOGGLE_UNITS, "ID_TOGGLE_UNITS", "", "To&ggle Units", {}, 0,
      "Toggle units display bettwen mm and inch.", Handler::View},
     {ID_SELECT_ALL, "ID_SELECT_ALL", "", "S&elect all\tCtrl+A", {"Ctrl+A"}, 0,
@@ -76,13 +81,13 @@ inline constexpr CommandInfo kCommands[] = {
      "Open an existing document", Handler::Application},
     {ID_FILE_CLOSE, "ID_FILE_CLOSE", "", "&Close", {}, 0, "Close the active document",
      Handler::Document},
-    {ID_FILE_SAVE, "ID_FILE_SAVE", "", "&Save\tCtrl+S", {"Ctrl+S"}, 3,
-     "Save the active document", Handler::Document},
-    {ID_FILE_SAVE_AS, "ID_FILE_SAVE_AS", "", "Save &As...", {}, 0,
-     "Save the active document with a new name", Handler::Document},
+    {ID_FILE_SAVE, "ID_FILE_SAVE", "", "Save I&mage", {}, 3,
+     "Save the active document's image", Handler::Document},
+    {ID_FILE_SAVE_AS, "ID_FILE_SAVE_AS", "", "Save Ima&ge As...", {}, 0,
+     "Save the active document's image with a new name", Handler::Document},
     {ID_FILE_PRINT_SETUP, "ID_FILE_PRINT_SETUP", "P&rint Setup...", "P&rint Setup...", {}, 0,
      "Change the printer and printing options", Handler::Application},
-    {ID_FILE_PRINT, "ID_FILE_PRINT", "", "&Print...\tCtrl+P", {"Ctrl+P"}, 22,
+    {ID_FILE_PRINT, "ID_FILE_PRINT", "", "&Export Protel...\tCtrl+P", {"Ctrl+P"}, 22,
      "Save protel format file.", Handler::View},
     {ID_FILE_PRINT_PREVIEW, "ID_FILE_PRINT_PREVIEW", "", "Print Pre&view", {}, 0,
      "Display full pages", Handler::Preview},
@@ -196,10 +201,17 @@ inline constexpr MenuEntry kMenuDocument[] = {
     menu_detail::Cmd(ID_FILE_NEW),
     menu_detail::Cmd(ID_FILE_OPEN),
     menu_detail::Cmd(ID_FILE_CLOSE),
+    menu_detail::Sep(),
+    menu_detail::Cmd(ID_OPEN_WORK),
+    menu_detail::Cmd(ID_SAVE_WORK),
+    menu_detail::Cmd(ID_SAVE_WORK_AS),
+    menu_detail::Sep(),
+    menu_detail::Cmd(ID_OPEN_PROTEL),
+    menu_detail::Cmd(ID_FILE_PRINT),
+    menu_detail::Sep(),
     menu_detail::Cmd(ID_FILE_SAVE),
     menu_detail::Cmd(ID_FILE_SAVE_AS),
     menu_detail::Sep(),
-    menu_detail::Cmd(ID_FILE_PRINT),
     menu_detail::Cmd(ID_FILE_PRINT_PREVIEW),
     menu_detail::Cmd(ID_FILE_PRINT_SETUP),
     menu_detail::Sep(),
@@ -274,7 +286,8 @@ constexpr std::string_view DocStringField(std::size_t index) {
     return rest.substr(0, rest.find('\n'));
 }
 
-// Tool tips of the toolbar buttons: the button's name.
+// Tool tips of the toolbar buttons, the button's name, and of the menu
+// items of the tracing's files.
 struct ButtonTip {
     UINT id;
     std::string_view tip;
@@ -282,7 +295,7 @@ struct ButtonTip {
 inline constexpr ButtonTip kButtonTips[] = {
     {ID_FILE_NEW, "New"},
     {ID_FILE_OPEN, "Open"},
-    {ID_FILE_SAVE, "Save"},
+    {ID_FILE_SAVE, "Save image"},
     {ID_EDIT_CUT, "Cut"},
     {ID_EDIT_COPY, "Copy"},
     {ID_EDIT_PASTE, "Paste"},
@@ -294,6 +307,7 @@ inline constexpr ButtonTip kButtonTips[] = {
     {ID_COMPONENT_MARK, "Component mark"},
     {ID_OPEN_WORK, "Open work file"},
     {ID_SAVE_WORK, "Save work file"},
+    {ID_SAVE_WORK_AS, "Save work file as"},
     {ID_OPEN_PROTEL, "Open Protel file"},
     {ID_FILE_PRINT, "Save Protel file"},
 };

@@ -133,12 +133,10 @@ CChildFrame* CMultiDocTemplate::AddFrame(CDibDoc* document) {
     connect(frame, &CChildFrame::viewDestroyed, this, &CMultiDocTemplate::OnViewDestroyed);
     // Maximising or restoring a window changes the main window's title.
     connect(frame, &QMdiSubWindow::windowStateChanged, this, [this] { NotifyChanged(); });
-    frame->SetCloseQuery([this](CChildFrame* closing) {
-        // Only the last window of a document asks about unsaved changes.
-        if (FramesOf(closing->Document()).size() > 1)
-            return true;
-        return SaveModified(closing->Document());
-    });
+    frame->SetCloseQuery([this](CChildFrame* closing) { return QueryClose({closing}); });
+    // The one place the board's handler is set; others listen through the
+    // template.
+    frame->View()->SetBoardChangedHandler([this, frame] { OnBoardChanged(frame); });
     m_frames.push_back(frame);
     return frame;
 }
@@ -184,9 +182,26 @@ void CMultiDocTemplate::DropDocument(CDibDoc* document) {
 void CMultiDocTemplate::UpdateFrameTitles(CDocument* document) {
     const auto frames = FramesOf(document);
     const QString title = QString::fromStdString(document->GetTitle());
-    for (std::size_t i = 0; i < frames.size(); ++i)
-        frames[i]->setWindowTitle(frames.size() == 1 ? title
-                                                     : QString("%1:%2").arg(title).arg(i + 1));
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        CChildFrame* frame = frames[i];
+        frame->SetName(frames.size() == 1 ? title : QString("%1:%2").arg(title).arg(i + 1));
+        frame->setWindowModified(frame->View() && frame->View()->IsBoardModified());
+    }
+}
+
+void CMultiDocTemplate::AddBoardChangedListener(std::function<void(CDibView*)> listener) {
+    m_boardListeners.push_back(std::move(listener));
+}
+
+void CMultiDocTemplate::OnBoardChanged(CChildFrame* frame) {
+    // A view being destroyed may still save; its window is going.
+    CDibView* view = frame->View();
+    if (!view)
+        return;
+    UpdateFrameTitles(frame->Document());
+    for (const auto& listener : m_boardListeners)
+        listener(view);
+    NotifyChanged();
 }
 
 void CMultiDocTemplate::OnTitleChanged(CDocument* document, void* context) {
@@ -203,10 +218,14 @@ void CMultiDocTemplate::NotifyChanged() {
 bool CMultiDocTemplate::SaveModified(CDibDoc* document) {
     if (!document || !document->IsModified())
         return true;
-    const std::string name =
-        document->GetPathName().empty() ? document->GetTitle() : document->GetPathName();
-    switch (Services().MessageBox("Save changes to " + name + "?", "",
-                                  MB_YESNOCANCEL | MB_ICONEXCLAMATION)) {
+    // Only a pasted picture changes an image, and saving it writes over the
+    // scan: the question says so, apart from the tracing's own.
+    const std::string question =
+        document->GetPathName().empty()
+            ? "Save the changed image of " + document->GetTitle() + " as a new file?"
+            : "Save the changed image to " + document->GetTitle() +
+                  "? This replaces the scan file.";
+    switch (Services().MessageBox(question, "", MB_YESNOCANCEL | MB_ICONEXCLAMATION)) {
     case IDCANCEL:
         return false;
     case IDYES:
@@ -216,11 +235,36 @@ bool CMultiDocTemplate::SaveModified(CDibDoc* document) {
     }
 }
 
-bool CMultiDocTemplate::SaveAllModified() {
-    for (const auto& document : m_documents)
-        if (!SaveModified(document.get()))
+bool CMultiDocTemplate::QueryClose(const std::vector<CChildFrame*>& frames) {
+    for (CChildFrame* frame : frames)
+        if (frame->View() && !QueryCloseFrame(frame, frames))
             return false;
+    for (CChildFrame* frame : frames)
+        if (CDibView* view = frame->View())
+            view->AcceptClose();
     return true;
+}
+
+bool CMultiDocTemplate::QueryCloseFrame(CChildFrame* frame,
+                                        const std::vector<CChildFrame*>& closing) {
+    CDibView* view = frame->View();
+    if (view->IsBoardModified()) {
+        // The user sees which window the question is about.
+        if (m_area)
+            m_area->setActiveSubWindow(frame);
+        if (!view->QuerySaveBoard(frame->Name().toStdString()))
+            return false;
+    }
+    // The image question comes with the document's last window to close.
+    const auto documentFrames = FramesOf(frame->Document());
+    const auto isClosing = [&](CChildFrame* f) { return std::ranges::count(closing, f) > 0; };
+    if (!std::ranges::all_of(documentFrames, isClosing))
+        return true;
+    const auto after = std::ranges::find(closing, frame) + 1;
+    const bool laterOne = std::any_of(after, closing.end(), [&](CChildFrame* f) {
+        return f->Document() == frame->Document();
+    });
+    return laterOne || SaveModified(frame->Document());
 }
 
 bool CMultiDocTemplate::DoSave(CDibDoc* document, bool askForName) {

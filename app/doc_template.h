@@ -14,6 +14,7 @@
 
 class CChildFrame;
 class CDibDoc;
+class CDibView;
 class CDocument;
 class QMdiArea;
 
@@ -41,11 +42,16 @@ class CMultiDocTemplate : public QObject {
     std::vector<CChildFrame*> FramesOf(const CDocument* document) const;
     std::vector<CChildFrame*> AllFrames() const;
 
-    // Asks "Save changes to ...?" for a modified document: true to go on
-    // closing it (saved or not), false when the user cancelled or the save
-    // failed.
+    // Asks whether to save a modified document's image, naming its file:
+    // true to go on closing it (saved or not), false when the user cancelled
+    // or the save failed.
     bool SaveModified(CDibDoc* document);
-    bool SaveAllModified();
+    // Asks before the windows close about everything they would lose: the
+    // unsaved tracing of each window, and the changed image of each document
+    // whose last window is among them. False when the user cancelled: the
+    // windows stay as they are. True: they may close, and their views ask
+    // nothing more.
+    bool QueryClose(const std::vector<CChildFrame*>& frames);
     // Saves to the document's path, or through the Save As dialog when it
     // has none or `askForName` is set.
     bool DoSave(CDibDoc* document, bool askForName);
@@ -57,12 +63,19 @@ class CMultiDocTemplate : public QObject {
     // Called whenever documents or their titles change, so that the frame
     // can follow (titles, menus).
     void SetChangeHandler(std::function<void()> handler) { m_changed = std::move(handler); }
+    // Hears of every change of a view's board or of its saved state, after
+    // the window's title has followed.
+    void AddBoardChangedListener(std::function<void(CDibView*)> listener);
 
   private:
     CChildFrame* AddFrame(CDibDoc* document);
     // Puts a new window into the area at its place in the cascade.
     void AddToArea(CChildFrame* frame);
     void OnViewDestroyed(CChildFrame* frame, CDibDoc* document);
+    void OnBoardChanged(CChildFrame* frame);
+    // Asks about the frame's tracing, then, when it is the document's last
+    // frame among `closing`, about the image.
+    bool QueryCloseFrame(CChildFrame* frame, const std::vector<CChildFrame*>& closing);
     void UpdateFrameTitles(CDocument* document);
     void DropDocument(CDibDoc* document);
     void NotifyChanged();
@@ -73,6 +86,7 @@ class CMultiDocTemplate : public QObject {
     std::vector<CChildFrame*> m_frames; // in creation order
     int m_nUntitledCount = 0;
     std::function<void()> m_changed;
+    std::vector<std::function<void(CDibView*)>> m_boardListeners;
 };
 
 // The file-dialog filter of the document type in the dialogs' form.

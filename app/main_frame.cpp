@@ -185,6 +185,7 @@ void CMainFrame::BuildMenuBarMenus(bool documentMenu, std::vector<QMenu*>& topLe
                                        : open.back()->addMenu(Text(entry.text));
             if (open.empty())
                 topLevel.push_back(menu);
+            menu->setToolTipsVisible(true);
             if (entry.text == "&Window")
                 menu->setProperty(kWindowList, true);
             connect(menu, &QMenu::aboutToShow, this, [this, menu] { PrepareMenu(menu); });
@@ -212,7 +213,10 @@ void CMainFrame::BuildMenuBarMenus(bool documentMenu, std::vector<QMenu*>& topLe
                     open.back()->addAction(recent);
                 }
             }
-            open.back()->addAction(CommandAction(entry.id, Text(text), open.back()));
+            QAction* item = CommandAction(entry.id, Text(text), open.back());
+            if (const std::string_view tip = ButtonTipOf(entry.id); !tip.empty())
+                item->setToolTip(Text(tip));
+            open.back()->addAction(item);
             break;
         }
         }
@@ -274,7 +278,7 @@ void CMainFrame::RefreshWindowList(QMenu* menu) {
     int number = 1;
     for (CChildFrame* child : children) {
         QAction* action =
-            menu->addAction(QString("&%1 %2").arg(number++).arg(child->windowTitle()));
+            menu->addAction(QString("&%1 %2").arg(number++).arg(child->ShownTitle()));
         action->setCheckable(true);
         action->setChecked(child == active);
         action->setStatusTip("Activate this window");
@@ -378,10 +382,12 @@ void CMainFrame::UpdateFrameTitle(const QString& documentTitle) {
     else if (active && active->isMaximized())
         // A maximised window has no title bar of its own: its title follows
         // the program's in brackets.
-        m_frameTitle = title + " - [" + active->windowTitle() + "]";
+        m_frameTitle = title + " - [" + TitleWithModifiedMark(active->Name()) + "]";
     else
-        m_frameTitle = title + " - " + documentTitle;
+        m_frameTitle = title + " - " + TitleWithModifiedMark(documentTitle);
     setWindowTitle(m_frameTitle);
+    // The asterisk of the window in front.
+    setWindowModified(!documentTitle.isEmpty() && active && active->isWindowModified());
 }
 
 void CMainFrame::OnPaletteChanged() {

@@ -55,7 +55,8 @@ class CMainFrame : public QMainWindow {
     QList<QMenu*> ShownMenus() const;
 
     // "Quarzline", and " - " with the document title while one is active,
-    // or " - [window title]" while the active window is maximised.
+    // or " - [window title]" while the active window is maximised; with
+    // the asterisk of the active window's unsaved changes.
     void UpdateFrameTitle(const QString& documentTitle);
 
     // Brings every menu item, button and accelerator in line with the state

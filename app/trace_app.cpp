@@ -181,7 +181,7 @@ void CTraceApp::RegisterDocumentCommands() {
         ID_FILE_CLOSE,
         [this, activeDocument] {
             if (CDibDoc* document = activeDocument();
-                document && m_template->SaveModified(document))
+                document && m_template->QueryClose(m_template->FramesOf(document)))
                 m_template->CloseDocument(document);
         },
         needsDocument);
@@ -291,7 +291,7 @@ void CTraceApp::OnFilePrintPreview() {
 }
 
 bool CTraceApp::CloseAllForExit() {
-    if (!m_template->SaveAllModified())
+    if (!m_template->QueryClose(m_template->AllFrames()))
         return false;
     m_template->CloseAllDocuments();
     SaveSettings();

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <string>
 #include <vector>
 
 class CDibDoc;
@@ -84,6 +85,16 @@ class CDibView : public CScrollView {
     // Called after every change of the board or of its saved state.
     void SetBoardChangedHandler(std::function<void()> handler) { m_onBoardChanged = std::move(handler); }
 
+    // --- Closing (board/view_close.cpp) ---
+    // Before the window closes: asks "Do you save your change?" about a
+    // board with unsaved changes, naming the window. Yes saves, and asks
+    // again when the save was cancelled or failed; No drops the changes.
+    // False on Cancel: the window stays open.
+    bool QuerySaveBoard(const std::string& windowName);
+    // The user has answered for the board's changes: destroying the view
+    // asks nothing. A later change of the board takes this back.
+    void AcceptClose() { m_bCloseAccepted = true; }
+
     // --- Undo, redo and delete (board/view_undo.cpp) ---
     void OnEditUndo();
     void OnEditRedo();
@@ -152,8 +163,14 @@ class CDibView : public CScrollView {
 
     // --- Work file and Protel files (exchange/view_*.cpp) ---
     void OnSaveWork();
-    // Runs the save of OnSaveWork; true when the work file was written.
+    void OnSaveWorkAs();
+    // Writes the work file the board was last saved to or opened from, or
+    // asks for a name when there is none; true when the file was written.
     bool SaveWorkFile();
+    // Asks for a name first; true when the file was written.
+    bool SaveWorkFileAs();
+    // The work file the board was last saved to or opened from; empty when none.
+    const std::string& WorkFilePath() const { return m_strWorkPath; }
     void OnOpenWork();
     void OnSaveProtel();
     void OnOpenProtel();
@@ -219,5 +236,9 @@ class CDibView : public CScrollView {
     void RecordStep(board::Step step);
     void SayOldestStepsDropped();
     void NotifyBoardChanged();
+    int AskToSaveBoard(const std::string& name, UINT buttons);
+    bool WriteWorkFile(const std::string& path);
     std::function<void()> m_onBoardChanged;
+    std::string m_strWorkPath;
+    bool m_bCloseAccepted = false;
 };

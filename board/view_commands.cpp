@@ -33,6 +33,7 @@ bool CDibView::OnCommand(UINT id) {
     case ID_PAD_MODE: OnPadMode(); return true;
     case ID_LINE_MODE: OnLineMode(); return true;
     case ID_SAVE_WORK: OnSaveWork(); return true;
+    case ID_SAVE_WORK_AS: OnSaveWorkAs(); return true;
     case ID_OPEN_WORK: OnOpenWork(); return true;
     case ID_COMPONENT_MARK: OnComponentMark(); return true;
     case ID_OPEN_PROTEL: OnOpenProtel(); return true;
@@ -85,7 +86,7 @@ bool CDibView::OnUpdateCommand(UINT id, CCmdUI* ui) {
     // Every other command with a handler here is enabled while a view is active.
     switch (id) {
     case ID_PARAMETERS: case ID_LAYER_COLOR: case ID_PAD_MODE: case ID_LINE_MODE:
-    case ID_SAVE_WORK: case ID_OPEN_WORK: case ID_COMPONENT_MARK: case ID_OPEN_PROTEL:
+    case ID_SAVE_WORK: case ID_SAVE_WORK_AS: case ID_OPEN_WORK: case ID_COMPONENT_MARK: case ID_OPEN_PROTEL:
     case ID_TOGGLE_UNITS: case ID_SELECT_ALL: case ID_TRACK_MODE: case ID_MOVE_STATUS:
     case ID_HELP_CONTENTS: case ID_FILE_PRINT:
         ui->Enable(true);

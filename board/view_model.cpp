@@ -63,15 +63,12 @@ CDibView::CDibView() {
 
 CDibView::~CDibView() {
     std::erase(LiveViews(), this);
-    // A save that was cancelled or failed has kept nothing: the question
-    // comes again, so that the tracing is dropped only on an answer of No.
+    // Windows ask before they close; a view destroyed without that asks
+    // here, where there is no keeping it.
     EndEdit();
-    if (IsBoardModified()) {
-        while (Services().MessageBox("Do you save your change?", kCaption,
-                                     MB_YESNO | MB_ICONQUESTION) == IDYES) {
-            if (SaveWorkFile())
-                break;
-        }
+    if (IsBoardModified() && !m_bCloseAccepted) {
+        const CDibDoc* document = GetDocument();
+        AskToSaveBoard(document ? document->GetTitle() : std::string(), MB_YESNO);
     }
     delete[] m_pPads;
     m_pPads = nullptr;
@@ -100,6 +97,7 @@ board::BoardArrays CDibView::Arrays() {
 }
 
 void CDibView::NotifyBoardChanged() {
+    m_bCloseAccepted = false;
     if (m_onBoardChanged)
         m_onBoardChanged();
 }

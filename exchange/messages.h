@@ -9,3 +9,7 @@ inline constexpr const char* kExportRangeText =
     "A coordinate is out of range and cannot be written: nothing was saved.";
 inline constexpr const char* kImportRangeText =
     "The file's coordinates are out of range: nothing was read.";
+inline constexpr const char* kOpenWorkOverUnsavedText =
+    "The tracing has unsaved changes. Open the work file anyway? You can undo this.";
+inline constexpr const char* kImportOverUnsavedText =
+    "The tracing has unsaved changes. Import the Protel file anyway? You can undo this.";

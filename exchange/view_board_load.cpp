@@ -24,6 +24,11 @@ void ReplaceViewBoard(CDibView& view, BoardData& board, ReadReport& report, boar
                               MB_OK | MB_ICONEXCLAMATION);
 }
 
+bool ConfirmReplacingUnsavedBoard(const CDibView& view, const char* question) {
+    return !view.IsBoardModified() ||
+           Services().MessageBox(question, kBoardCaption, MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+}
+
 BoardSpan ViewBoard(const CDibView& view) {
     BoardSpan span;
     if (view.m_pPads)

@@ -33,6 +33,8 @@ void CDibView::OnSaveProtel() {
 }
 
 void CDibView::OnOpenProtel() {
+    if (!ConfirmReplacingUnsavedBoard(*this, kImportOverUnsavedText))
+        return;
     FileDialogRequest request;
     request.open = true;
     request.filter = kProtelOpenFilter;
@@ -68,4 +70,7 @@ void CDibView::OnOpenProtel() {
     };
     SetScrollSizes(MM_TEXT, CSize(zoomed(imported->width), zoomed(imported->height)));
     ReplaceViewBoard(*this, imported->board, report, board::StepKind::ImportProtel);
+    // The board is no longer the work file's: the next save asks for a name
+    // rather than write the import over it.
+    m_strWorkPath.clear();
 }

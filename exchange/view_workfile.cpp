@@ -1,4 +1,6 @@
-// The work-file commands of the board view: save (504) and open (505).
+// The work-file commands of the board view: save (504), save as (508) and
+// open (505). The view remembers the work file it was last saved to or
+// opened from, and saves go there without a dialog.
 #include "board/dib_view.h"
 #include "exchange/messages.h"
 #include "exchange/text_lines.h"
@@ -10,29 +12,43 @@ void CDibView::OnSaveWork() {
     SaveWorkFile();
 }
 
+void CDibView::OnSaveWorkAs() {
+    SaveWorkFileAs();
+}
+
 bool CDibView::SaveWorkFile() {
+    return m_strWorkPath.empty() ? SaveWorkFileAs() : WriteWorkFile(m_strWorkPath);
+}
+
+bool CDibView::SaveWorkFileAs() {
     FileDialogRequest request;
     request.open = false;
     request.filter = kWorkFileFilter;
     request.defaultExt = kWorkFileExtension;
+    request.initialName = m_strWorkPath;
     request.flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_SHOWHELP;
     const auto path = Services().FileDialog(request);
-    if (!path)
-        return false;
+    return path && WriteWorkFile(*path);
+}
+
+bool CDibView::WriteWorkFile(const std::string& path) {
     const auto text = FormatWorkFile(ViewBoard(*this), m_nScale);
     if (!text) {
         ShowBoardError(kExportRangeText);
         return false;
     }
-    if (!WriteWholeFile(*path, *text)) {
+    if (!WriteWholeFile(path, *text)) {
         ShowBoardError(kWriteErrorText);
         return false;
     }
+    m_strWorkPath = path;
     MarkBoardSaved();
     return true;
 }
 
 void CDibView::OnOpenWork() {
+    if (!ConfirmReplacingUnsavedBoard(*this, kOpenWorkOverUnsavedText))
+        return;
     FileDialogRequest request;
     request.open = true;
     request.filter = kWorkFileFilter;
@@ -53,4 +69,5 @@ void CDibView::OnOpenWork() {
         return;
     }
     ReplaceViewBoard(*this, board, report, board::StepKind::OpenWorkFile);
+    m_strWorkPath = *path;
 }

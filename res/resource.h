@@ -22,6 +22,7 @@ constexpr unsigned ID_SAVE_WORK = 504;
 constexpr unsigned ID_OPEN_WORK = 505;
 constexpr unsigned ID_COMPONENT_MARK = 506;
 constexpr unsigned ID_OPEN_PROTEL = 507;
+constexpr unsigned ID_SAVE_WORK_AS = 508;
 constexpr unsigned ID_TOGGLE_UNITS = 32770;
 constexpr unsigned ID_SELECT_ALL = 32771;
 constexpr unsigned ID_LAYER_MID1 = 32774;

@@ -20,10 +20,11 @@ const char* const kPublished = R"(
 | 501 | `ID_LAYER_COLOR` | | | 12 | "Change layers' line color." |
 | 502 | `ID_PAD_MODE` | | | 15 | "draw pads mode." |
 | 503 | `ID_LINE_MODE` | | | 14 | "draw lines mode." |
-| 504 | `ID_SAVE_WORK` | | | 19 | "Save pads and lines information." |
-| 505 | `ID_OPEN_WORK` | | | 18 | "Open pads and lines information." |
+| 504 | `ID_SAVE_WORK` | menu 3 File: "&Save Work File\tCtrl+S" | Ctrl+S | 19 | "Save pads and lines information." |
+| 505 | `ID_OPEN_WORK` | menu 3 File: "Open &Work File..." | | 18 | "Open pads and lines information." |
 | 506 | `ID_COMPONENT_MARK` | | | 16 | "Place component mark." |
-| 507 | `ID_OPEN_PROTEL` | | | 21 | "Open protel format file." |
+| 507 | `ID_OPEN_PROTEL` | menu 3 File: "&Import Protel..." | | 21 | "Open protel format file." |
+| 508 | `ID_SAVE_WORK_AS` | menu 3 File: "Save Work File &As..." | | | "Save pads and lines information in a new work file." |
 | 32770 | `ID_TOGGLE_UNITS` | menu 3 View: "To&ggle Units" | | | "Toggle units display bettwen mm and inch." |
 | 32771 | `ID_SELECT_ALL` | menu 3 Edit: "S&elect all\tCtrl+A" | Ctrl+A | | "Select all lines and pads" |
 | 32774 | `ID_LAYER_MID1` | menu 3 View, Toggle Layers: "1 Mid Layer" | | | |
@@ -44,10 +45,10 @@ const char* const kPublished = R"(
 | 57600 | `ID_FILE_NEW` | menus 2, 3 File: "&New\tCtrl+N" | Ctrl+N | 1 | "Create a new document" |
 | 57601 | `ID_FILE_OPEN` | menus 2, 3 File: "&Open...\tCtrl+O" | Ctrl+O | 2 | "Open an existing document" |
 | 57602 | `ID_FILE_CLOSE` | menu 3 File: "&Close" | | | "Close the active document" |
-| 57603 | `ID_FILE_SAVE` | menu 3 File: "&Save\tCtrl+S" | Ctrl+S | 3 | "Save the active document" |
-| 57604 | `ID_FILE_SAVE_AS` | menu 3 File: "Save &As..." | | | "Save the active document with a new name" |
+| 57603 | `ID_FILE_SAVE` | menu 3 File: "Save I&mage" | | 3 | "Save the active document's image" |
+| 57604 | `ID_FILE_SAVE_AS` | menu 3 File: "Save Ima&ge As..." | | | "Save the active document's image with a new name" |
 | 57606 | `ID_FILE_PRINT_SETUP` | menus 2, 3 File: "P&rint Setup..." | | | "Change the printer and printing options" |
-| 57607 | `ID_FILE_PRINT` | menu 3 File: "&Print...\tCtrl+P" | Ctrl+P | 22 | "Save protel format file." |
+| 57607 | `ID_FILE_PRINT` | menu 3 File: "&Export Protel...\tCtrl+P" | Ctrl+P | 22 | "Save protel format file." |
 | 57609 | `ID_FILE_PRINT_PREVIEW` | menu 3 File: "Print Pre&view" | | | "Display full pages" |
 | 57616 | `ID_FILE_MRU_FILE1` | menus 2, 3 File: "Recent File" (greyed placeholder for the recent-file list) | | | "Open this document" (also 57617 to 57619) |
 | 57634 | `ID_EDIT_COPY` | | Ctrl+C, Ctrl+Insert | 6 | "Copy the selection and puts it on the Clipboard" |
@@ -153,7 +154,7 @@ std::vector<std::string> KeysOf(const CommandInfo& command) {
 
 TEST(CommandTable, EveryPublishedCommandIsInTheTableAsPublished) {
     const auto rows = ParsePublished();
-    ASSERT_EQ(rows.size(), 49u);
+    ASSERT_EQ(rows.size(), 50u);
     for (const PublishedRow& row : rows) {
         SCOPED_TRACE(row.name);
         const CommandInfo* command = FindCommand(row.id);

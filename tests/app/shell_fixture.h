@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QMenu>
 #include <QString>
+#include <QWindow>
 #include <QStringList>
 
 #include <memory>
@@ -37,9 +38,13 @@ class ShellTest : public ::testing::Test {
 
     CMainFrame& Frame() { return *app->MainFrame(); }
     std::vector<CChildFrame*> Children() { return Frame().Children(); }
+    // Titles as shown, with the asterisk of unsaved changes.
     QString ActiveTitle() {
         CChildFrame* child = Frame().ActiveChild();
-        return child ? child->windowTitle() : QString();
+        return child ? child->ShownTitle() : QString();
+    }
+    QString MainTitle() {
+        return Frame().windowHandle() ? Frame().windowHandle()->title() : QString();
     }
     bool Run(UINT id) { return app->Router().Execute(id); }
     bool Enabled(UINT id) { return app->Router().QueryState(id).enabled; }

@@ -29,7 +29,7 @@ TEST_F(ShellTest, StartsWithOneEmptyDocumentWindowNamedDib1) {
     EXPECT_TRUE(Frame().isVisible());
     ASSERT_EQ(Children().size(), 1u);
     EXPECT_EQ(ActiveTitle(), "Dib1");
-    EXPECT_EQ(Frame().windowTitle(), "Quarzline - Dib1");
+    EXPECT_EQ(MainTitle(), "Quarzline - Dib1");
     EXPECT_TRUE(Frame().IsDocumentMenuShown());
     EXPECT_EQ(Frame().PaneText(0), "Ready");
     // The view wrote its layer into the status bar, so the frame existed
@@ -43,7 +43,7 @@ TEST_F(ShellTest, EveryNewDocumentTakesTheNextNumber) {
     ASSERT_TRUE(Run(ID_FILE_NEW));
     EXPECT_EQ(Children().size(), 2u);
     EXPECT_EQ(ActiveTitle(), "Dib2");
-    EXPECT_EQ(Frame().windowTitle(), "Quarzline - Dib2");
+    EXPECT_EQ(MainTitle(), "Quarzline - Dib2");
     // Closing a document does not free its number.
     ASSERT_TRUE(Run(ID_FILE_CLOSE));
     ASSERT_TRUE(Run(ID_FILE_NEW));
@@ -79,7 +79,7 @@ TEST_F(ShellTest, MenusSwitchWhenTheLastDocumentClosesAndTheFirstOpens) {
     ASSERT_TRUE(Run(ID_FILE_CLOSE));
     EXPECT_TRUE(Children().empty());
     EXPECT_FALSE(Frame().IsDocumentMenuShown());
-    EXPECT_EQ(Frame().windowTitle(), "Quarzline");
+    EXPECT_EQ(MainTitle(), "Quarzline");
     QStringList titles;
     for (QMenu* menu : Frame().ShownMenus())
         titles << menu->title();
@@ -95,9 +95,12 @@ TEST_F(ShellTest, MenusSwitchWhenTheLastDocumentClosesAndTheFirstOpens) {
 TEST_F(ShellTest, MenusHoldTheirItemsInOrder) {
     ASSERT_TRUE(Start());
     EXPECT_EQ(MenuTexts(ShownMenu("&File")),
-              QStringList({"&New\tCtrl+N", "&Open...\tCtrl+O", "&Close", "&Save\tCtrl+S",
-                           "Save &As...", "-", "&Print...\tCtrl+P", "Print Pre&view",
-                           "P&rint Setup...", "-", "Recent File", "-", "E&xit"}));
+              QStringList({"&New\tCtrl+N", "&Open...\tCtrl+O", "&Close", "-",
+                           "Open &Work File...", "&Save Work File\tCtrl+S",
+                           "Save Work File &As...", "-", "&Import Protel...",
+                           "&Export Protel...\tCtrl+P", "-", "Save I&mage", "Save Ima&ge As...",
+                           "-", "Print Pre&view", "P&rint Setup...", "-", "Recent File", "-",
+                           "E&xit"}));
     EXPECT_EQ(MenuTexts(ShownMenu("&Edit")),
               QStringList({"&Undo\tCtrl+Z", "&Redo\tCtrl+Y", "-", "S&elect all\tCtrl+A", "-",
                            "&Move Status\tCtrl+M"}));
@@ -290,15 +293,15 @@ TEST_F(ShellTest, NewWindowShowsTheSameDocumentInASecondView) {
     ASSERT_EQ(children.size(), 2u);
     EXPECT_EQ(children[0]->Document(), children[1]->Document());
     EXPECT_NE(children[0]->View(), children[1]->View());
-    EXPECT_EQ(children[0]->windowTitle(), "Dib1:1");
-    EXPECT_EQ(children[1]->windowTitle(), "Dib1:2");
-    EXPECT_EQ(Frame().windowTitle(), "Quarzline - Dib1");
+    EXPECT_EQ(children[0]->ShownTitle(), "Dib1:1");
+    EXPECT_EQ(children[1]->ShownTitle(), "Dib1:2");
+    EXPECT_EQ(MainTitle(), "Quarzline - Dib1");
     EXPECT_EQ(children[0]->Document()->GetViews().size(), 2u);
 
     // Closing one window leaves the document open in the other.
     first->close();
     ASSERT_EQ(Children().size(), 1u);
-    EXPECT_EQ(Children()[0]->windowTitle(), "Dib1");
+    EXPECT_EQ(Children()[0]->ShownTitle(), "Dib1");
     EXPECT_EQ(app->DocTemplate()->Documents().size(), 1u);
     EXPECT_TRUE(Frame().IsDocumentMenuShown());
 }
@@ -349,17 +352,17 @@ TEST_F(ShellTest, CascadeGivesEveryWindowTheSizeOfANewOne) {
 TEST_F(ShellTest, AMaximisedWindowsTitleStandsInBracketsOnceInTheMainTitle) {
     ASSERT_TRUE(Start());
     Frame().ActiveChild()->showMaximized();
-    EXPECT_EQ(Frame().windowTitle(), "Quarzline - [Dib1]");
+    EXPECT_EQ(MainTitle(), "Quarzline - [Dib1]");
     ASSERT_TRUE(Run(ID_FILE_NEW));
     ASSERT_TRUE(Frame().ActiveChild()->isMaximized());
-    EXPECT_EQ(Frame().windowTitle(), "Quarzline - [Dib2]");
+    EXPECT_EQ(MainTitle(), "Quarzline - [Dib2]");
     ASSERT_TRUE(Run(ID_WINDOW_NEW));
-    EXPECT_EQ(Frame().windowTitle(), "Quarzline - [Dib2:2]");
+    EXPECT_EQ(MainTitle(), "Quarzline - [Dib2:2]");
     Frame().ActiveChild()->showNormal();
-    EXPECT_EQ(Frame().windowTitle(), "Quarzline - Dib2");
+    EXPECT_EQ(MainTitle(), "Quarzline - Dib2");
     ASSERT_TRUE(Run(ID_FILE_CLOSE));
     ASSERT_TRUE(Run(ID_FILE_CLOSE));
-    EXPECT_EQ(Frame().windowTitle(), "Quarzline");
+    EXPECT_EQ(MainTitle(), "Quarzline");
 }
 
 TEST_F(ShellTest, ClosingAChangedImageAsksAndCancelKeepsIt) {
@@ -370,7 +373,7 @@ TEST_F(ShellTest, ClosingAChangedImageAsksAndCancelKeepsIt) {
     const std::size_t shownBefore = services.messages.size();
     ASSERT_TRUE(Run(ID_FILE_CLOSE));
     ASSERT_EQ(services.messages.size(), shownBefore + 1);
-    EXPECT_EQ(services.messages.back().text, "Save changes to Dib1?");
+    EXPECT_EQ(services.messages.back().text, "Save the changed image of Dib1 as a new file?");
     EXPECT_EQ(services.messages.back().buttons(), MB_YESNOCANCEL);
     EXPECT_EQ(Children().size(), 1u);
 

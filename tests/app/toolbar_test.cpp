@@ -95,7 +95,7 @@ TEST_F(ShellTest, AcceleratorsCoverEveryKeyOfTheTable) {
             bound[key.toString(QKeySequence::PortableText)] = action->data().toUInt();
     }
     const std::pair<const char*, UINT> expected[] = {
-        {"Ctrl+N", ID_FILE_NEW},    {"Ctrl+O", ID_FILE_OPEN},        {"Ctrl+S", ID_FILE_SAVE},
+        {"Ctrl+N", ID_FILE_NEW},    {"Ctrl+O", ID_FILE_OPEN},        {"Ctrl+S", ID_SAVE_WORK},
         {"Ctrl+P", ID_FILE_PRINT},  {"Ctrl+A", ID_SELECT_ALL},       {"Ctrl+M", ID_MOVE_STATUS},
         {"Ctrl+C", ID_EDIT_COPY},   {"Ctrl+Ins", ID_EDIT_COPY},      {"Ctrl+X", ID_EDIT_CUT},
         {"Shift+Del", ID_EDIT_CUT}, {"Ctrl+V", ID_EDIT_PASTE},       {"Shift+Ins", ID_EDIT_PASTE},
@@ -139,7 +139,7 @@ TEST_F(ShellTest, CtrlF4ClosesTheWindowInFrontAndCtrlF6GoesToTheNext) {
     QTest::keyClick(&Frame(), Qt::Key_F4, Qt::ControlModifier);
     ASSERT_EQ(Children().size(), 2u);
     for (CChildFrame* child : Children())
-        EXPECT_NE(child->windowTitle(), "Dib1");
+        EXPECT_NE(child->ShownTitle(), "Dib1");
     // F6 alone is the pane key, which does nothing.
     const QString before = ActiveTitle();
     QTest::keyClick(&Frame(), Qt::Key_F6);

@@ -143,9 +143,9 @@ TEST_F(BoardModel, ClosingAsksOnlyAboutChangesNotSaved) {
     }
     EXPECT_TRUE(services.messages.empty());
 
-    // A change after the save, and an undo back to the saved board.
+    // A change after the save, and an undo back to the saved board. Yes
+    // writes to the work file the board was saved to, without a dialog.
     services.answers.push_back(IDYES);
-    services.fileAnswers.push_back("saved.dpb");
     services.fileAnswers.push_back("closing.dpb");
     {
         CDibView view;
@@ -163,6 +163,7 @@ TEST_F(BoardModel, ClosingAsksOnlyAboutChangesNotSaved) {
     EXPECT_EQ(services.messages[0].text, "Do you save your change?");
     EXPECT_EQ(services.messages[0].icon(), MB_ICONQUESTION);
     EXPECT_EQ(Bytes("closing.dpb"), "FP\r\n3 4\r\nFP\r\n5 6\r\n");
+    EXPECT_EQ(services.fileRequests.size(), 2u) << "one dialog per view, at its first save";
 }
 
 TEST_F(BoardModel, AnsweringNoCloses) {
@@ -247,4 +248,59 @@ TEST_F(BoardModel, ResetEditStateForgetsChainGrabAndKeyboardTarget) {
     EXPECT_EQ(view.m_nSelPad, -1);
     EXPECT_TRUE(view.m_TrackBackup.empty());
     EXPECT_EQ(view.m_nKeyObject, 0);
+}
+
+// The question before a window closes: Cancel keeps everything, No drops
+// the changes and Yes writes them, and after an answer the view's
+// destruction asks nothing more.
+TEST_F(BoardModel, TheCloseQuestionNamesTheWindowAndCancelKeepsTheBoard) {
+    auto view = std::make_unique<CDibView>();
+    view->AppendPad(3, 4);
+    services.messages.clear();
+    services.answers = {IDCANCEL};
+    EXPECT_FALSE(view->QuerySaveBoard("scan.bmp:2"));
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].text,
+              "Do you save your change?\nThe tracing on scan.bmp:2 has changes that are not saved.");
+    EXPECT_EQ(services.messages[0].buttons(), MB_YESNOCANCEL);
+    EXPECT_EQ(view->m_nPadCount, 1);
+    EXPECT_TRUE(view->IsBoardModified());
+    EXPECT_TRUE(services.fileRequests.empty());
+
+    // No: closing goes on, and the destruction asks nothing.
+    services.answers = {IDNO};
+    EXPECT_TRUE(view->QuerySaveBoard("scan.bmp"));
+    view->AcceptClose();
+    services.messages.clear();
+    view.reset();
+    EXPECT_TRUE(services.messages.empty());
+    EXPECT_TRUE(services.fileRequests.empty());
+}
+
+TEST_F(BoardModel, YesAtTheCloseQuestionWritesAndAChangeAfterAnAnswerIsAskedAbout) {
+    auto view = std::make_unique<CDibView>();
+    view->AppendPad(3, 4);
+    services.answers = {IDYES};
+    services.fileAnswers.push_back("close-yes.dpb");
+    EXPECT_TRUE(view->QuerySaveBoard("Dib1"));
+    EXPECT_EQ(Bytes("close-yes.dpb"), "FP\r\n3 4\r\n");
+    EXPECT_FALSE(view->IsBoardModified());
+
+    // An answered close that did not happen: a new change is asked about.
+    view->AcceptClose();
+    view->AppendPad(5, 6);
+    services.messages.clear();
+    services.answers = {IDNO};
+    view.reset();
+    EXPECT_EQ(MessageTexts(services), std::vector<std::string>{"Do you save your change?"});
+}
+
+TEST_F(BoardModel, ABoardWithoutChangesClosesWithoutAQuestion) {
+    CDibView view;
+    services.messages.clear();
+    EXPECT_TRUE(view.QuerySaveBoard("Dib1"));
+    view.AppendPad(1, 1);
+    view.OnEditUndo();
+    EXPECT_TRUE(view.QuerySaveBoard("Dib1"));
+    EXPECT_TRUE(services.messages.empty());
 }

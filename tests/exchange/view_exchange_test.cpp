@@ -54,6 +54,8 @@ class ViewFiles : public ::testing::Test {
         view.reset();
     }
     void Answer(const std::string& path) { services.fileAnswers.push_back(path); }
+    // The board drawn so far counts as saved, so opening over it asks nothing.
+    void KeepAsSaved() { view->MarkBoardSaved(); }
     bool WholeRepaintWithoutErase() const {
         return !host.invalidations.empty() && host.invalidations.back().whole &&
                !host.invalidations.back().erase;
@@ -91,6 +93,7 @@ TEST_F(ViewFiles, SaveWorkAsksWithTheWorkFileDialogAndWritesTheBoard) {
 
 TEST_F(ViewFiles, CancelledDialogsDoNothing) {
     view->AppendPad(1, 2);
+    KeepAsSaved();
     for (UINT id : {504u, 505u, 507u, 57607u})
         view->OnCommand(id);
     EXPECT_EQ(services.fileRequests.size(), 4u);
@@ -235,6 +238,7 @@ TEST_F(ViewFiles, OpenWorkReplacesTheBoardAtTheCurrentZoomAndRepaints) {
     Put("in.dpb", "FT\n10 20 30 20 12\nFP\n120 45\n");
     view->AppendPad(1, 1);
     view->AppendPad(2, 2);
+    KeepAsSaved();
     view->m_nScale = 2;
     Answer("in.dpb");
     view->OnCommand(505);
@@ -260,12 +264,13 @@ TEST_F(ViewFiles, SavingWhileZoomedWritesTheUnzoomedNumbers) {
     Answer("in.dpb");
     view->OnOpenWork();
     Answer("out.dpb");
-    view->OnSaveWork();
+    view->OnSaveWorkAs();
     EXPECT_EQ(Slurp("out.dpb"), Slurp("in.dpb"));
 }
 
 TEST_F(ViewFiles, OpenOfAMissingFileLeavesTheBoard) {
     view->AppendPad(7, 8);
+    KeepAsSaved();
     Answer("missing.dpb");
     view->OnOpenWork();
     Answer("missing.pcb");
@@ -279,6 +284,7 @@ TEST_F(ViewFiles, OpenOfAMissingFileLeavesTheBoard) {
 
 TEST_F(ViewFiles, APipeIsAnUnreadableFileAndLeavesTheBoard) {
     view->AppendPad(7, 8);
+    KeepAsSaved();
     {
         FifoGuard fifo("pipe.dpb");
         ASSERT_TRUE(fifo.Made());
@@ -296,6 +302,7 @@ TEST_F(ViewFiles, APipeIsAnUnreadableFileAndLeavesTheBoard) {
 TEST_F(ViewFiles, AFileOfAnotherKindLeavesTheBoard) {
     Put("notes.txt", "Board 7, second try.\nAsk about the via sizes.\n");
     view->AppendPad(7, 8);
+    KeepAsSaved();
     Answer("notes.txt");
     view->OnOpenWork();
     Answer("notes.txt");
@@ -320,7 +327,7 @@ TEST_F(ViewFiles, OddLayersFromAFileAreKeptUndrawnAndWrittenBackUnchanged) {
     ASSERT_EQ(drawn.size(), 1u) << "only the track on layer 1";
     EXPECT_EQ(drawn[0].b, 2);
     Answer("back.dpb");
-    view->OnSaveWork();
+    view->OnSaveWorkAs();
     EXPECT_EQ(Slurp("back.dpb"), text);
     Answer("odd.pcb");
     view->OnSaveProtel();
@@ -333,6 +340,7 @@ TEST_F(ViewFiles, OddLayersFromAFileAreKeptUndrawnAndWrittenBackUnchanged) {
 TEST_F(ViewFiles, ReplacingTheBoardForgetsChainGrabAndKeyboardTarget) {
     Put("empty.dpb", "");
     view->AppendPad(7, 8);
+    KeepAsSaved();
     view->m_bLineStarted = 1;
     view->m_nSelPad = 0;
     view->m_PadBackup.push_back({0, 7, 8});
@@ -387,6 +395,7 @@ TEST_F(ViewFiles, AProtelFileWithoutPadsOrTracksEmptiesTheBoardAndSaysWhy) {
     Put("vias.pcb", "PCB FILE 4\r\nFV\r\n10 10 50 28\r\nFV\r\n20 20 50 28\r\nFV\r\n30 30 50 28\r\n"
                     "FA\r\n0 30 10 0 360 1\r\nFA\r\n5 30 10 0 360 1\r\nENDPCB\r\n");
     view->AppendPad(7, 8);
+    KeepAsSaved();
     Answer("vias.pcb");
     view->OnOpenProtel();
     EXPECT_EQ(view->m_nPadCount, 0);
@@ -400,6 +409,7 @@ TEST_F(ViewFiles, AFileWithNoReadableRecordLeavesTheBoard) {
     Put("broken.dpb", "FP\n1\nFT\n1 2 3\n");
     Put("broken.pcb", "PCB FILE 4\nFP\n1\n0\nFT\n1 2 3 4 5\nENDPCB\n");
     view->AppendPad(7, 8);
+    KeepAsSaved();
     Answer("broken.dpb");
     view->OnOpenWork();
     Answer("broken.pcb");
@@ -457,6 +467,7 @@ TEST_F(ViewFiles, ProtelImportSetsTheScrollSizesAtTheZoom) {
 TEST_F(ViewFiles, ImportTooLargeForTheBoardLeavesEverything) {
     Put("far.pcb", "FV\n2000000000 0 1 1\n");
     view->AppendPad(3, 4);
+    KeepAsSaved();
     const CSize before = view->GetTotalSize();
     Answer("far.pcb");
     view->OnOpenProtel();
@@ -481,4 +492,79 @@ TEST_F(ViewFiles, ExportThenImportGivesTheSameBoard) {
     ASSERT_EQ(view->m_nTrackCount, 1);
     EXPECT_EQ(view->m_pTracks[0].y1, 20);
     EXPECT_EQ(view->GetTotalSize(), CSize(309, 400)) << "the layout reaches the right edge";
+}
+
+TEST_F(ViewFiles, OpeningOverUnsavedChangesAsksAndCancelKeepsTheBoard) {
+    Put("other.dpb", "FP\r\n1 1\r\n");
+    Put("other.pcb", "PCB FILE 4\nFP\n0 3000 60 60 1 28 1 13\n0\nENDPCB\n");
+    view->AppendPad(7, 8);
+    services.answers = {IDCANCEL, IDCANCEL};
+    view->OnOpenWork();
+    view->OnOpenProtel();
+    EXPECT_EQ(MessageTexts(),
+              (std::vector<std::string>{
+                  "The tracing has unsaved changes. Open the work file anyway? You can undo this.",
+                  "The tracing has unsaved changes. Import the Protel file anyway? You can undo "
+                  "this."}));
+    EXPECT_EQ(services.messages[0].buttons(), MB_OKCANCEL);
+    EXPECT_EQ(services.messages[0].caption, "Quarzline");
+    EXPECT_TRUE(services.fileRequests.empty()) << "no dialog after Cancel";
+    ASSERT_EQ(view->m_nPadCount, 1);
+    EXPECT_EQ(view->m_pPads[0].x, 7);
+    EXPECT_TRUE(view->IsBoardModified());
+
+    // OK opens, and the open can be undone back to the unsaved tracing.
+    services.messages.clear();
+    services.answers = {IDOK};
+    Answer("other.dpb");
+    view->OnOpenWork();
+    ASSERT_EQ(view->m_nPadCount, 1);
+    EXPECT_EQ(view->m_pPads[0].x, 1);
+    EXPECT_FALSE(view->IsBoardModified());
+    view->OnEditUndo();
+    EXPECT_EQ(view->m_pPads[0].x, 7);
+
+    // A board that matches its file is replaced without a question.
+    view->OnEditRedo();
+    services.messages.clear();
+    Answer("other.pcb");
+    view->OnOpenProtel();
+    EXPECT_TRUE(services.messages.empty());
+    EXPECT_EQ(view->m_nPadCount, 1);
+}
+
+TEST_F(ViewFiles, SavesGoToTheWorkFileLastWrittenOrOpened) {
+    view->AppendPad(1, 2);
+    // A failed save keeps no name.
+    Answer("no-such-dir/a.dpb");
+    view->OnSaveWork();
+    EXPECT_EQ(view->WorkFilePath(), "");
+    Answer("first.dpb");
+    view->OnSaveWork();
+    view->AppendPad(3, 4);
+    view->OnSaveWork();
+    EXPECT_EQ(services.fileRequests.size(), 2u);
+    EXPECT_EQ(Slurp("first.dpb"), "FP\r\n1 2\r\nFP\r\n3 4\r\n");
+
+    // An opened work file is where the next save goes.
+    Put("opened.dpb", "FP\r\n9 9\r\n");
+    Answer("opened.dpb");
+    view->OnOpenWork();
+    view->AppendPad(5, 6);
+    view->OnSaveWork();
+    EXPECT_EQ(services.fileRequests.size(), 3u);
+    EXPECT_EQ(Slurp("opened.dpb"), "FP\r\n9 9\r\nFP\r\n5 6\r\n");
+
+    // An imported board is not the work file's: the next save asks.
+    Put("in.pcb", "PCB FILE 4\nFP\n0 3000 60 60 1 28 1 13\n0\nENDPCB\n");
+    Answer("in.pcb");
+    view->OnOpenProtel();
+    EXPECT_EQ(view->WorkFilePath(), "");
+    view->AppendPad(7, 7);
+    Answer("imported.dpb");
+    view->OnSaveWork();
+    EXPECT_EQ(services.fileRequests.size(), 5u);
+    EXPECT_EQ(services.fileRequests.back().initialName, "");
+    EXPECT_EQ(Slurp("opened.dpb"), "FP\r\n9 9\r\nFP\r\n5 6\r\n");
+    EXPECT_EQ(view->WorkFilePath(), "imported.dpb");
 }
