@@ -14,6 +14,8 @@
 
 class CChildFrame;
 class CDibDoc;
+class CDibView;
+class RecoverySession;
 class CDocument;
 class QMdiArea;
 
@@ -58,6 +60,9 @@ class CMultiDocTemplate : public QObject {
     // can follow (titles, menus).
     void SetChangeHandler(std::function<void()> handler) { m_changed = std::move(handler); }
 
+    // Offers the boards that a killed or crashed instance left unsaved.
+    void OfferRecovery();
+
   private:
     CChildFrame* AddFrame(CDibDoc* document);
     // Puts a new window into the area at its place in the cascade.
@@ -66,6 +71,7 @@ class CMultiDocTemplate : public QObject {
     void UpdateFrameTitles(CDocument* document);
     void DropDocument(CDibDoc* document);
     void NotifyChanged();
+    void OnBoardChanged(CDibView& view);
     static void OnTitleChanged(CDocument* document, void* context);
 
     QMdiArea* m_area = nullptr;
@@ -73,6 +79,7 @@ class CMultiDocTemplate : public QObject {
     std::vector<CChildFrame*> m_frames; // in creation order
     int m_nUntitledCount = 0;
     std::function<void()> m_changed;
+    std::unique_ptr<RecoverySession> m_recovery; // null without session services
 };
 
 // The file-dialog filter of the document type in the dialogs' form.
