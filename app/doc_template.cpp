@@ -3,7 +3,10 @@
 #include "app/child_frame.h"
 #include "app/command_table.h"
 #include "board/dib_view.h"
+#include "exchange/recovery_offer.h"
+#include "exchange/recovery_session.h"
 #include "image/dib_doc.h"
+#include "platform/directory.h"
 #include "platform/user_services.h"
 
 #include <QDir>
@@ -55,7 +58,11 @@ std::string DocumentExtension() {
     return ToStd(extension);
 }
 
-CMultiDocTemplate::CMultiDocTemplate() = default;
+CMultiDocTemplate::CMultiDocTemplate() {
+    if (ISessionServices* session = SessionServices(); session && !session->StateDirectory().empty())
+        m_recovery = std::make_unique<RecoverySession>(
+            *session, session->StateDirectory() + "/recovery", CurrentProcessId());
+}
 
 CMultiDocTemplate::~CMultiDocTemplate() {
     CloseAllDocuments();
@@ -129,6 +136,8 @@ CChildFrame* CMultiDocTemplate::CreateNewFrame(CDibDoc* document) {
 CChildFrame* CMultiDocTemplate::AddFrame(CDibDoc* document) {
     auto view = std::make_unique<CDibView>();
     document->AddView(view.get());
+    if (m_recovery)
+        m_recovery->Watch(*view);
     auto* frame = new CChildFrame(document, std::move(view));
     connect(frame, &CChildFrame::viewDestroyed, this, &CMultiDocTemplate::OnViewDestroyed);
     // Maximising or restoring a window changes the main window's title.
@@ -168,6 +177,9 @@ std::vector<CChildFrame*> CMultiDocTemplate::AllFrames() const {
 
 void CMultiDocTemplate::OnViewDestroyed(CChildFrame* frame, CDibDoc* document) {
     std::erase(m_frames, frame);
+    // The view's close was accepted: its board was saved or given up.
+    if (m_recovery)
+        m_recovery->ForgetClosedViews();
     if (document && document->GetViews().empty())
         DropDocument(document);
     else if (document)
@@ -199,6 +211,7 @@ void CMultiDocTemplate::OnBoardChanged(CChildFrame* frame) {
     if (!view)
         return;
     UpdateFrameTitles(frame->Document());
+    OnBoardChanged(*view);
     for (const auto& listener : m_boardListeners)
         listener(view);
     NotifyChanged();
@@ -208,6 +221,26 @@ void CMultiDocTemplate::OnTitleChanged(CDocument* document, void* context) {
     auto* self = static_cast<CMultiDocTemplate*>(context);
     self->UpdateFrameTitles(document);
     self->NotifyChanged();
+}
+
+void CMultiDocTemplate::OnBoardChanged(CDibView& view) {
+    if (m_recovery)
+        m_recovery->BoardChanged(view);
+}
+
+void CMultiDocTemplate::OfferRecovery() {
+    if (!m_recovery)
+        return;
+    ::OfferRecovery(*m_recovery, [this](const std::string& imagePath) -> CDibView* {
+        CDibDoc* document = OpenDocumentFile(imagePath);
+        if (!document)
+            return nullptr;
+        // An image already open gets a window of its own, with an empty board.
+        CChildFrame* frame = FramesOf(document).back();
+        if (!frame->View()->IsBoardEmpty())
+            frame = CreateNewFrame(document);
+        return frame->View();
+    });
 }
 
 void CMultiDocTemplate::NotifyChanged() {

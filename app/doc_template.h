@@ -15,6 +15,7 @@
 class CChildFrame;
 class CDibDoc;
 class CDibView;
+class RecoverySession;
 class CDocument;
 class QMdiArea;
 
@@ -67,6 +68,9 @@ class CMultiDocTemplate : public QObject {
     // the window's title has followed.
     void AddBoardChangedListener(std::function<void(CDibView*)> listener);
 
+    // Offers the boards that a killed or crashed instance left unsaved.
+    void OfferRecovery();
+
   private:
     CChildFrame* AddFrame(CDibDoc* document);
     // Puts a new window into the area at its place in the cascade.
@@ -79,6 +83,7 @@ class CMultiDocTemplate : public QObject {
     void UpdateFrameTitles(CDocument* document);
     void DropDocument(CDibDoc* document);
     void NotifyChanged();
+    void OnBoardChanged(CDibView& view);
     static void OnTitleChanged(CDocument* document, void* context);
 
     QMdiArea* m_area = nullptr;
@@ -87,6 +92,7 @@ class CMultiDocTemplate : public QObject {
     int m_nUntitledCount = 0;
     std::function<void()> m_changed;
     std::vector<std::function<void(CDibView*)>> m_boardListeners;
+    std::unique_ptr<RecoverySession> m_recovery; // null without session services
 };
 
 // The file-dialog filter of the document type in the dialogs' form.

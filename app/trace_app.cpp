@@ -12,6 +12,7 @@
 #include "board/dib_view.h"
 #include "board/help_hook.h"
 #include "image/dib_doc.h"
+#include "platform/qt/qt_session.h"
 #include "platform/qt/qt_user_services.h"
 
 #include <QApplication>
@@ -61,6 +62,7 @@ CTraceApp::CTraceApp(Options options)
         m_qtServices = std::make_unique<QtUserServices>();
         m_qtServices->SetImageProvider(&CTraceApp::ResourceImage);
         base = m_qtServices.get();
+        m_qtSession = std::make_unique<QtSession>();
     }
     m_services = std::make_unique<ShellServices>(*base);
     m_services->SetRecentAdder([this](const std::string& path) {
@@ -138,11 +140,11 @@ bool CTraceApp::InitInstance(const std::vector<std::string>& arguments) {
             files.push_back(argument);
         }
     }
-    if (files.empty())
-        return OpenDocumentFile(QString()) != nullptr;
-    bool anyOpened = false;
+    bool anyOpened = files.empty() && OpenDocumentFile(QString()) != nullptr;
     for (const std::string& file : files)
         anyOpened = (m_template && m_template->OpenDocumentFile(file)) || anyOpened;
+    if (anyOpened)
+        m_template->OfferRecovery();
     return anyOpened;
 }
 

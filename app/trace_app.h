@@ -5,6 +5,7 @@
 
 #include "app/command_router.h"
 #include "app/recent_files.h"
+#include "platform/session_services.h"
 
 #include <QObject>
 #include <QPixmap>
@@ -80,6 +81,7 @@ class CTraceApp : public QObject {
 
     Options m_options;
     std::unique_ptr<QtUserServices> m_qtServices;
+    std::unique_ptr<ISessionServices> m_qtSession; // autosave and recovery, with the Qt services
     std::unique_ptr<ShellServices> m_services;
     RecentFileList m_recentFiles;
     CommandRouter m_router;
