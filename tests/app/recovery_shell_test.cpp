@@ -83,7 +83,8 @@ TEST_F(RecoveryShellTest, StartUpReopensTheImageWithTheLostBoard) {
     ASSERT_TRUE(Start());
     ASSERT_EQ(Children().size(), 2u);
     CChildFrame* recovered = Children().at(1);
-    EXPECT_EQ(recovered->windowTitle(), "scan.bmp");
+    EXPECT_EQ(recovered->windowTitle(), "scan.bmp[*]");
+    EXPECT_TRUE(recovered->isWindowModified());
     const CDibView& view = *recovered->View();
     ASSERT_EQ(view.m_nPadCount, 2);
     EXPECT_EQ(view.m_pPads[0].y, 20.25f);
