@@ -33,7 +33,11 @@ struct Window {
         document.AddView(&view);
         view.AttachHost(&host);
     }
-    ~Window() { view.ClearBoard(); }
+    // The session a test watched the view with may be gone by now.
+    ~Window() {
+        view.SetBoardChangedHandler(nullptr);
+        view.ClearBoard();
+    }
 
     CDocument document;
     ScriptedViewHost host;
