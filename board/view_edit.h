@@ -12,6 +12,8 @@ void GrowBySavedItems(CDibView& view);
 // Ends a drag where it is: empties the backups and drops the grab.
 void ForgetDrag(CDibView& view);
 bool IsDragging(const CDibView& view);
+// Puts a drag's objects back where it began, repaints, and drops the grab.
+void CancelDrag(CDibView& view);
 // Margins of the repaints around a moved object (10 pixels) and around an old
 // rubber band (5 pixels), widened for large pads or wide lines.
 int DragMargin();

@@ -51,8 +51,8 @@ void CDibView::RememberDrawingMode() {
 // Escape ends a chain as a right click does, puts a drag back, and leaves
 // select-all and move status for the mode that was on before them.
 void CDibView::OnEscape() {
-    if (m_bMoveMode && board::IsDragging(*this))
-        OnRButtonDown(0, CPoint());
+    if (board::IsDragging(*this))
+        board::CancelDrag(*this);
     m_bLineStarted = 0;
     m_nChainSegments = 0;
     if (m_bSelectAll || m_bMoveMode) {

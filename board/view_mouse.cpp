@@ -187,14 +187,6 @@ void Drag(CDibView& view, CPoint point) {
     InvalidateBox(view, UnionOf(before, view.m_rcRedraw));
 }
 
-// Cancelling repaints where the objects are and where they go back to.
-void CancelDrag(CDibView& view) {
-    InvalidateBox(view, DraggedBox(view));
-    RestoreSavedPositions(view);
-    InvalidateBox(view, DraggedBox(view));
-    ForgetDrag(view);
-    view.EndEdit();
-}
 
 // The keyboard target is dropped once the pointer is more than 10 pixels
 // away from it on either axis.
@@ -262,6 +254,15 @@ void MoveRubberBand(CDibView& view, CPoint point) {
 
 namespace board {
 bool IsDragging(const CDibView& view) { return view.m_nSelPad != -1 || view.m_nSelTrack != -1; }
+
+// Cancelling repaints where the objects are and where they go back to.
+void CancelDrag(CDibView& view) {
+    InvalidateBox(view, DraggedBox(view));
+    RestoreSavedPositions(view);
+    InvalidateBox(view, DraggedBox(view));
+    ForgetDrag(view);
+    view.EndEdit();
+}
 
 // The margins of 10 and 5 pixels suit the starting sizes; larger pads or
 // wider lines need more, or a repaint would leave pieces of them behind.

@@ -26,11 +26,8 @@ std::string MenuText(const char* verb, std::optional<StepKind> kind, const char*
 // A drag in progress goes back to where it began before anything else
 // changes the board.
 void CancelDragInProgress(CDibView& view) {
-    if (!IsDragging(view))
-        return;
-    RestoreSavedPositions(view);
-    ForgetDrag(view);
-    view.EndEdit();
+    if (IsDragging(view))
+        CancelDrag(view);
 }
 
 void PrepareForHistoryStep(CDibView& view) {
