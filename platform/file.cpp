@@ -164,3 +164,15 @@ void CFile::Abort() {
         std::fclose(m_fp);
     m_fp = nullptr;
 }
+
+void CFile::Attach(std::FILE* stream, std::string path) {
+    Abort();
+    m_fp = stream;
+    m_path = std::move(path);
+}
+
+std::FILE* CFile::Detach() {
+    std::FILE* stream = m_fp;
+    m_fp = nullptr;
+    return stream;
+}

@@ -66,6 +66,11 @@ class CFile {
     void Abort();
     bool IsOpen() const { return m_fp != nullptr; }
     const std::string& GetFilePath() const { return m_path; }
+    // The open stream, for readers that work on one; null when closed.
+    std::FILE* Stream() const { return m_fp; }
+    // Works on a stream opened elsewhere; Detach gives it back unclosed.
+    void Attach(std::FILE* stream, std::string path);
+    std::FILE* Detach();
 
   private:
     std::FILE* m_fp = nullptr;
