@@ -4,6 +4,7 @@
 #include "board/mode_status.h"
 
 #include <QDir>
+#include <QGuiApplication>
 #include <QFile>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -79,8 +80,14 @@ CStatusBar::CStatusBar(QWidget* parent) : QStatusBar(parent) {
 }
 
 void CStatusBar::SetPaneText(int pane, const QString& text) {
-    if (pane >= 0 && pane < kPaneCount)
-        m_panes[static_cast<std::size_t>(pane)]->setText(text);
+    if (pane < 0 || pane >= kPaneCount)
+        return;
+    QLabel* label = m_panes[static_cast<std::size_t>(pane)];
+    label->setText(text);
+    // While the wait cursor shows, the program is busy and no event loop
+    // runs, so a progress text is painted at once.
+    if (QGuiApplication::overrideCursor() && label->isVisible())
+        label->repaint();
 }
 
 QString CStatusBar::PaneText(int pane) const {

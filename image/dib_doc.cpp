@@ -1,5 +1,6 @@
 #include "image/dib_doc.h"
 
+#include "image/formats/image_open.h"
 #include "platform/atomic_file.h"
 #include "platform/user_services.h"
 
@@ -20,9 +21,43 @@ CFileException ErrnoException(const std::string& path) {
     return CFileException(CFileException::CauseFromErrno(err), err, path);
 }
 
+// Files this large show how far their decode has got.
+constexpr unsigned long long kProgressFileBytes = 50ull << 20;
+
+std::string BaseName(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+DecodeProgress OpeningProgress(const std::string& path, unsigned long long fileBytes) {
+    if (fileBytes < kProgressFileBytes)
+        return {};
+    return [name = BaseName(path)](double done) {
+        Services().SetStatusPaneText(
+            0, "Opening " + name + "... " + std::to_string(static_cast<int>(done * 100)) + "%");
+    };
+}
+
+// A refused BMP says what it always said; the other formats say what is
+// wrong with the file, in their library's words.
+void ShowOpenFailure(const std::string& path, const DecodeResult& result) {
+    const bool ownWords = result.info.format != ImageFormat::Bmp &&
+                          result.info.format != ImageFormat::Unknown && !result.error.empty();
+    if (result.failure == DecodeFailure::TooLarge) {
+        ShowMessage(kTooLarge);
+        ShowMessage(kCannotLoad);
+    } else if (result.failure == DecodeFailure::NoMemory) {
+        ShowMessage((BaseName(path) + ": not enough memory for a picture of this size").c_str());
+    } else if (ownWords) {
+        ShowMessage((BaseName(path) + ": " + result.error).c_str());
+    } else {
+        ShowMessage(kCannotLoad);
+    }
+}
+
 } // namespace
 
-CDibDoc::CDibDoc() = default;
+CDibDoc::CDibDoc() { m_fileInfo.format = ImageFormat::Bmp; }
 
 CDibDoc::~CDibDoc() {
     if (m_hDibBlock)
@@ -89,23 +124,24 @@ bool CDibDoc::OnOpenDocument(const std::string& path) {
         return false;
     }
     DeleteContents();
-    Services().BeginWaitCursor();
-    HDIB block = nullptr;
-    try {
-        block = DibReadFile(file);
-    } catch (const CFileException& e) {
-        file.Abort();
-        Services().EndWaitCursor();
+    DecodeResult result;
+    {
+        CWaitCursor wait;
+        result = DecodeImageStream(file.Stream(), OpeningProgress(path, file.GetLength()));
+    }
+    file.Abort();
+    if (result.failure == DecodeFailure::ReadError) {
+        const CFileException e(CFileException::CauseFromErrno(result.osError), result.osError,
+                               path);
         ReportSaveLoadException(path, &e, false, AFX_IDP_FAILED_TO_OPEN_DOC);
         return false;
     }
     // A picture that cannot be shown never replaces the one the document has.
-    const bool accepted = block && AcceptDibBlock(block);
-    Services().EndWaitCursor();
-    if (!accepted) {
-        ShowMessage(kCannotLoad);
+    if (result.failure != DecodeFailure::None || !AcceptDibBlock(result.block)) {
+        ShowOpenFailure(path, result);
         return false;
     }
+    m_fileInfo = result.info;
     SetPathName(path);
     SetModifiedFlag(false);
     return true;

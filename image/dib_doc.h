@@ -3,6 +3,7 @@
 #pragma once
 
 #include "image/dib.h"
+#include "image/formats/image_format.h"
 #include "platform/document.h"
 
 class CDibDoc : public CDocument {
@@ -13,6 +14,11 @@ class CDibDoc : public CDocument {
     HDIB GetDibBlock() const { return m_hDibBlock; }
     CPalette* GetDibPalette() const { return m_pDibPalette; }
     CSize GetImageSize() const { return m_sizeImage; }
+
+    // The kind of file the picture came from, and what its header said
+    // (its format is Bmp, and the rest empty, for a new document).
+    ImageFormat GetImageFormat() const { return m_fileInfo.format; }
+    const ImageHeaderInfo& GetFileInfo() const { return m_fileInfo; }
 
     bool OnNewDocument() override;
     bool OnOpenDocument(const std::string& path) override;
@@ -34,4 +40,5 @@ class CDibDoc : public CDocument {
     bool m_readSpecialFiles = false;
     CPalette* m_pDibPalette = nullptr;
     CSize m_sizeImage{1, 1};
+    ImageHeaderInfo m_fileInfo;
 };
