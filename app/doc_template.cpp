@@ -2,6 +2,7 @@
 
 #include "app/child_frame.h"
 #include "app/command_table.h"
+#include "app/image_file_types.h"
 #include "board/dib_view.h"
 #include "exchange/recovery_offer.h"
 #include "exchange/recovery_session.h"
@@ -38,17 +39,16 @@ std::string CanonicalPath(const std::string& path) {
 // document its title with the document extension.
 std::string SuggestedName(const CDibDoc& document) {
     if (!document.GetPathName().empty())
-        return document.GetPathName();
+        return SaveAsName(document.GetPathName(), document.GetImageFormat());
     std::string name = document.GetTitle();
     // Characters a file name may not hold are dropped.
     std::erase_if(name, [](char c) { return c == '/' || c == '\0'; });
-    return name + "." + DocumentExtension();
+    return SaveAsName(name, document.GetImageFormat());
 }
 } // namespace
 
 std::string DocumentFilter() {
-    const std::string_view extension = DocStringField(4);
-    return ToStd(DocStringField(3)) + "|*" + ToStd(extension) + "|All Files (*.*)|*.*||";
+    return OpenImageFilter();
 }
 
 std::string DocumentExtension() {
@@ -302,12 +302,15 @@ bool CMultiDocTemplate::QueryCloseFrame(CChildFrame* frame,
 
 bool CMultiDocTemplate::DoSave(CDibDoc* document, bool askForName) {
     std::string path = document->GetPathName();
-    const bool rename = askForName || path.empty();
+    // A picture from a lossy format is never written over its file: saving
+    // it asks for a new name, in a format that keeps every pixel.
+    const bool rename =
+        askForName || path.empty() || !IsLosslessFormat(document->GetImageFormat());
     if (rename) {
         FileDialogRequest request;
         request.open = false;
-        request.filter = DocumentFilter();
-        request.defaultExt = DocumentExtension();
+        request.filter = SaveImageFilter(document->GetImageFormat());
+        request.defaultExt = SaveExtension(SaveFormatFor(document->GetImageFormat()));
         request.initialName = SuggestedName(*document);
         request.flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
         const std::optional<std::string> chosen = Services().FileDialog(request);

@@ -1,6 +1,7 @@
 #include "image/dib_doc.h"
 
 #include "image/formats/image_open.h"
+#include "image/formats/image_writer.h"
 #include "platform/atomic_file.h"
 #include "platform/user_services.h"
 
@@ -13,6 +14,8 @@ namespace {
 constexpr const char* kTooLarge = "DIB is too large";
 constexpr const char* kCannotLoad = "Cannot load DIB";
 constexpr const char* kCannotSave = "Cannot save DIB";
+constexpr const char* kUnknownSaveFormat =
+    "Pictures are saved as BMP, PNG, TIFF or PNM. Choose a name ending in .bmp, .png or .tif.";
 
 void ShowMessage(const char* text) { Services().MessageBox(text, "", MB_OK | MB_ICONINFORMATION); }
 
@@ -147,11 +150,26 @@ bool CDibDoc::OnOpenDocument(const std::string& path) {
     return true;
 }
 
+ImageFormat CDibDoc::SaveFormat(const std::string& path) const {
+    // The scan's own file is written in the format it came in.
+    if (path == GetPathName() && IsLosslessFormat(m_fileInfo.format))
+        return m_fileInfo.format;
+    const ImageFormat named = FormatFromExtension(path);
+    if (IsLosslessFormat(named))
+        return named;
+    return IsLosslessFormat(m_fileInfo.format) ? m_fileInfo.format : ImageFormat::Unknown;
+}
+
 bool CDibDoc::OnSaveDocument(const std::string& path) {
     // A refused image is refused before the file is touched, so the file of
     // that name keeps its contents, and the document stays modified.
     if (!DibCanWrite(m_hDibBlock)) {
         ShowMessage(kCannotSave);
+        return false;
+    }
+    const ImageFormat format = SaveFormat(path);
+    if (format == ImageFormat::Unknown) {
+        ShowMessage(kUnknownSaveFormat);
         return false;
     }
     AtomicFile file;
@@ -162,10 +180,11 @@ bool CDibDoc::OnSaveDocument(const std::string& path) {
     }
     bool written = false;
     std::optional<CFileException> failure;
+    std::string refusal;
     {
         CWaitCursor wait;
         try {
-            written = DibWriteFile(m_hDibBlock, file.Stream(), path);
+            written = WritePicture(format, file.Stream(), path, refusal);
             if (written && !file.Commit())
                 failure = ErrnoException(path);
         } catch (const CFileException& e) {
@@ -179,9 +198,24 @@ bool CDibDoc::OnSaveDocument(const std::string& path) {
         return false;
     }
     if (!written) {
-        ShowMessage(kCannotSave);
+        ShowMessage(refusal.empty() ? kCannotSave : (BaseName(path) + ": " + refusal).c_str());
         return false;
     }
+    m_fileInfo.format = format;
     SetModifiedFlag(false);
     return true;
+}
+
+// BMP keeps the program's own writer and its failure reports; the other
+// formats report a failed write through the stream's error state.
+bool CDibDoc::WritePicture(ImageFormat format, std::FILE* stream, const std::string& path,
+                           std::string& refusal) {
+    if (format == ImageFormat::Bmp)
+        return DibWriteFile(m_hDibBlock, stream, path);
+    errno = 0;
+    if (WriteImageFile(m_hDibBlock, format, stream, refusal))
+        return true;
+    if (std::ferror(stream))
+        throw ErrnoException(path);
+    return false;
 }

@@ -36,6 +36,11 @@ class CDibDoc : public CDocument {
     bool AcceptDibBlock(HDIB block);
 
   private:
+    // The format a save to this path writes; Unknown when none fits.
+    ImageFormat SaveFormat(const std::string& path) const;
+    bool WritePicture(ImageFormat format, std::FILE* stream, const std::string& path,
+                      std::string& refusal);
+
     HDIB m_hDibBlock = nullptr;
     bool m_readSpecialFiles = false;
     CPalette* m_pDibPalette = nullptr;

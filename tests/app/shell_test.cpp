@@ -193,7 +193,13 @@ TEST_F(ShellTest, OpenAsksForImageFiles) {
     ASSERT_EQ(services.fileRequests.size(), 1u);
     const FileDialogRequest& request = services.fileRequests[0];
     EXPECT_TRUE(request.open);
-    EXPECT_EQ(request.filter, "Image Files (*.bmp)|*.bmp|All Files (*.*)|*.*||");
+    EXPECT_EQ(request.filter,
+              "Image Files (*.bmp;*.png;*.jpg;*.jpeg;*.tif;*.tiff;*.webp;*.pnm;*.pbm;*.pgm;*.ppm)"
+              "|*.bmp;*.png;*.jpg;*.jpeg;*.tif;*.tiff;*.webp;*.pnm;*.pbm;*.pgm;*.ppm"
+              "|BMP Files (*.bmp)|*.bmp|PNG Files (*.png)|*.png"
+              "|JPEG Files (*.jpg;*.jpeg)|*.jpg;*.jpeg|TIFF Files (*.tif;*.tiff)|*.tif;*.tiff"
+              "|WebP Files (*.webp)|*.webp|PNM Files (*.pnm;*.pbm;*.pgm;*.ppm)"
+              "|*.pnm;*.pbm;*.pgm;*.ppm|All Files (*.*)|*.*||");
     EXPECT_EQ(request.defaultExt, "bmp");
     EXPECT_TRUE(request.flags & OFN_HIDEREADONLY);
     // Cancelled: nothing new opened.
@@ -237,7 +243,9 @@ TEST_F(ShellTest, SaveAsOffersTheTitleAsFileNameAndAsksBeforeOverwriting) {
     const FileDialogRequest& request = services.fileRequests[0];
     EXPECT_FALSE(request.open);
     EXPECT_EQ(request.initialName, "Dib1.bmp");
-    EXPECT_EQ(request.filter, "Image Files (*.bmp)|*.bmp|All Files (*.*)|*.*||");
+    EXPECT_EQ(request.filter, "BMP Files (*.bmp)|*.bmp|PNG Files (*.png)|*.png"
+                              "|TIFF Files (*.tif;*.tiff)|*.tif;*.tiff|All Files (*.*)|*.*||");
+    EXPECT_EQ(request.defaultExt, "bmp");
     EXPECT_TRUE(request.flags & OFN_OVERWRITEPROMPT);
     // Save of a document never saved asks for a name too.
     services.fileAnswers.push_back(std::nullopt);
