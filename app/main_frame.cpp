@@ -14,6 +14,8 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QMdiSubWindow>
+#include <ranges>
 #include <QFileInfo>
 #include <QKeySequence>
 #include <QMdiArea>
@@ -457,5 +459,12 @@ void CMainFrame::dropEvent(QDropEvent* event) {
         return;
     event->acceptProposedAction();
     activateWindow();
+    // A tracing file goes to the window it was dropped on.
+    const QPoint at = m_area->viewport()->mapFrom(this, event->position().toPoint());
+    for (QMdiSubWindow* window : m_area->subWindowList(QMdiArea::StackingOrder) | std::views::reverse)
+        if (window->isVisible() && window->geometry().contains(at)) {
+            m_area->setActiveSubWindow(window);
+            break;
+        }
     emit filesDropped(files);
 }

@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPageSetupDialog>
@@ -153,8 +154,28 @@ CDibDoc* CTraceApp::OpenDocumentFile(const QString& path) {
 }
 
 void CTraceApp::OpenFiles(const QStringList& paths) {
-    for (const QString& path : paths)
-        OpenDocumentFile(path);
+    for (const QString& path : paths) {
+        const QString suffix = QFileInfo(path).suffix().toLower();
+        if (suffix == QLatin1String("dpb") || suffix == QLatin1String("pcb"))
+            OpenTracingFile(path, suffix == QLatin1String("dpb"));
+        else
+            OpenDocumentFile(path);
+    }
+}
+
+void CTraceApp::OpenTracingFile(const QString& path, bool workFile) {
+    auto* view = dynamic_cast<CDibView*>(m_mainFrame ? m_mainFrame->ActiveView() : nullptr);
+    const std::string name = QFile::encodeName(path).toStdString();
+    if (!view) {
+        Services().MessageBox("Open a scan first: " + QFileInfo(path).fileName().toStdString() +
+                                  " is a tracing, drawn over a scan.",
+                              "", MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    if (workFile)
+        view->OpenWorkFile(name);
+    else
+        view->ImportProtelFile(name);
 }
 
 void CTraceApp::RegisterCommands() {

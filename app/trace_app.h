@@ -57,6 +57,8 @@ class CTraceApp : public QObject {
     // Opens a file as a document, or a new document for an empty path.
     CDibDoc* OpenDocumentFile(const QString& path);
     void OpenFiles(const QStringList& paths);
+    // A dropped work file (workFile) or Protel file, over the active scan.
+    void OpenTracingFile(const QString& path, bool workFile);
 
     // Application commands.
     void OnFileNew();

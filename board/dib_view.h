@@ -174,6 +174,11 @@ class CDibView : public CScrollView {
     void OnOpenWork();
     void OnSaveProtel();
     void OnOpenProtel();
+    // Open a work file or import a Protel file by name (a dropped file),
+    // with the question the commands ask over unsaved changes. True when
+    // the board was replaced.
+    bool OpenWorkFile(const std::string& path);
+    bool ImportProtelFile(const std::string& path);
 
     // --- Help (the guide dialog, shown through the user services) ---
     void OnHelpContents();
@@ -238,6 +243,8 @@ class CDibView : public CScrollView {
     void NotifyBoardChanged();
     int AskToSaveBoard(const std::string& name, UINT buttons);
     bool WriteWorkFile(const std::string& path);
+    bool ReadWorkFile(const std::string& path);
+    bool ReadProtelFile(const std::string& path);
     std::function<void()> m_onBoardChanged;
     std::string m_strWorkPath;
     bool m_bCloseAccepted = false;

@@ -40,13 +40,19 @@ void CDibView::OnOpenProtel() {
     request.filter = kProtelOpenFilter;
     request.defaultExt = kProtelOpenExtension;
     request.flags = OFN_HIDEREADONLY | OFN_SHOWHELP;
-    const auto path = Services().FileDialog(request);
-    if (!path)
-        return;
+    if (const auto path = Services().FileDialog(request))
+        ReadProtelFile(*path);
+}
+
+bool CDibView::ImportProtelFile(const std::string& path) {
+    return ConfirmReplacingUnsavedBoard(*this, kImportOverUnsavedText) && ReadProtelFile(path);
+}
+
+bool CDibView::ReadProtelFile(const std::string& path) {
     std::string text;
-    if (!ReadWholeFile(*path, text) || !LooksLikeProtelFile(text)) {
+    if (!ReadWholeFile(path, text) || !LooksLikeProtelFile(text)) {
         ShowBoardError(kReadErrorText);
-        return;
+        return false;
     }
     ProtelImportSettings settings;
     settings.scanLinesX = g_nScanLinesX;
@@ -58,11 +64,11 @@ void CDibView::OnOpenProtel() {
     auto imported = ImportProtel(text, settings, report);
     if (!imported) {
         ShowBoardError(kImportRangeText);
-        return;
+        return false;
     }
     if (NothingReadable(imported->board, report)) {
         ShowBoardError(kReadErrorText);
-        return;
+        return false;
     }
     const auto zoomed = [this](int extent) {
         const long long v = static_cast<long long>(extent) * m_nScale;
@@ -73,4 +79,5 @@ void CDibView::OnOpenProtel() {
     // The board is no longer the work file's: the next save asks for a name
     // rather than write the import over it.
     m_strWorkPath.clear();
+    return true;
 }

@@ -54,20 +54,27 @@ void CDibView::OnOpenWork() {
     request.filter = kWorkFileFilter;
     request.defaultExt = kWorkFileExtension;
     request.flags = OFN_HIDEREADONLY | OFN_SHOWHELP;
-    const auto path = Services().FileDialog(request);
-    if (!path)
-        return;
+    if (const auto path = Services().FileDialog(request))
+        ReadWorkFile(*path);
+}
+
+bool CDibView::OpenWorkFile(const std::string& path) {
+    return ConfirmReplacingUnsavedBoard(*this, kOpenWorkOverUnsavedText) && ReadWorkFile(path);
+}
+
+bool CDibView::ReadWorkFile(const std::string& path) {
     std::string text;
-    if (!ReadWholeFile(*path, text) || !LooksLikeWorkFile(text)) {
+    if (!ReadWholeFile(path, text) || !LooksLikeWorkFile(text)) {
         ShowBoardError(kReadErrorText);
-        return;
+        return false;
     }
     ReadReport report;
     BoardData board = ParseWorkFile(text, m_nScale, report);
     if (NothingReadable(board, report)) {
         ShowBoardError(kReadErrorText);
-        return;
+        return false;
     }
     ReplaceViewBoard(*this, board, report, board::StepKind::OpenWorkFile);
-    m_strWorkPath = *path;
+    m_strWorkPath = path;
+    return true;
 }

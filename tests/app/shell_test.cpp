@@ -478,7 +478,9 @@ TEST(DesktopEntry, DeclaresTheProgramTheImageTypeAndTheIcon) {
     EXPECT_TRUE(lines.contains("Type=Application"));
     EXPECT_TRUE(lines.contains("Exec=tracevu %F"));
     EXPECT_TRUE(lines.contains("Icon=tracevu"));
-    EXPECT_TRUE(lines.contains("MimeType=image/bmp;"));
+    EXPECT_TRUE(lines.contains("MimeType=image/bmp;image/png;image/jpeg;image/tiff;image/webp;"
+                               "image/x-portable-anymap;image/x-portable-bitmap;"
+                               "image/x-portable-graymap;image/x-portable-pixmap;"));
     // The icon it names is drawn at build time in the theme's layout.
     for (int size : {16, 32, 48, 256}) {
         const QString icon =
