@@ -33,7 +33,7 @@ std::optional<ScanSettings> ReadScanSettings(const char* command, const CommandL
     const std::string* image = line.Option("--image");
     const std::string* size = line.Option("--image-size");
     if ((image != nullptr) == (size != nullptr)) {
-        UsageError(command, "give either --image SCAN.bmp or --image-size WxH", usage);
+        UsageError(command, "give either --image SCAN or --image-size WxH", usage);
         return std::nullopt;
     }
     if (size) {

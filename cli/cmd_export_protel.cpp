@@ -12,7 +12,7 @@
 namespace {
 constexpr const char* kName = "export-protel";
 constexpr const char* kUsage =
-    "usage: tracevu-cli export-protel (--image SCAN.bmp | --image-size WxH)\n"
+    "usage: tracevu-cli export-protel (--image SCAN | --image-size WxH)\n"
     "                                 [--scan-lines X[,Y]] WORK.dpb OUT.pcb\n"
     "Writes the pads and tracks of a work file as a Protel PCB ASCII file, in mils\n"
     "from the scan's bottom left corner. The scan gives the image height; the scan\n"

@@ -11,7 +11,7 @@
 namespace {
 constexpr const char* kName = "import-protel";
 constexpr const char* kUsage =
-    "usage: tracevu-cli import-protel (--image SCAN.bmp | --image-size WxH)\n"
+    "usage: tracevu-cli import-protel (--image SCAN | --image-size WxH)\n"
     "                                 [--scan-lines X[,Y]] IN.pcb OUT.dpb\n"
     "Reads the pads and tracks of a Protel PCB ASCII file over a scan and writes\n"
     "them as a work file in the scan's pixels. The scan lines (dots per inch, 200\n"

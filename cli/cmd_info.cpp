@@ -8,10 +8,13 @@
 namespace {
 constexpr const char* kName = "info";
 constexpr const char* kUsage =
-    "usage: tracevu-cli info SCAN.bmp\n"
+    "usage: tracevu-cli info SCAN\n"
     "Prints the scan's width, height, bits per pixel, compression, colour-table\n"
-    "entries, whether it gets a palette, and its header layout (core or info),\n"
-    "one \"key: value\" line each.\n";
+    "entries, whether it gets a palette, its header layout (core or info), its\n"
+    "file format, the resolution the file states (dpi, or \"none\"), its pages,\n"
+    "and for formats other than BMP how the file stores the picture, one\n"
+    "\"key: value\" line each. SCAN is a BMP, PNG, JPEG, TIFF, WebP or PNM file;\n"
+    "only its header is read.\n";
 } // namespace
 
 int RunInfo(int argc, char** argv) {
@@ -24,7 +27,7 @@ int RunInfo(int argc, char** argv) {
         return kExitOk;
     }
     if (line->positional.size() != 1)
-        return UsageError(kName, "expected one SCAN.bmp", kUsage);
+        return UsageError(kName, "expected one SCAN", kUsage);
     const std::string& path = line->positional[0];
     const auto info = ReadScanInfo(path, error);
     if (!info) {
@@ -37,5 +40,13 @@ int RunInfo(int argc, char** argv) {
                 static_cast<unsigned>(info->bits), static_cast<unsigned>(info->compression),
                 static_cast<unsigned>(info->colors), info->palette ? "yes" : "no",
                 info->infoHeader ? "info" : "core");
+    std::printf("format: %s\n", ImageFormatName(info->format));
+    if (const auto lines = ScanLinesFromResolution(info->xDpi, info->yDpi))
+        std::printf("resolution: %d x %d\n", lines->first, lines->second);
+    else
+        std::printf("resolution: none\n");
+    std::printf("pages: %d\n", info->pages);
+    if (!info->storage.empty())
+        std::printf("storage: %s\n", info->storage.c_str());
     return kExitOk;
 }

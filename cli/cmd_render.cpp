@@ -25,7 +25,7 @@ constexpr const char* kName = "render";
 constexpr const char* kUsage =
     "usage: tracevu-cli render [--zoom N] [--board WORK.dpb] [--colors FILE.col]\n"
     "                          [--hide L[,L...]] [--pad-radius R[,RY]] [--line-width W]\n"
-    "                          SCAN.bmp OUT.png\n"
+    "                          SCAN OUT.png\n"
     "Paints the scan enlarged N times (1, 2, 4, ... 256; 1 unless given) and draws\n"
     "the work file's tracks and pads over it as the program shows them, into a PNG\n"
     "picture of the enlarged scan's size. Tracks take their layer colours from\n"
@@ -120,7 +120,7 @@ int RunRender(int argc, char** argv) {
         return kExitOk;
     }
     if (line->positional.size() != 2)
-        return UsageError(kName, "expected SCAN.bmp and OUT.png", kUsage);
+        return UsageError(kName, "expected SCAN and OUT.png", kUsage);
     RenderOptions options;
     if (const auto wrong = ReadOptions(*line, options))
         return UsageError(kName, *wrong, kUsage);

@@ -9,6 +9,7 @@
 #include "platform/palette.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -31,6 +32,10 @@ int DibRender(CDC* dc, const CRect& dest, HDIB dib, const CRect& src, CPalette* 
 enum class DibCheck { Ok, TooLarge, Invalid };
 DibCheck DibCheckBlock(const void* block, std::size_t bytes);
 DibCheck DibCheckBlock(HDIB dib);
+// The same check for a block of headers and colour table alone, whose
+// uncompressed pixels lie elsewhere (pixelBytes of them). Run-length
+// pictures are Invalid here: only their data tell whether they are whole.
+DibCheck DibCheckHeaders(const void* headers, std::size_t bytes, std::uint64_t pixelBytes);
 
 // Rewrites a block in place into the layout the functions above read: the
 // longer headers (52, 56, 108, 124 bytes) become 40-byte ones with their
@@ -44,6 +49,11 @@ void DibNormalizeBlock(HDIB dib, std::size_t bitsOffset);
 
 // BMP files.
 HDIB DibReadFile(CFile& file);
+// Reads only a .bmp file's headers and colour table, laid out as
+// DibReadFile lays them out, and the number of pixel bytes the file holds
+// after them, for DibCheckHeaders. Null when the file is not a BMP, or when
+// only the whole file can tell (run-length pictures, pipes, short headers).
+HDIB DibReadFileHeaders(CFile& file, std::uint64_t* pixelBytes);
 bool DibWriteFile(HDIB dib, CFile& file);
 // Writes to a stream; a failed write throws CFileException naming fileName.
 bool DibWriteFile(HDIB dib, std::FILE* stream, const std::string& fileName);

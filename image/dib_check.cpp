@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 namespace {
 
@@ -78,7 +79,11 @@ bool DibHeaderFits(const void* header, std::size_t bytes) {
     return bytes >= (DibHeaderSize(header) == kInfoSize ? kInfoSize : kCoreSize);
 }
 
-DibCheck DibCheckBlock(const void* block, std::size_t bytes) {
+namespace {
+
+// pixelBytes: how many bytes of pixels follow the colour table when they
+// are not in the block (a file's headers read alone); nothing when they are.
+DibCheck CheckLayout(const void* block, std::size_t bytes, std::optional<std::uint64_t> pixelBytes) {
     if (!DibHeaderFits(block, bytes))
         return DibCheck::Invalid;
     const DWORD size = DibHeaderSize(block);
@@ -116,8 +121,10 @@ DibCheck DibCheckBlock(const void* block, std::size_t bytes) {
     const std::size_t bitsOffset = static_cast<std::size_t>(DibPixelData(block) - p);
     if (bitsOffset > bytes)
         return DibCheck::Invalid;
-    const std::uint64_t available = bytes - bitsOffset;
+    const std::uint64_t available = pixelBytes ? *pixelBytes : bytes - bitsOffset;
     if (compression == BI_RLE8 || compression == BI_RLE4) {
+        if (pixelBytes) // the stream itself must be read to tell
+            return DibCheck::Invalid;
         if (imageSize > available)
             return DibCheck::Invalid;
         return RleStreamIsWhole(p + bitsOffset, imageSize, compression == BI_RLE4)
@@ -130,6 +137,16 @@ DibCheck DibCheckBlock(const void* block, std::size_t bytes) {
         return DibCheck::Invalid;
     const std::uint64_t stride = (std::uint64_t{width} * bitCount + 31) / 32 * 4;
     return height <= available / stride ? DibCheck::Ok : DibCheck::Invalid;
+}
+
+} // namespace
+
+DibCheck DibCheckBlock(const void* block, std::size_t bytes) {
+    return CheckLayout(block, bytes, std::nullopt);
+}
+
+DibCheck DibCheckHeaders(const void* headers, std::size_t bytes, std::uint64_t pixelBytes) {
+    return CheckLayout(headers, bytes, pixelBytes);
 }
 
 DibCheck DibCheckBlock(HDIB dib) {

@@ -84,6 +84,26 @@ WORD U16(const BYTE* p, std::size_t at) {
     return static_cast<WORD>(p[at] | p[at + 1] << 8);
 }
 
+// The bytes of the headers, masks and colour table the first bytes after
+// the file header describe; 0 for an unknown header.
+std::uint64_t DibHeadersBytes(const BYTE* p, std::size_t have) {
+    if (have < 4)
+        return 0;
+    const DWORD size = U32(p, 0);
+    const bool core = size == sizeof(BITMAPCOREHEADER);
+    const bool info = size == 40 || size == 52 || size == 56 || size == 108 || size == 124;
+    if ((!core && !info) || have < size)
+        return 0;
+    const WORD bitCount = core ? U16(p, 10) : U16(p, 14);
+    DWORD compression = core ? DWORD{BI_RGB} : U32(p, 16);
+    if (compression == 6) // alpha bit fields
+        compression = BI_BITFIELDS;
+    const DWORD used = core ? 0 : U32(p, 32) & 0xFFFFu;
+    const std::uint64_t count = used ? used : (bitCount <= 8 ? std::uint64_t{1} << bitCount : 0);
+    const std::uint64_t masks = size == 40 && compression == BI_BITFIELDS ? 12 : 0;
+    return size + masks + count * (core ? 3 : 4);
+}
+
 // The bytes after the file header that the picture its headers describe
 // takes up: header, masks, colour table, any gap and the pixels. 0 when the
 // headers do not tell (an unknown header, run-length data of no stated
@@ -176,6 +196,47 @@ HDIB DibReadFile(CFile& file) {
         }
     }
     DibNormalizeBlock(dib, bitsOffset);
+    return dib;
+}
+
+HDIB DibReadFileHeaders(CFile& file, std::uint64_t* pixelBytes) {
+    BITMAPFILEHEADER header{};
+    if (file.Read(&header, sizeof header) < sizeof header || header.bfType != DIB_FILE_TYPE)
+        return nullptr;
+    const unsigned long long length = file.GetLength();
+    if (length <= sizeof header)
+        return nullptr;
+    const std::uint64_t rest = length - sizeof header;
+    BYTE head[kLongestHeader];
+    const std::size_t headBytes = ReadUpTo(file, head, std::min<std::uint64_t>(rest, sizeof head));
+    const std::uint64_t headers = DibHeadersBytes(head, headBytes);
+    const DWORD size = headBytes >= 4 ? U32(head, 0) : 0;
+    const DWORD compression =
+        size > sizeof(BITMAPCOREHEADER) && headBytes >= 20 ? U32(head, 16) : 0;
+    // Run-length data must be read to be checked; a table past the file's
+    // end is the whole reader's to refuse.
+    if (headers == 0 || headers > rest || compression == BI_RLE8 || compression == BI_RLE4)
+        return nullptr;
+    const std::uint64_t bitsOffset =
+        header.bfOffBits > sizeof header ? header.bfOffBits - sizeof header : 0;
+    const std::uint64_t bitsStart = std::max(bitsOffset, headers);
+    *pixelBytes = rest > bitsStart ? rest - bitsStart : 0;
+    HDIB dib = GlobalAlloc(GHND, static_cast<std::size_t>(headers));
+    if (!dib)
+        return nullptr;
+    {
+        GlobalLockGuard lock(dib);
+        auto* p = static_cast<BYTE*>(lock.get());
+        const std::size_t fromHead = std::min<std::size_t>(static_cast<std::size_t>(headers), headBytes);
+        std::memcpy(p, head, fromHead);
+        const auto total = static_cast<std::size_t>(headers);
+        if (fromHead + ReadUpTo(file, p + fromHead, total - fromHead) < total) {
+            GlobalUnlock(dib);
+            GlobalFree(dib);
+            return nullptr;
+        }
+    }
+    DibNormalizeBlock(dib, 0);
     return dib;
 }
 
