@@ -28,6 +28,9 @@ HGLOBAL GlobalFree(HGLOBAL h);
 std::size_t GlobalSize(HGLOBAL h);
 // Current lock count (for tests and checks).
 unsigned GlobalLockCount(HGLOBAL h);
+// Whether blocks of 64 MB and more get transparent huge pages (on unless
+// turned off, which benchmarks do to measure what they bring).
+void SetGlobalHugePages(bool enabled);
 
 // Locks a block for the lifetime of the object.
 class GlobalLockGuard {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 
 TEST(GlobalMemory, BlocksAreZeroFilledSizedAndLockable) {
@@ -43,4 +44,47 @@ TEST(GlobalMemory, LockGuardUnlocksAtScopeEnd) {
     }
     EXPECT_EQ(GlobalLockCount(h), 0u);
     GlobalFree(h);
+}
+
+// Scan-sized blocks live in mappings of their own; they must behave as the
+// small ones do, whether or not they get huge pages.
+TEST(GlobalMemory, ScanSizedBlocksKeepTheirContentsThroughResizes) {
+    constexpr std::size_t kMB = std::size_t{1} << 20;
+    for (const bool huge : {true, false}) {
+        SetGlobalHugePages(huge);
+        HGLOBAL h = GlobalAlloc(GHND, 80 * kMB + 3);
+        ASSERT_NE(h, nullptr);
+        auto* p = static_cast<unsigned char*>(GlobalLock(h));
+        EXPECT_EQ(p[0], 0);
+        EXPECT_EQ(p[80 * kMB + 2], 0);
+        if (huge) {
+            EXPECT_EQ(reinterpret_cast<std::uintptr_t>(p) % (2 * kMB), 0u);
+        }
+        p[0] = 1;
+        p[70 * kMB - 1] = 2;
+        p[80 * kMB + 2] = 3;
+        GlobalUnlock(h);
+
+        ASSERT_EQ(GlobalReAlloc(h, 70 * kMB, GMEM_MOVEABLE), h);
+        EXPECT_EQ(GlobalSize(h), 70 * kMB);
+        ASSERT_EQ(GlobalReAlloc(h, 90 * kMB, GMEM_MOVEABLE), h);
+        EXPECT_EQ(GlobalSize(h), 90 * kMB);
+        p = static_cast<unsigned char*>(GlobalLock(h));
+        EXPECT_EQ(p[0], 1);
+        EXPECT_EQ(p[70 * kMB - 1], 2);
+        // What lay past the shrunk end comes back zero-filled.
+        EXPECT_EQ(p[80 * kMB + 2], 0);
+        EXPECT_EQ(p[90 * kMB - 1], 0);
+        GlobalUnlock(h);
+        // A small block grown to scan size, and back.
+        HGLOBAL small = GlobalAlloc(GHND, 16);
+        static_cast<unsigned char*>(GlobalLock(small))[15] = 7;
+        GlobalUnlock(small);
+        ASSERT_EQ(GlobalReAlloc(small, 65 * kMB, GMEM_MOVEABLE), small);
+        EXPECT_EQ(static_cast<unsigned char*>(GlobalLock(small))[15], 7);
+        GlobalUnlock(small);
+        EXPECT_EQ(GlobalFree(small), nullptr);
+        EXPECT_EQ(GlobalFree(h), nullptr);
+    }
+    SetGlobalHugePages(true);
 }
