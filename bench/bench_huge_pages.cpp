@@ -1,0 +1,120 @@
+// What transparent huge pages bring to a big scan.
+//
+//   bench_huge_pages [--dir DIR] [--runs N]
+//
+// Writes a 16000 x 10000 24-bit scan (480 MB) into DIR (default $TMPDIR or
+// /tmp), then, with the file in the page cache, alternates N times (5
+// unless given) between opening it as a document with the scan-sized block
+// in ordinary pages and in huge pages, and prints the median of each and
+// their ratio. It also times filling a fresh 480 MB block byte by byte,
+// which is what any decoder does, both ways. The file is removed at the end.
+#include "image/dib_doc.h"
+#include "platform/dib_types.h"
+#include "platform/global_memory.h"
+#include "platform/scripted/scripted_services.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kWidth = 16000;
+constexpr int kHeight = 10000;
+
+using Clock = std::chrono::steady_clock;
+
+double Millis(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+bool WriteScan(const std::string& path) {
+    std::FILE* fp = std::fopen(path.c_str(), "wb");
+    if (!fp)
+        return false;
+    const std::size_t stride = std::size_t{kWidth} * 3;
+    const std::size_t image = stride * kHeight;
+    BITMAPFILEHEADER fh{DIB_FILE_TYPE, DWORD(14 + 40 + image), 0, 0, 14 + 40};
+    BITMAPINFOHEADER ih{40, kWidth, kHeight, 1, 24, BI_RGB, DWORD(image), 23622, 23622, 0, 0};
+    std::fwrite(&fh, sizeof fh, 1, fp);
+    std::fwrite(&ih, sizeof ih, 1, fp);
+    std::vector<BYTE> row(stride);
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            row[3 * x] = BYTE(x * 7 + y);
+            row[3 * x + 1] = BYTE((x / 16 + y / 16) & 1 ? 200 : 40);
+            row[3 * x + 2] = BYTE(y * 3);
+        }
+        std::fwrite(row.data(), 1, row.size(), fp);
+    }
+    return std::fclose(fp) == 0;
+}
+
+double OpenDocument(const std::string& path, bool huge) {
+    SetGlobalHugePages(huge);
+    ScriptedServices services;
+    const auto start = Clock::now();
+    auto doc = std::make_unique<CDibDoc>();
+    const bool ok = doc->OnOpenDocument(path);
+    const double ms = Millis(Clock::now() - start);
+    if (!ok)
+        std::fprintf(stderr, "open failed\n");
+    return ms;
+}
+
+double FillBlock(bool huge) {
+    SetGlobalHugePages(huge);
+    const std::size_t bytes = std::size_t{kWidth} * 3 * kHeight;
+    const auto start = Clock::now();
+    HGLOBAL block = GlobalAlloc(GHND, bytes);
+    auto* p = static_cast<unsigned char*>(GlobalLock(block));
+    for (std::size_t i = 0; i < bytes; i += 64)
+        p[i] = static_cast<unsigned char>(i);
+    GlobalUnlock(block);
+    const double ms = Millis(Clock::now() - start);
+    GlobalFree(block);
+    return ms;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string dir = tmp && *tmp ? tmp : "/tmp";
+    int runs = 5;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--dir") == 0)
+            dir = argv[i + 1];
+        else if (std::strcmp(argv[i], "--runs") == 0)
+            runs = std::max(1, std::atoi(argv[i + 1]));
+    }
+    const std::string path = dir + "/tracevu-bench-huge.bmp";
+    if (!WriteScan(path)) {
+        std::fprintf(stderr, "cannot write %s\n", path.c_str());
+        return 1;
+    }
+    OpenDocument(path, false); // brings the file into the page cache
+    std::vector<double> openSmall, openHuge, fillSmall, fillHuge;
+    for (int i = 0; i < runs; ++i) {
+        openSmall.push_back(OpenDocument(path, false));
+        openHuge.push_back(OpenDocument(path, true));
+        fillSmall.push_back(FillBlock(false));
+        fillHuge.push_back(FillBlock(true));
+    }
+    std::remove(path.c_str());
+    std::printf("open 480 MB BMP, 4 KB pages:  %8.1f ms (median of %d)\n", Median(openSmall), runs);
+    std::printf("open 480 MB BMP, huge pages:  %8.1f ms  ratio %.2f\n", Median(openHuge),
+                Median(openSmall) / Median(openHuge));
+    std::printf("fill 480 MB block, 4 KB pages:%8.1f ms\n", Median(fillSmall));
+    std::printf("fill 480 MB block, huge pages:%8.1f ms  ratio %.2f\n", Median(fillHuge),
+                Median(fillSmall) / Median(fillHuge));
+    return 0;
+}
