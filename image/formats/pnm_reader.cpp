@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,16 @@ class Input {
         return n == 0 || std::fread(into + buffered, 1, n, m_stream) == n;
     }
     bool Failed() const { return std::ferror(m_stream) != 0; }
+    // Bytes left to read; none known when the stream cannot tell.
+    std::optional<std::uint64_t> Left() {
+        const off_t at = ftello(m_stream);
+        if (at < 0 || fseeko(m_stream, 0, SEEK_END) != 0)
+            return std::nullopt;
+        const off_t end = ftello(m_stream);
+        if (fseeko(m_stream, at, SEEK_SET) != 0 || end < at)
+            return std::nullopt;
+        return std::uint64_t(end - at) + (m_end - m_at);
+    }
 
   private:
     bool Fill() {
@@ -276,6 +287,20 @@ class RasterReader {
     std::vector<unsigned> m_samples;
 };
 
+// Raw samples take their bytes; plain ones a digit each at least, and
+// but for a bitmap's a blank each too (the last may be missing).
+std::uint64_t LeastRasterBytes(const Header& header) {
+    const std::uint64_t pixels = header.width * header.height;
+    if (header.kind == 4)
+        return (header.width + 7) / 8 * header.height;
+    if (header.kind == 1)
+        return pixels;
+    const std::uint64_t samples = pixels * header.Channels();
+    if (header.Plain())
+        return samples * 2 - 1;
+    return samples * (header.maxval > 255 ? 2 : 1);
+}
+
 class PnmReader final : public ImageReader {
   public:
     ImageFormat Format() const override { return ImageFormat::Pnm; }
@@ -294,6 +319,13 @@ class PnmReader final : public ImageReader {
         result.failure = ParseHeader(in, header, result.info, result.error);
         if (result.failure != DecodeFailure::None)
             return result;
+        // The least the pixels can take: a block of gigabytes is not
+        // allocated for a file of a few bytes.
+        if (const auto left = in.Left(); left && *left < LeastRasterBytes(header)) {
+            result.failure = DecodeFailure::Corrupt;
+            result.error = kTruncated;
+            return result;
+        }
         DibBuilder builder;
         builder.SetProgress(&progress);
         result.failure = builder.Create(header.width, header.height, header.DibBits(),
