@@ -34,6 +34,11 @@ class Input {
             return -1;
         return m_buffer[m_at++];
     }
+    // Puts back the byte Get just returned (one, from the buffer).
+    void Unget() {
+        if (m_at > 0)
+            --m_at;
+    }
     // Reads n bytes; false when the file ends first.
     bool Read(BYTE* into, std::size_t n) {
         const std::size_t buffered = std::min(n, m_end - m_at);
@@ -97,6 +102,8 @@ class HeaderParser {
         for (; c >= '0' && c <= '9'; c = m_in.Get())
             value = std::min(kMaxNumber, value * 10 + unsigned(c - '0'));
         m_last = c;
+        if (c == '#') // a comment right after the number
+            m_in.Unget();
         return true;
     }
     // The blank that ends the header of a raw file; the pixels follow it.
@@ -265,7 +272,9 @@ class RasterReader {
         std::uint64_t v = 0;
         for (; c >= '0' && c <= '9'; c = m_in.Get())
             v = std::min<std::uint64_t>(m_header.maxval, v * 10 + unsigned(c - '0'));
-        if (c >= 0 && !IsBlank(c) && c != '#')
+        if (c == '#')
+            m_in.Unget(); // a comment right after the sample
+        else if (c >= 0 && !IsBlank(c))
             return Garbage(error);
         sample = static_cast<unsigned>(v);
         return true;

@@ -109,6 +109,19 @@ TEST(PnmReader, HeadersWithCommentsAndAnyBlanks) {
     }
 }
 
+// Netpbm lets a comment start right after a number; ImageMagick does not
+// read such files, so the same picture without the comments is the
+// reference.
+TEST(PnmReader, CommentsRightAfterNumbers) {
+    magick::Scratch dir;
+    const std::string plain = dir / "plain.pgm";
+    corpus::WriteFile(plain, Bytes("P2 3 2 7 0 1 2 3 4 7\n"));
+    DecodeResult r = DecodeBytes(Bytes("P2 3#c\n2#c\n7#c\n0#c\n1 2#c 9\n3 4 7"));
+    testutil::OwnedDib owned(r.block);
+    ASSERT_EQ(r.failure, DecodeFailure::None) << r.error;
+    EXPECT_SAME_PIXELS(magick::BlockPixels(r.block), magick::Pixels(plain), 3, 0);
+}
+
 TEST(PnmReader, BitmapKeepsOneBitWithOneBlack) {
     DecodeResult r = DecodeBytes(Bytes("P1\n3 1\n1 0 1\n"));
     testutil::OwnedDib owned(r.block);
