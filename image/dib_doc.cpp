@@ -157,9 +157,11 @@ ImageFormat CDibDoc::SaveFormat(const std::string& path) const {
     // The scan's own file is written in the format it came in.
     if (path == GetPathName() && IsLosslessFormat(m_fileInfo.format))
         return m_fileInfo.format;
+    // A name of no known kind keeps the picture's format; a name of a
+    // format that loses detail ("scan.jpg") is refused.
     const ImageFormat named = FormatFromExtension(path);
-    if (IsLosslessFormat(named))
-        return named;
+    if (named != ImageFormat::Unknown)
+        return IsLosslessFormat(named) ? named : ImageFormat::Unknown;
     return IsLosslessFormat(m_fileInfo.format) ? m_fileInfo.format : ImageFormat::Unknown;
 }
 

@@ -75,6 +75,21 @@ ssize_t StreamWrite(void* cookie, const char* data, std::size_t size) {
     return WriteAll(sink, data, size);
 }
 
+// A new file can be written out of order (a TIFF's directory goes back
+// to its header); a pipe or device cannot.
+int StreamSeek(void* cookie, off64_t* offset, int whence) {
+    auto& sink = *static_cast<AtomicFile::Sink*>(cookie);
+    if (sink.special) {
+        errno = ESPIPE;
+        return -1;
+    }
+    const off64_t at = lseek64(sink.fd, *offset, whence);
+    if (at < 0)
+        return -1;
+    *offset = at;
+    return 0;
+}
+
 int StreamClose(void* cookie) {
     auto& sink = *static_cast<AtomicFile::Sink*>(cookie);
     const int fd = sink.fd;
@@ -183,7 +198,7 @@ bool AtomicFile::OpenTemporary(const std::string& path) {
 }
 
 bool AtomicFile::AttachStream() {
-    const cookie_io_functions_t io{nullptr, StreamWrite, nullptr, StreamClose};
+    const cookie_io_functions_t io{nullptr, StreamWrite, StreamSeek, StreamClose};
     m_fp = fopencookie(&m_sink, "wb", io);
     if (m_fp)
         return true;

@@ -32,8 +32,8 @@ TEST(CliFormats, InfoReadsEachFormatsHeaderAndItsResolution) {
     r = RunCli({"info", "scan.bmp"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("format: BMP\nresolution: 600 x 600\n"), std::string::npos) << r.out;
-    // A damaged PNG is refused in the library's words.
-    Put("cut.png", Slurp("scan.png").substr(0, 100));
+    // A PNG cut inside its header is refused in the library's words.
+    Put("cut.png", Slurp("scan.png").substr(0, 20));
     r = RunCli({"info", "cut.png"});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("cut.png: "), std::string::npos) << r.err;
