@@ -21,8 +21,8 @@ RecoveryManifest ManifestOf(const CDibView& view) {
     RecoveryManifest manifest;
     if (const CDocument* document = static_cast<const CScrollView&>(view).GetDocument())
         manifest.imagePath = document->GetPathName();
-    manifest.scanLinesX = g_nScanLinesX;
-    manifest.scanLinesY = g_nScanLinesY;
+    manifest.scanLinesX = view.GetScanLines().x;
+    manifest.scanLinesY = view.GetScanLines().y;
     manifest.scale = view.m_nScale;
     manifest.savedAt = static_cast<std::int64_t>(std::time(nullptr));
     manifest.revision = view.BoardRevision();
