@@ -80,10 +80,10 @@ std::string MeasuredScaleText(ScanLines measured, std::optional<ScanLines> file)
     std::string text = ScanLinesText(measured) + " dpi";
     if (!file)
         return text;
-    const auto signedText = [](int v) { return (v > 0 ? "+" : "") + std::to_string(v); };
+    const auto signedText = [](long long v) { return (v > 0 ? "+" : "") + std::to_string(v); };
     if (file->x == file->y && measured.x == measured.y)
         return text + " (file says " + std::to_string(file->x) + ": " +
-               signedText(measured.x - file->x) + ")";
-    return text + " (file says " + ScanLinesText(*file) + ": " + signedText(measured.x - file->x) +
-           " x " + signedText(measured.y - file->y) + ")";
+               signedText(0LL + measured.x - file->x) + ")";
+    return text + " (file says " + ScanLinesText(*file) + ": " + signedText(0LL + measured.x - file->x) +
+           " x " + signedText(0LL + measured.y - file->y) + ")";
 }
