@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+class CDocument;
+
 struct ScanLines {
     int x = 200;
     int y = 200;
@@ -28,7 +30,6 @@ std::string ScanLinesText(ScanLines lines);
 
 // What an image file states about its resolution, as scan lines: nothing
 // when it states none, or one outside 50 to 20,000 dots per inch.
-class CDocument;
 std::optional<ScanLines> ScanLinesOfFile(const CDocument* document);
 
 // The scan lines remembered for an image file (platform/scale_memory.h);

@@ -18,8 +18,8 @@ void CDibView::TakeDocumentScanLines() {
     const CDocument* document = CScrollView::GetDocument();
     if (document) {
         for (CScrollView* other : document->GetViews()) {
-            auto* sibling = static_cast<CDibView*>(other);
-            if (sibling != this && sibling->m_bScanLinesTaken) {
+            const auto* sibling = dynamic_cast<const CDibView*>(other);
+            if (sibling && sibling != this && sibling->m_bScanLinesTaken) {
                 m_pScanLines = sibling->m_pScanLines;
                 return;
             }
