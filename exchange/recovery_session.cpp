@@ -56,7 +56,7 @@ RecoverySession::~RecoverySession() {
 void RecoverySession::Watch(CDibView& view) {
     if (!Find(view))
         m_watched.push_back({&view, m_nextNumber++, std::nullopt,
-                             std::make_shared<std::atomic<bool>>(false)});
+                             std::make_shared<std::atomic<bool>>(false), view.GetScanLines()});
 }
 
 RecoverySession::Watched* RecoverySession::Find(const CDibView& view) {
