@@ -31,26 +31,28 @@ struct CommandInfo {
     std::string_view menu3Text;
     // Accelerator keys in Qt's portable key-sequence form.
     std::array<std::string_view, 2> keys;
-    int button; // toolbar position 1 to 22; 0 when the command has no button
+    int button; // toolbar position 1 to 23; 0 when the command has no button
     std::string_view prompt;
     Handler handler;
 };
 
-inline constexpr std::size_t kToolbarEntryCount = 22;
+inline constexpr std::size_t kToolbarEntryCount = 23;
 inline constexpr std::size_t kRecentFileCount = 4;
 
 // clang-format off
 inline constexpr CommandInfo kCommands[] = {
     {ID_PARAMETERS, "ID_PARAMETERS", "", "", {}, 11, "Change parameters", Handler::View},
     {ID_LAYER_COLOR, "ID_LAYER_COLOR", "", "", {}, 12, "Change layers' line color.", Handler::View},
-    {ID_PAD_MODE, "ID_PAD_MODE", "", "", {}, 15, "draw pads mode.", Handler::View},
-    {ID_LINE_MODE, "ID_LINE_MODE", "", "", {}, 14, "draw lines mode.", Handler::View},
-    {ID_SAVE_WORK, "ID_SAVE_WORK", "", "&Save Work File\tCtrl+S", {"Ctrl+S"}, 19,
+    {ID_MEASURE_SCALE, "ID_MEASURE_SCALE", "", "Measure &Scale...", {}, 13,
+     "Set the scan lines from a distance you know: click its two ends", Handler::View},
+    {ID_PAD_MODE, "ID_PAD_MODE", "", "", {}, 16, "draw pads mode.", Handler::View},
+    {ID_LINE_MODE, "ID_LINE_MODE", "", "", {}, 15, "draw lines mode.", Handler::View},
+    {ID_SAVE_WORK, "ID_SAVE_WORK", "", "&Save Work File\tCtrl+S", {"Ctrl+S"}, 20,
      "Save pads and lines information.", Handler::View},
-    {ID_OPEN_WORK, "ID_OPEN_WORK", "", "Open &Work File...", {}, 18,
+    {ID_OPEN_WORK, "ID_OPEN_WORK", "", "Open &Work File...", {}, 19,
      "Open pads and lines information.", Handler::View},
-    {ID_COMPONENT_MARK, "ID_COMPONENT_MARK", "", "", {}, 16, "Place component mark.", Handler::View},
-    {ID_OPEN_PROTEL, "ID_OPEN_PROTEL", "", "&Import Protel...", {}, 21,
+    {ID_COMPONENT_MARK, "ID_COMPONENT_MARK", "", "", {}, 17, "Place component mark.", Handler::View},
+    {ID_OPEN_PROTEL, "ID_OPEN_PROTEL", "", "&Import Protel...", {}, 22,
      "Open protel format file.", Handler::View},
     {ID_SAVE_WORK_AS, "ID_SAVE_WORK_AS", "", "Save Work File &As...", {}, 0,
      "Save pads and lines information in a new work file.", Handler::View},
@@ -87,7 +89,7 @@ inline constexpr CommandInfo kCommands[] = {
      "Save the active document's image with a new name", Handler::Document},
     {ID_FILE_PRINT_SETUP, "ID_FILE_PRINT_SETUP", "P&rint Setup...", "P&rint Setup...", {}, 0,
      "Change the printer and printing options", Handler::Application},
-    {ID_FILE_PRINT, "ID_FILE_PRINT", "", "&Export Protel...\tCtrl+P", {"Ctrl+P"}, 22,
+    {ID_FILE_PRINT, "ID_FILE_PRINT", "", "&Export Protel...\tCtrl+P", {"Ctrl+P"}, 23,
      "Save protel format file.", Handler::View},
     {ID_FILE_PRINT_PREVIEW, "ID_FILE_PRINT_PREVIEW", "", "Print Pre&view", {}, 0,
      "Display full pages", Handler::Preview},
@@ -232,6 +234,7 @@ inline constexpr MenuEntry kMenuDocument[] = {
     menu_detail::Cmd(ID_VIEW_STATUS_BAR),
     menu_detail::Sep(),
     menu_detail::Cmd(ID_TOGGLE_UNITS),
+    menu_detail::Cmd(ID_MEASURE_SCALE),
     menu_detail::Popup("Toggle &Layers"),
     menu_detail::Cmd(ID_LAYER_TOP),
     menu_detail::Cmd(ID_LAYER_MID1),
@@ -302,6 +305,7 @@ inline constexpr ButtonTip kButtonTips[] = {
     {ID_APP_ABOUT, "About"},
     {ID_PARAMETERS, "Change parameters"},
     {ID_LAYER_COLOR, "Layer line colour"},
+    {ID_MEASURE_SCALE, "Measure scale"},
     {ID_LINE_MODE, "Line mode"},
     {ID_PAD_MODE, "Pad mode"},
     {ID_COMPONENT_MARK, "Component mark"},

@@ -176,6 +176,22 @@ void PaintLayerColor(QPainter& p) {
     }
 }
 
+// A wooden ruler lying across the square, with its scale marks.
+void PaintMeasureScale(QPainter& p) {
+    p.save();
+    p.translate(8, 7.5);
+    p.rotate(-35);
+    Pen(p, kOutline);
+    p.setBrush(QColor(236, 196, 92));
+    p.drawRect(QRectF(-8.5, -3, 17, 6));
+    Pen(p, kOutline, 0.8);
+    for (int i = -3; i <= 3; ++i) {
+        const qreal x = i * 2.2;
+        p.drawLine(QPointF(x, -3), QPointF(x, i % 2 == 0 ? 0.5 : -1));
+    }
+    p.restore();
+}
+
 void PaintLineMode(QPainter& p) {
     Pen(p, kCopper, 2.2);
     p.setBrush(Qt::NoBrush);
@@ -249,6 +265,8 @@ Painter PainterFor(UINT id) {
         return PaintParameters;
     case ID_LAYER_COLOR:
         return PaintLayerColor;
+    case ID_MEASURE_SCALE:
+        return PaintMeasureScale;
     case ID_LINE_MODE:
         return PaintLineMode;
     case ID_PAD_MODE:

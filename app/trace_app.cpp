@@ -12,6 +12,7 @@
 #include "board/dib_view.h"
 #include "board/help_hook.h"
 #include "image/dib_doc.h"
+#include "platform/qt/qt_scale_memory.h"
 #include "platform/qt/qt_session.h"
 #include "platform/qt/qt_user_services.h"
 
@@ -74,6 +75,10 @@ CTraceApp::CTraceApp(Options options)
         if (m_mainFrame)
             m_mainFrame->SetPaneText(pane, QString::fromStdString(text));
     });
+    // Scan lines set by hand are kept in the same settings file.
+    m_scaleMemory = std::make_unique<QtScaleMemory>(
+        [file = m_options.settingsFile] { return OpenSettings(file); });
+    m_previousScaleMemory = SetScaleMemory(m_scaleMemory.get());
     m_router.SetActiveViewSource(
         [this]() -> CScrollView* { return m_mainFrame ? m_mainFrame->ActiveView() : nullptr; });
     RegisterCommands();
@@ -87,6 +92,7 @@ CTraceApp::~CTraceApp() {
     m_mainFrame.reset();
     m_template.reset();
     SetOperationGuideRunner(nullptr);
+    SetScaleMemory(m_previousScaleMemory);
 }
 
 bool CTraceApp::InitInstance(const QStringList& arguments) {

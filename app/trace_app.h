@@ -21,7 +21,9 @@ class CMainFrame;
 class CMultiDocTemplate;
 class IUserServices;
 class QPrinter;
+class QtScaleMemory;
 class QtUserServices;
+class IScaleMemory;
 class ShellServices;
 
 class CTraceApp : public QObject {
@@ -30,8 +32,8 @@ class CTraceApp : public QObject {
     struct Options {
         // Services the shell builds on; null: the Qt ones (dialogs on screen).
         IUserServices* services = nullptr;
-        // Settings file for the recent-file list; empty: the program's
-        // default settings of the user.
+        // Settings file for the recent-file list and the remembered scales;
+        // empty: the program's default settings of the user.
         QString settingsFile;
     };
 
@@ -85,6 +87,8 @@ class CTraceApp : public QObject {
     std::unique_ptr<QtUserServices> m_qtServices;
     std::unique_ptr<ISessionServices> m_qtSession; // autosave and recovery, with the Qt services
     std::unique_ptr<ShellServices> m_services;
+    std::unique_ptr<QtScaleMemory> m_scaleMemory;
+    IScaleMemory* m_previousScaleMemory = nullptr;
     RecentFileList m_recentFiles;
     CommandRouter m_router;
     std::unique_ptr<CMultiDocTemplate> m_template;

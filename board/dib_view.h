@@ -6,10 +6,12 @@
 #include "board/board_history.h"
 #include "board/board_types.h"
 #include "board/params.h"
+#include "board/scan_lines.h"
 #include "platform/scroll_view.h"
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -110,6 +112,29 @@ class CDibView : public CScrollView {
     // --- Parameters and colours (board/view_params.cpp) ---
     void OnChangeParameters();
     void OnLayerColor();
+
+    // --- Scan lines (board/view_scan_lines.cpp) ---
+    // The scan lines of the view's document, which every window on it
+    // shares; the export, the import and the read-out convert with them.
+    ScanLines GetScanLines() const { return *m_pScanLines; }
+    float MilPerPixelX() const { return MilPerPixel(m_pScanLines->x); }
+    float MilPerPixelY() const { return MilPerPixel(m_pScanLines->y); }
+    // Sets the document's scan lines and makes them the current values.
+    void SetScanLines(ScanLines lines);
+    // Once, when the view first shows its document: shares the scan lines
+    // of another window on it, or else gives the document the ones
+    // remembered for its file, or those its file states, or the current
+    // values, and says in the status line which it took.
+    void TakeDocumentScanLines();
+    // The image pixel under a client point, as the read-out shows it.
+    CPoint ScanPixelAt(CPoint client) const;
+
+    // --- Measuring the scale (board/view_measure.cpp) ---
+    // Measure Scale: two clicks on the scan, then the true distance between
+    // them gives the scan lines. Escape, a right click, the command again or
+    // another mode ends it without a change.
+    void OnMeasureScale();
+    void CancelMeasuring();
 
     // --- Rendering (board/view_render.cpp) ---
     void DrawBoard();
@@ -233,6 +258,12 @@ class CDibView : public CScrollView {
     CPoint m_ptLastPointerInView{-1, -1};
     // The undo history of this view's board.
     board::BoardHistory m_History;
+    // Measuring: on from the command to the second click; the first click's
+    // image pixel once made, and the client point the line was drawn to.
+    bool m_bMeasureMode = false;
+    bool m_bMeasureStarted = false;
+    CPoint m_ptMeasureStart;
+    CPoint m_ptMeasureEnd;
 
   private:
     void RememberDrawingMode();
@@ -247,5 +278,8 @@ class CDibView : public CScrollView {
     bool ReadProtelFile(const std::string& path);
     std::function<void()> m_onBoardChanged;
     std::string m_strWorkPath;
+    // Shared with the other windows on the document once taken.
+    std::shared_ptr<ScanLines> m_pScanLines = std::make_shared<ScanLines>(CurrentScanLines());
+    bool m_bScanLinesTaken = false;
     bool m_bCloseAccepted = false;
 };

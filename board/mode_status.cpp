@@ -11,6 +11,8 @@ bool IsLineMode(const CDibView& view) {
 }
 
 std::string ModeName(const CDibView& view) {
+    if (view.m_bMeasureMode)
+        return "Measure";
     if (view.m_bSelectAll)
         return "Select all";
     if (view.m_bMoveMode)

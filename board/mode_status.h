@@ -12,7 +12,8 @@ constexpr int kModePane = 5;
 
 // Line mode is the mode with none of the other mode flags set.
 bool IsLineMode(const CDibView& view);
-// "Pad", "Line 45°", "Line free", "Mark", "Move" or "Select all".
+// "Pad", "Line 45°", "Line free", "Mark", "Move", "Select all" or, while
+// measuring the scale, "Measure".
 std::string ModeName(const CDibView& view);
 // "x4" for a factor of 4, "x1/8" for one eighth; empty for a factor that is
 // not positive.

@@ -48,6 +48,7 @@ bool CDibView::OnCommand(UINT id) {
     case ID_EDIT_UNDO: OnEditUndo(); return true;
     case ID_EDIT_REDO: OnEditRedo(); return true;
     case ID_EDIT_CUT: OnEditDelete(); return true;
+    case ID_MEASURE_SCALE: OnMeasureScale(); return true;
     default:
         break;
     }
@@ -81,6 +82,7 @@ bool CDibView::OnUpdateCommand(UINT id, CCmdUI* ui) {
     case ID_SELECT_ALL: ui->SetCheck(m_bSelectAll); break;
     case ID_MOVE_STATUS: ui->SetCheck(m_bMoveMode); break;
     case ID_TRACK_MODE: ui->SetCheck(m_bFreeAngle); break;
+    case ID_MEASURE_SCALE: ui->SetCheck(m_bMeasureMode); break;
     default: break;
     }
     // Every other command with a handler here is enabled while a view is active.
@@ -88,7 +90,7 @@ bool CDibView::OnUpdateCommand(UINT id, CCmdUI* ui) {
     case ID_PARAMETERS: case ID_LAYER_COLOR: case ID_PAD_MODE: case ID_LINE_MODE:
     case ID_SAVE_WORK: case ID_SAVE_WORK_AS: case ID_OPEN_WORK: case ID_COMPONENT_MARK: case ID_OPEN_PROTEL:
     case ID_TOGGLE_UNITS: case ID_SELECT_ALL: case ID_TRACK_MODE: case ID_MOVE_STATUS:
-    case ID_HELP_CONTENTS: case ID_FILE_PRINT:
+    case ID_HELP_CONTENTS: case ID_FILE_PRINT: case ID_MEASURE_SCALE:
         ui->Enable(true);
         return true;
     default:

@@ -1,6 +1,7 @@
 // Editing steps shared by the board view's mouse and keyboard handlers.
 #pragma once
 
+class CDC;
 class CDibView;
 struct CPoint;
 
@@ -28,6 +29,12 @@ bool CanZoomIn(const CDibView& view);
 // with s0 the scroll position when the key arrived.
 void ZoomIn(CDibView& view, CPoint p0, CPoint s0);
 void ZoomOut(CDibView& view, CPoint p0, CPoint s0);
+
+// Measuring the scale: the first click starts the line, the second asks for
+// its true length; moves draw the line to the pointer; paints redraw it.
+void MeasureClick(CDibView& view, CPoint point);
+void MoveMeasureLine(CDibView& view, CPoint point);
+void PaintMeasureLine(CDibView& view, CDC& dc);
 
 // Select-all transforms of every pad and track end; none repaints.
 void MoveAll(CDibView& view, float dx, float dy);

@@ -11,6 +11,7 @@ namespace {
 // The mode pane follows every change of mode; select-all highlights the
 // whole tracing, so entering or leaving it repaints.
 void ModeChanged(CDibView& view, bool wasSelectAll) {
+    view.CancelMeasuring();
     if (view.m_bSelectAll != wasSelectAll)
         view.Invalidate(false);
     board::ShowModeStatus(view);
@@ -51,6 +52,10 @@ void CDibView::RememberDrawingMode() {
 // Escape ends a chain as a right click does, puts a drag back, and leaves
 // select-all and move status for the mode that was on before them.
 void CDibView::OnEscape() {
+    if (m_bMeasureMode) {
+        CancelMeasuring();
+        return;
+    }
     if (board::IsDragging(*this))
         board::CancelDrag(*this);
     m_bLineStarted = 0;
@@ -117,21 +122,18 @@ BOOL CDibView::OnMouseWheel(UINT flags, short delta, CPoint point) {
     return scrolled;
 }
 
-// The image pixel under the pointer, in millimetres or mils through the scan
-// resolution.
+// The image pixel under the pointer, in millimetres or mils through the
+// document's scan lines.
 void CDibView::ShowCursorPosition(CPoint point) {
-    const CPoint s = GetScrollPosition();
-    const int scale = m_nScale > 0 ? m_nScale : 1;
-    const long long pixelX = (static_cast<long long>(s.x) + point.x) / scale;
-    const long long pixelY = (static_cast<long long>(s.y) + point.y) / scale;
+    const CPoint pixel = ScanPixelAt(point);
     char text[96];
     if (m_bShowMil) {
-        const double x = static_cast<float>(pixelX) * g_fMilPerPixelX;
-        const double y = static_cast<float>(pixelY) * g_fMilPerPixelY;
+        const double x = static_cast<float>(pixel.x) * MilPerPixelX();
+        const double y = static_cast<float>(pixel.y) * MilPerPixelY();
         std::snprintf(text, sizeof text, "X: %5.f mil, Y: %5.f mil", x, y);
     } else {
-        const double x = static_cast<float>(pixelX) * g_fMilPerPixelX * 0.0254;
-        const double y = static_cast<float>(pixelY) * g_fMilPerPixelY * 0.0254;
+        const double x = static_cast<float>(pixel.x) * MilPerPixelX() * 0.0254;
+        const double y = static_cast<float>(pixel.y) * MilPerPixelY() * 0.0254;
         std::snprintf(text, sizeof text, "X: %4.2f mm, Y: %4.2f mm", x, y);
     }
     Services().SetStatusPaneText(0, text);

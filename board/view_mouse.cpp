@@ -279,7 +279,9 @@ int BandMargin() {
 } // namespace board
 
 void CDibView::OnLButtonDown(UINT /*flags*/, CPoint point) {
-    if (m_bMoveMode)
+    if (m_bMeasureMode)
+        MeasureClick(*this, point);
+    else if (m_bMoveMode)
         GrabAt(*this, point);
     else if (m_bMarkMode)
         PlaceComponentMark(*this, point);
@@ -298,7 +300,9 @@ void CDibView::OnMouseMove(UINT /*flags*/, CPoint point) {
     }
     DropFarKeyTarget(*this, point);
     ShowCursorPosition(point);
-    if (!m_bPadMode && m_bLineStarted)
+    if (m_bMeasureMode)
+        MoveMeasureLine(*this, point);
+    else if (!m_bPadMode && m_bLineStarted)
         MoveRubberBand(*this, point);
 }
 
@@ -310,6 +314,10 @@ void CDibView::OnLButtonUp(UINT /*flags*/, CPoint /*point*/) {
 }
 
 void CDibView::OnRButtonDown(UINT /*flags*/, CPoint /*point*/) {
+    if (m_bMeasureMode) {
+        CancelMeasuring();
+        return;
+    }
     m_bLineStarted = 0;
     if (m_bMoveMode && IsDragging(*this))
         CancelDrag(*this);
@@ -318,7 +326,9 @@ void CDibView::OnRButtonDown(UINT /*flags*/, CPoint /*point*/) {
 }
 
 BOOL CDibView::OnSetCursor() {
-    if (m_bSelectAll)
+    if (m_bMeasureMode)
+        SetCursor(m_hCursorLine);
+    else if (m_bSelectAll)
         SetCursor(m_hCursorSelectAll);
     else if (m_bMarkMode)
         SetCursor(m_hCursorMark);

@@ -2,6 +2,7 @@
 // the rubber band of a track chain at the pointer.
 #include "board/board_painter.h"
 #include "board/dib_view.h"
+#include "board/view_edit.h"
 #include "board/view_geometry.h"
 
 #include <algorithm>
@@ -129,6 +130,7 @@ void CDibView::DrawBoard() {
     PaintBoard(*dc, scene);
     if (m_bLineStarted)
         DrawRubberBand(*this, *dc, scene.scroll, scene.client);
+    board::PaintMeasureLine(*this, *dc);
 }
 
 // The 45-degree constraint: the end of a segment from start towards the

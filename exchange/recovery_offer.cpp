@@ -90,10 +90,8 @@ bool Recover(Candidate& candidate, RecoverySession& session, const RecoveryViewO
         SayDamaged(candidate.files, "no window could be opened for it");
         return false;
     }
-    g_nScanLinesX = candidate.manifest.scanLinesX;
-    g_nScanLinesY = candidate.manifest.scanLinesY;
-    g_fMilPerPixelX = MilPerPixel(g_nScanLinesX);
-    g_fMilPerPixelY = MilPerPixel(g_nScanLinesY);
+    // The tracing was drawn against these; the recovered document takes them.
+    view->SetScanLines({candidate.manifest.scanLinesX, candidate.manifest.scanLinesY});
     RescaleBoard(candidate.board, candidate.manifest.scale, view->m_nScale);
     ReadReport report;
     ReplaceViewBoard(*view, candidate.board, report, board::StepKind::RecoverBoard);

@@ -19,8 +19,8 @@ void CDibView::OnSaveProtel() {
     if (!path)
         return;
     ProtelExportSettings settings;
-    settings.milPerPixelX = g_fMilPerPixelX;
-    settings.milPerPixelY = g_fMilPerPixelY;
+    settings.milPerPixelX = MilPerPixelX();
+    settings.milPerPixelY = MilPerPixelY();
     settings.imageHeight = m_nImageHeight;
     settings.scale = m_nScale;
     const auto text = FormatProtel(ViewBoard(*this), settings);
@@ -55,8 +55,8 @@ bool CDibView::ReadProtelFile(const std::string& path) {
         return false;
     }
     ProtelImportSettings settings;
-    settings.scanLinesX = g_nScanLinesX;
-    settings.scanLinesY = g_nScanLinesY;
+    settings.scanLinesX = GetScanLines().x;
+    settings.scanLinesY = GetScanLines().y;
     settings.imageWidth = m_nImageWidth;
     settings.imageHeight = m_nImageHeight;
     settings.scale = m_nScale;

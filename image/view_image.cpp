@@ -94,6 +94,7 @@ void CDibView::OnUpdate(CScrollView* sender, long hint) {
 }
 
 void CDibView::OnInitialUpdate() {
+    TakeDocumentScanLines();
     CScrollView::OnInitialUpdate();
     SetScrollSizesFromImage();
 }
@@ -103,6 +104,8 @@ void CDibView::OnActivateView(bool activate, CScrollView* activated, CScrollView
     if (!activate)
         return;
     OnRealizeDibPalette(this, 0);
+    // The scan lines are the scan's: the active window's are the current ones.
+    MakeScanLinesCurrent(GetScanLines());
     // The mode pane is shared by every window; it shows the active one's.
     board::ShowModeStatus(*this);
 }

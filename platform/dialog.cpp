@@ -42,6 +42,15 @@ void DDX_CBIndex(CDataExchange* dx, int id, int& index) {
     }
 }
 
+void DDX_Check(CDataExchange* dx, int id, bool& checked) {
+    if (dx->m_bSaveAndValidate) {
+        if (!dx->Failed())
+            checked = dx->m_pDlgWnd->IsDlgButtonChecked(id);
+    } else {
+        dx->m_pDlgWnd->CheckDlgButton(id, checked);
+    }
+}
+
 CDialog::CDialog(DialogTemplate dialogTemplate) : m_template(std::move(dialogTemplate)) {}
 
 int CDialog::DoModal() {
@@ -115,6 +124,16 @@ void CDialog::SetCurSel(int id, int index) {
     if (!c)
         return;
     c->sel = (index >= 0 && index < static_cast<int>(c->items.size())) ? index : -1;
+}
+
+bool CDialog::IsDlgButtonChecked(int id) const {
+    const DialogControl* c = GetDlgItem(id);
+    return c && c->checked;
+}
+
+void CDialog::CheckDlgButton(int id, bool checked) {
+    if (DialogControl* c = GetDlgItem(id))
+        c->checked = checked;
 }
 
 void CDialog::ShowDlgItem(int id, bool show) {

@@ -11,7 +11,18 @@
 #include <utility>
 #include <vector>
 
-enum class ControlKind { DefPushButton, PushButton, LText, RText, CText, Edit, DropList, Icon, Bitmap };
+enum class ControlKind {
+    DefPushButton,
+    PushButton,
+    LText,
+    RText,
+    CText,
+    Edit,
+    DropList,
+    Icon,
+    Bitmap,
+    CheckBox,
+};
 
 struct DialogControl {
     int id = -1; // -1: a static control without an id
@@ -20,6 +31,7 @@ struct DialogControl {
     std::string text;
     std::vector<std::string> items; // list entries of a drop-down list
     int sel = -1;                   // selected entry of a drop-down list
+    bool checked = false;           // state of a check box
     std::string image;              // resource name of an icon or bitmap
     bool visible = true;
 };
@@ -65,6 +77,8 @@ class CDataExchange {
 void DDX_Text(CDataExchange* dx, int id, int& value);
 // Selection index of a drop-down list.
 void DDX_CBIndex(CDataExchange* dx, int id, int& index);
+// State of a check box.
+void DDX_Check(CDataExchange* dx, int id, bool& checked);
 
 class CDialog {
   public:
@@ -85,6 +99,9 @@ class CDialog {
     virtual void OnCommand(int id);
     // A click on the dialog's client area (not on a control that takes clicks).
     virtual void OnLButtonDown(UINT /*flags*/, CPoint /*point*/) {}
+    // The user changed an edit box's text, a list's selection or a check
+    // box; the control's state already holds the new value.
+    virtual void OnControlChanged(int /*id*/) {}
 
     void EndDialog(int result);
     bool IsEnded() const { return m_ended; }
@@ -103,6 +120,8 @@ class CDialog {
     void SetDlgItemText(int id, const std::string& text);
     int GetCurSel(int id) const;
     void SetCurSel(int id, int index);
+    bool IsDlgButtonChecked(int id) const;
+    void CheckDlgButton(int id, bool checked);
     // Asks the host to put the keyboard focus on a control (and select an
     // edit box's text), as after an entry was refused; taken once.
     void GotoDlgCtrl(int id) { m_focusRequest = id; }

@@ -81,3 +81,12 @@ constexpr unsigned IDC_SCAN_LINES_X = 103;
 constexpr unsigned IDC_CURRENT_LAYER = 105;
 constexpr unsigned IDC_LINE_WIDTH = 106;
 constexpr unsigned IDC_SCAN_LINES_Y = 107;
+
+// Measuring the scan's scale: the command, its dialog and the dialog's controls.
+constexpr unsigned ID_MEASURE_SCALE = 509;
+constexpr unsigned IDD_MEASURE_SCALE = 113;
+constexpr unsigned IDC_MEASURE_LINE = 120;
+constexpr unsigned IDC_MEASURE_LENGTH = 121;
+constexpr unsigned IDC_MEASURE_UNIT = 122;
+constexpr unsigned IDC_MEASURE_SAME = 123;
+constexpr unsigned IDC_MEASURE_RESULT = 124;

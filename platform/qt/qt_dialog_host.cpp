@@ -4,6 +4,7 @@
 #include "platform/user_services.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -200,10 +201,21 @@ QWidget* QtDialogHost::CreateControl(const DialogControl& control) {
         connect(button, &QPushButton::clicked, this, [this, id] { OnButton(id); });
         return button;
     }
-    case ControlKind::Edit:
-        return new QLineEdit(ToQString(control.text), this);
-    case ControlKind::DropList:
-        return new QComboBox(this);
+    case ControlKind::Edit: {
+        auto* edit = new QLineEdit(ToQString(control.text), this);
+        connect(edit, &QLineEdit::textEdited, this, [this, id] { OnChanged(id); });
+        return edit;
+    }
+    case ControlKind::DropList: {
+        auto* combo = new QComboBox(this);
+        connect(combo, &QComboBox::activated, this, [this, id] { OnChanged(id); });
+        return combo;
+    }
+    case ControlKind::CheckBox: {
+        auto* box = new QCheckBox(ToQString(control.text), this);
+        connect(box, &QCheckBox::clicked, this, [this, id] { OnChanged(id); });
+        return box;
+    }
     case ControlKind::Icon:
     case ControlKind::Bitmap: {
         auto* label = new QLabel(this);
@@ -257,6 +269,8 @@ void QtDialogHost::CopyWidgetsToState() {
             controls[i].text = edit->text().toStdString();
         else if (auto* combo = qobject_cast<QComboBox*>(m_widgets[i]))
             controls[i].sel = combo->currentIndex();
+        else if (auto* box = qobject_cast<QCheckBox*>(m_widgets[i]))
+            controls[i].checked = box->isChecked();
     }
 }
 
@@ -287,6 +301,9 @@ void QtDialogHost::ShowState() {
         }();
         if (auto* button = qobject_cast<QPushButton*>(widget)) {
             button->setText(ToQString(c.text));
+        } else if (auto* box = qobject_cast<QCheckBox*>(widget)) {
+            box->setText(ToQString(c.text));
+            box->setChecked(c.checked);
         } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
             if (edit->text() != ToQString(c.text))
                 edit->setText(ToQString(c.text));
@@ -364,6 +381,12 @@ void QtDialogHost::ApplyFocusRequest() {
     widget->setFocus(Qt::OtherFocusReason);
     if (auto* edit = qobject_cast<QLineEdit*>(widget))
         edit->selectAll();
+}
+
+void QtDialogHost::OnChanged(int id) {
+    CopyWidgetsToState();
+    m_dialog.OnControlChanged(id);
+    AfterHandler();
 }
 
 void QtDialogHost::OnButton(int id) {

@@ -63,6 +63,7 @@ class QtDialogHost : public QDialog {
     // Focuses the control the dialog asked for, if any.
     void ApplyFocusRequest();
     void OnButton(int id);
+    void OnChanged(int id);
 
     CDialog& m_dialog;
     QtImageProvider m_images;

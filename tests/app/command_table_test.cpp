@@ -18,13 +18,14 @@ namespace {
 const char* const kPublished = R"(
 | 500 | `ID_PARAMETERS` | | | 11 | "Change parameters" |
 | 501 | `ID_LAYER_COLOR` | | | 12 | "Change layers' line color." |
-| 502 | `ID_PAD_MODE` | | | 15 | "draw pads mode." |
-| 503 | `ID_LINE_MODE` | | | 14 | "draw lines mode." |
-| 504 | `ID_SAVE_WORK` | menu 3 File: "&Save Work File\tCtrl+S" | Ctrl+S | 19 | "Save pads and lines information." |
-| 505 | `ID_OPEN_WORK` | menu 3 File: "Open &Work File..." | | 18 | "Open pads and lines information." |
-| 506 | `ID_COMPONENT_MARK` | | | 16 | "Place component mark." |
-| 507 | `ID_OPEN_PROTEL` | menu 3 File: "&Import Protel..." | | 21 | "Open protel format file." |
+| 502 | `ID_PAD_MODE` | | | 16 | "draw pads mode." |
+| 503 | `ID_LINE_MODE` | | | 15 | "draw lines mode." |
+| 504 | `ID_SAVE_WORK` | menu 3 File: "&Save Work File\tCtrl+S" | Ctrl+S | 20 | "Save pads and lines information." |
+| 505 | `ID_OPEN_WORK` | menu 3 File: "Open &Work File..." | | 19 | "Open pads and lines information." |
+| 506 | `ID_COMPONENT_MARK` | | | 17 | "Place component mark." |
+| 507 | `ID_OPEN_PROTEL` | menu 3 File: "&Import Protel..." | | 22 | "Open protel format file." |
 | 508 | `ID_SAVE_WORK_AS` | menu 3 File: "Save Work File &As..." | | | "Save pads and lines information in a new work file." |
+| 509 | `ID_MEASURE_SCALE` | menu 3 View: "Measure &Scale..." | | 13 | "Set the scan lines from a distance you know: click its two ends" |
 | 32770 | `ID_TOGGLE_UNITS` | menu 3 View: "To&ggle Units" | | | "Toggle units display bettwen mm and inch." |
 | 32771 | `ID_SELECT_ALL` | menu 3 Edit: "S&elect all\tCtrl+A" | Ctrl+A | | "Select all lines and pads" |
 | 32774 | `ID_LAYER_MID1` | menu 3 View, Toggle Layers: "1 Mid Layer" | | | |
@@ -48,7 +49,7 @@ const char* const kPublished = R"(
 | 57603 | `ID_FILE_SAVE` | menu 3 File: "Save I&mage" | | 3 | "Save the active document's image" |
 | 57604 | `ID_FILE_SAVE_AS` | menu 3 File: "Save Ima&ge As..." | | | "Save the active document's image with a new name" |
 | 57606 | `ID_FILE_PRINT_SETUP` | menus 2, 3 File: "P&rint Setup..." | | | "Change the printer and printing options" |
-| 57607 | `ID_FILE_PRINT` | menu 3 File: "&Export Protel...\tCtrl+P" | Ctrl+P | 22 | "Save protel format file." |
+| 57607 | `ID_FILE_PRINT` | menu 3 File: "&Export Protel...\tCtrl+P" | Ctrl+P | 23 | "Save protel format file." |
 | 57609 | `ID_FILE_PRINT_PREVIEW` | menu 3 File: "Print Pre&view" | | | "Display full pages" |
 | 57616 | `ID_FILE_MRU_FILE1` | menus 2, 3 File: "Recent File" (greyed placeholder for the recent-file list) | | | "Open this document" (also 57617 to 57619) |
 | 57634 | `ID_EDIT_COPY` | | Ctrl+C, Ctrl+Insert | 6 | "Copy the selection and puts it on the Clipboard" |
@@ -154,7 +155,7 @@ std::vector<std::string> KeysOf(const CommandInfo& command) {
 
 TEST(CommandTable, EveryPublishedCommandIsInTheTableAsPublished) {
     const auto rows = ParsePublished();
-    ASSERT_EQ(rows.size(), 50u);
+    ASSERT_EQ(rows.size(), 51u);
     for (const PublishedRow& row : rows) {
         SCOPED_TRACE(row.name);
         const CommandInfo* command = FindCommand(row.id);
@@ -192,7 +193,7 @@ TEST(CommandTable, NamesMatchTheIdentifiersOfTheResourceHeader) {
     EXPECT_EQ(FindCommand(12345), nullptr);
 }
 
-TEST(CommandTable, ToolbarHasSixteenButtonsAndSixSeparatorsInOrder) {
+TEST(CommandTable, ToolbarHasSeventeenButtonsAndSixSeparatorsInOrder) {
     const UINT expected[] = {ID_FILE_NEW,
                              ID_FILE_OPEN,
                              ID_FILE_SAVE,
@@ -205,6 +206,7 @@ TEST(CommandTable, ToolbarHasSixteenButtonsAndSixSeparatorsInOrder) {
                              0,
                              ID_PARAMETERS,
                              ID_LAYER_COLOR,
+                             ID_MEASURE_SCALE,
                              0,
                              ID_LINE_MODE,
                              ID_PAD_MODE,

@@ -32,7 +32,7 @@ std::vector<UINT> ButtonIds() {
 
 TEST(ToolbarArt, EveryButtonHasAPictureOfItsOwnAtEveryScale) {
     const auto ids = ButtonIds();
-    ASSERT_EQ(ids.size(), 16u);
+    ASSERT_EQ(ids.size(), 17u);
     std::vector<QImage> pictures;
     for (UINT id : ids) {
         const QImage one = ButtonImage(id, 1);
@@ -60,10 +60,10 @@ TEST(ToolbarArt, IconsHaveASharpPictureForDenseScreens) {
     EXPECT_NE(AppIconImage(32), DocumentIconImage(32));
 }
 
-TEST_F(ShellTest, ToolbarShowsTheTwentyTwoEntriesWithTipsAndPrompts) {
+TEST_F(ShellTest, ToolbarShowsTheTwentyThreeEntriesWithTipsAndPrompts) {
     ASSERT_TRUE(Start());
     const QList<QAction*> entries = Frame().ToolbarActions();
-    ASSERT_EQ(entries.size(), 22);
+    ASSERT_EQ(entries.size(), 23);
     const auto layout = ToolbarLayout();
     int separators = 0;
     for (int i = 0; i < entries.size(); ++i) {

@@ -107,8 +107,7 @@ TEST_F(StatusLineTest, ZoomDividesBeforeConverting) {
 }
 
 TEST_F(StatusLineTest, FractionalMilsPerPixel) {
-    g_nScanLinesX = 300;
-    g_fMilPerPixelX = 1000.0f / 300;
+    view.SetScanLines({300, 200});
     EXPECT_EQ(ReadOut({7, 0}), "X: 0.59 mm, Y: 0.00 mm");
     view.OnToggleUnits();
     EXPECT_EQ(ReadOut({7, 0}), "X:    23 mil, Y:     0 mil");

@@ -61,13 +61,15 @@ TEST(ParamsDialogTemplate, LayoutOfTemplate112) {
 }
 
 TEST_F(ParamsDialog, ShowsTheCurrentParameters) {
-    g_nScanLinesX = 300;
+    view->SetScanLines({300, 250});
+    // Another window's, made current after this one's.
+    g_nScanLinesX = g_nScanLinesY = 999;
     g_nCurrentLayer = 6;
     Run([](CDialog& d) {
         EXPECT_EQ(d.GetDlgItemText(kPadX), "5");
         EXPECT_EQ(d.GetDlgItemText(kPadY), "5");
-        EXPECT_EQ(d.GetDlgItemText(kScanX), "300");
-        EXPECT_EQ(d.GetDlgItemText(kScanY), std::to_string(g_nScanLinesY));
+        EXPECT_EQ(d.GetDlgItemText(kScanX), "300") << "the scan lines of the view's document";
+        EXPECT_EQ(d.GetDlgItemText(kScanY), "250");
         EXPECT_EQ(d.GetDlgItemText(kWidth), "3");
         EXPECT_EQ(d.GetCurSel(kLayer), 5);
     });

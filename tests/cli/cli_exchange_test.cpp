@@ -126,10 +126,7 @@ TEST(CliExchange, SameFilesAsTheProgram) {
         view.AttachHost(&host);
         view.m_nImageWidth = 300;
         view.m_nImageHeight = 400;
-        g_nScanLinesX = 300;
-        g_nScanLinesY = 250;
-        g_fMilPerPixelX = MilPerPixel(300);
-        g_fMilPerPixelY = MilPerPixel(250);
+        view.SetScanLines({300, 250});
         RunViewCommand(view, services, &CDibView::OnOpenWork, "sample.dpb");
         RunViewCommand(view, services, &CDibView::OnSaveProtel, "program.pcb");
         RunViewCommand(view, services, &CDibView::OnOpenProtel, "program.pcb");

@@ -347,3 +347,47 @@ TEST_F(RecoverySessionTest, ABoardKilledWithSigkillIsRecoveredAsLastAutosaved) {
     EXPECT_TRUE(SameBoard(opened[0]->view, expected.view));
     EXPECT_TRUE(opened[0]->view.IsBoardModified());
 }
+
+TEST_F(RecoverySessionTest, TheManifestHoldsTheScanLinesOfTheViewsOwnDocument) {
+    Window lost("/nowhere/scan.bmp");
+    lost.view.SetScanLines({600, 300});
+    // Another window was activated since: its scan lines are current.
+    MakeScanLinesCurrent({200, 250});
+    FillBoard(lost.view, 2, 1);
+    const RecoveryFileNames orphan = LeaveOrphan(lost.view);
+    std::string text;
+    ASSERT_TRUE(ReadWholeFile(orphan.manifest, text));
+    std::string error;
+    const auto manifest = ParseRecoveryManifest(text, error);
+    ASSERT_TRUE(manifest) << error;
+    EXPECT_EQ(manifest->scanLinesX, 600);
+    EXPECT_EQ(manifest->scanLinesY, 300);
+
+    // Recovered, the new document gets them, and they are current.
+    RecoverySession session(scripted, directory, CurrentProcessId());
+    services.answers.push_back(IDYES);
+    Offer(session);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened.back()->view.GetScanLines(), (ScanLines{600, 300}));
+    EXPECT_EQ(CurrentScanLines(), (ScanLines{600, 300}));
+}
+
+TEST_F(RecoverySessionTest, NewScanLinesOfAnUnsavedBoardAreAutosavedToo) {
+    RecoverySession session(scripted, directory, CurrentProcessId());
+    Window window("/scans/board.bmp");
+    Watch(session, window.view);
+    FillBoard(window.view, 1, 0);
+    scripted.FireTimers();
+    EXPECT_EQ(scripted.RunQueuedJobs(), 1);
+    window.view.SetScanLines({450, 460});
+    scripted.FireTimers();
+    EXPECT_EQ(scripted.RunQueuedJobs(), 1) << "the board is the same, its scale is not";
+    std::string text, error;
+    ASSERT_TRUE(ReadWholeFile(session.FilesOf(window.view)->manifest, text));
+    const auto manifest = ParseRecoveryManifest(text, error);
+    ASSERT_TRUE(manifest) << error;
+    EXPECT_EQ(manifest->scanLinesX, 450);
+    EXPECT_EQ(manifest->scanLinesY, 460);
+    scripted.FireTimers();
+    EXPECT_EQ(scripted.RunQueuedJobs(), 0);
+}

@@ -438,11 +438,11 @@ TEST_F(ViewFiles, ProtelExportUsesItsDialogAndTheImageHeight) {
 TEST_F(ViewFiles, ExportRefusesAnInfiniteFactorWithoutTouchingTheFile) {
     Put("keep.pcb", "old");
     view->AppendPad(100, 50);
-    const float saved = g_fMilPerPixelX;
-    g_fMilPerPixelX = MilPerPixel(0);
+    const ScanLines saved = view->GetScanLines();
+    view->SetScanLines({0, 200});
     Answer("keep.pcb");
     view->OnSaveProtel();
-    g_fMilPerPixelX = saved;
+    view->SetScanLines(saved);
     ASSERT_EQ(services.messages.size(), 1u);
     EXPECT_EQ(services.messages[0].caption, "Quarzline");
     EXPECT_EQ(Slurp("keep.pcb"), "old");

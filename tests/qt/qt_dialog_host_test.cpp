@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGlyphRun>
 #include <QLabel>
@@ -313,4 +314,57 @@ TEST_F(QtDialogHostTest, AOneLineLabelTooWideForItsBoxGrowsIntoFreeSpaceInsteadO
         << "wrapped, nothing cut";
     EXPECT_EQ(hemmed.width(), dialog.GetDlgItemClientRect(3).Width());
     EXPECT_LT(hemmed.right(), edit.left()) << "never over a neighbour";
+}
+
+namespace {
+constexpr int kCheck = 105;
+
+// A dialog that follows every change of its controls, as the measure
+// dialog does.
+class FollowingDialog : public CDialog {
+  public:
+    FollowingDialog() : CDialog(Following()) {}
+    static DialogTemplate Following() {
+        DialogTemplate t = ParamsTemplate();
+        DialogControl check = Make(kCheck, ControlKind::CheckBox, DluRect(7, 80, 100, 12), "Both");
+        check.checked = true;
+        t.controls.insert(t.controls.begin() + 3, check);
+        return t;
+    }
+    void DoDataExchange(CDataExchange* dx) override { DDX_Check(dx, kCheck, both); }
+    void OnControlChanged(int id) override {
+        changes.push_back(id);
+        SetDlgItemText(kLabel, GetDlgItemText(kEdit) + (IsDlgButtonChecked(kCheck) ? " both" : " one"));
+    }
+    bool both = false;
+    std::vector<int> changes;
+};
+} // namespace
+
+TEST_F(QtDialogHostTest, CheckBoxesAndChangesOfTheControlsReachTheDialog) {
+    FollowingDialog dialog;
+    QString afterTyping;
+    QString afterUnchecking;
+    bool shownChecked = false;
+    WhenModal<QtDialogHost>([&](QtDialogHost* host) {
+        auto* check = Control<QCheckBox>(host, kCheck);
+        ASSERT_NE(check, nullptr);
+        shownChecked = check->isChecked();
+        EXPECT_EQ(check->text(), QStringLiteral("Both"));
+        auto* edit = Control<QLineEdit>(host, kEdit);
+        edit->setFocus();
+        QTest::keyClicks(edit, "12");
+        afterTyping = Control<QLabel>(host, kLabel)->text();
+        EXPECT_EQ(edit->cursorPosition(), 2) << "the text shown again keeps the cursor";
+        check->click();
+        afterUnchecking = Control<QLabel>(host, kLabel)->text();
+        Control<QComboBox>(host, kList)->activated(2);
+        Control<QPushButton>(host, IDOK)->click();
+    });
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_FALSE(shownChecked) << "DDX_Check put the member's false into the box";
+    EXPECT_EQ(afterTyping, QStringLiteral("12 one"));
+    EXPECT_EQ(afterUnchecking, QStringLiteral("12 both"));
+    EXPECT_EQ(dialog.both, true);
+    EXPECT_EQ(dialog.changes, (std::vector<int>{kEdit, kEdit, kCheck, kList}));
 }

@@ -1,0 +1,46 @@
+// The scan lines of the view's document: shared by the windows on it, taken
+// when the document is first shown, and made current when a window is
+// activated.
+#include "board/dib_view.h"
+#include "board/view_geometry.h"
+#include "platform/document.h"
+#include "platform/user_services.h"
+
+void CDibView::SetScanLines(ScanLines lines) {
+    *m_pScanLines = lines;
+    MakeScanLinesCurrent(lines);
+}
+
+void CDibView::TakeDocumentScanLines() {
+    if (m_bScanLinesTaken)
+        return;
+    m_bScanLinesTaken = true;
+    const CDocument* document = CScrollView::GetDocument();
+    if (document) {
+        for (CScrollView* other : document->GetViews()) {
+            const auto* sibling = dynamic_cast<const CDibView*>(other);
+            if (sibling && sibling != this && sibling->m_bScanLinesTaken) {
+                m_pScanLines = sibling->m_pScanLines;
+                return;
+            }
+        }
+    }
+    // What was set by hand for this scan comes before what its file says.
+    if (const auto remembered = RememberedScanLines(document)) {
+        SetScanLines(*remembered);
+        Services().SetStatusPaneText(
+            0, "Scan lines " + ScanLinesText(*remembered) + " remembered for this scan");
+    } else if (const auto stated = ScanLinesOfFile(document)) {
+        SetScanLines(*stated);
+        Services().SetStatusPaneText(0, "Scan lines " + ScanLinesText(*stated) + " from the file");
+    } else {
+        *m_pScanLines = CurrentScanLines();
+    }
+}
+
+CPoint CDibView::ScanPixelAt(CPoint client) const {
+    const CPoint s = GetScrollPosition();
+    const int scale = m_nScale > 0 ? m_nScale : 1;
+    return {board::SaturateToInt((std::int64_t{s.x} + client.x) / scale),
+            board::SaturateToInt((std::int64_t{s.y} + client.y) / scale)};
+}
