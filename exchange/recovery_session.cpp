@@ -56,7 +56,7 @@ RecoverySession::~RecoverySession() {
 void RecoverySession::Watch(CDibView& view) {
     if (!Find(view))
         m_watched.push_back({&view, m_nextNumber++, std::nullopt,
-                             std::make_shared<std::atomic<bool>>(false)});
+                             std::make_shared<std::atomic<bool>>(false), view.GetScanLines()});
 }
 
 RecoverySession::Watched* RecoverySession::Find(const CDibView& view) {
@@ -90,7 +90,8 @@ void RecoverySession::Tick() {
         if (!watched.view->IsBoardModified()) {
             if (watched.savedRevision)
                 Remove(watched);
-        } else if (watched.savedRevision != watched.view->BoardRevision()) {
+        } else if (watched.savedRevision != watched.view->BoardRevision() ||
+                   watched.savedScanLines != watched.view->GetScanLines()) {
             Save(watched);
         }
     }
@@ -110,6 +111,7 @@ void RecoverySession::Save(Watched& watched) {
         board.tracks.assign(view.m_pTracks, view.m_pTracks + view.m_nTrackCount);
     RecoveryManifest manifest = ManifestOf(view);
     watched.savedRevision = manifest.revision;
+    watched.savedScanLines = view.GetScanLines();
     m_services.RunInBackground([directory = m_directory,
                                 files = RecoveryFilesOf(m_directory, m_pid, watched.number),
                                 board = std::move(board), manifest = std::move(manifest),

@@ -371,3 +371,23 @@ TEST_F(RecoverySessionTest, TheManifestHoldsTheScanLinesOfTheViewsOwnDocument) {
     EXPECT_EQ(opened.back()->view.GetScanLines(), (ScanLines{600, 300}));
     EXPECT_EQ(CurrentScanLines(), (ScanLines{600, 300}));
 }
+
+TEST_F(RecoverySessionTest, NewScanLinesOfAnUnsavedBoardAreAutosavedToo) {
+    RecoverySession session(scripted, directory, CurrentProcessId());
+    Window window("/scans/board.bmp");
+    Watch(session, window.view);
+    FillBoard(window.view, 1, 0);
+    scripted.FireTimers();
+    EXPECT_EQ(scripted.RunQueuedJobs(), 1);
+    window.view.SetScanLines({450, 460});
+    scripted.FireTimers();
+    EXPECT_EQ(scripted.RunQueuedJobs(), 1) << "the board is the same, its scale is not";
+    std::string text, error;
+    ASSERT_TRUE(ReadWholeFile(session.FilesOf(window.view)->manifest, text));
+    const auto manifest = ParseRecoveryManifest(text, error);
+    ASSERT_TRUE(manifest) << error;
+    EXPECT_EQ(manifest->scanLinesX, 450);
+    EXPECT_EQ(manifest->scanLinesY, 460);
+    scripted.FireTimers();
+    EXPECT_EQ(scripted.RunQueuedJobs(), 0);
+}
