@@ -35,6 +35,14 @@ std::optional<ScanLines> ScanLinesOfFile(const CDocument* document) {
     return ScanLines{stated->first, stated->second};
 }
 
+std::string PagesNote(const CDocument* document) {
+    const auto* image = dynamic_cast<const CDibDoc*>(document);
+    if (!image || image->GetFileInfo().pages < 2)
+        return {};
+    return image->GetTitle() + " has " + std::to_string(image->GetFileInfo().pages) +
+           " pages; the first is shown";
+}
+
 std::optional<ScanLines> RememberedScanLines(const CDocument* document) {
     IScaleMemory* memory = ScaleMemory();
     if (!memory || !document || document->GetPathName().empty())

@@ -31,6 +31,9 @@ std::string ScanLinesText(ScanLines lines);
 // What an image file states about its resolution, as scan lines: nothing
 // when it states none, or one outside 50 to 20,000 dots per inch.
 std::optional<ScanLines> ScanLinesOfFile(const CDocument* document);
+// "scan.tif has 3 pages; the first is shown" for a file of several pages;
+// empty otherwise.
+std::string PagesNote(const CDocument* document);
 
 // The scan lines remembered for an image file (platform/scale_memory.h);
 // nothing for a document without a file or when none were kept.

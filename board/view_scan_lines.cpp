@@ -26,16 +26,20 @@ void CDibView::TakeDocumentScanLines() {
         }
     }
     // What was set by hand for this scan comes before what its file says.
+    std::string note;
     if (const auto remembered = RememberedScanLines(document)) {
         SetScanLines(*remembered);
-        Services().SetStatusPaneText(
-            0, "Scan lines " + ScanLinesText(*remembered) + " remembered for this scan");
+        note = "Scan lines " + ScanLinesText(*remembered) + " remembered for this scan";
     } else if (const auto stated = ScanLinesOfFile(document)) {
         SetScanLines(*stated);
-        Services().SetStatusPaneText(0, "Scan lines " + ScanLinesText(*stated) + " from the file");
+        note = "Scan lines " + ScanLinesText(*stated) + " from the file";
     } else {
         *m_pScanLines = CurrentScanLines();
     }
+    if (const std::string pages = PagesNote(document); !pages.empty())
+        note += (note.empty() ? "" : ". ") + pages;
+    if (!note.empty())
+        Services().SetStatusPaneText(0, note);
 }
 
 CPoint CDibView::ScanPixelAt(CPoint client) const {

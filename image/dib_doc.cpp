@@ -147,9 +147,6 @@ bool CDibDoc::OnOpenDocument(const std::string& path) {
     m_fileInfo = result.info;
     SetPathName(path);
     SetModifiedFlag(false);
-    if (m_fileInfo.pages > 1)
-        Services().SetStatusPaneText(0, BaseName(path) + " has " + std::to_string(m_fileInfo.pages) +
-                                            " pages; the first is shown");
     return true;
 }
 
