@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -133,6 +134,26 @@ inline void ExpectLikeMagick(const ImageReader& reader, const std::string& path,
 inline std::vector<BYTE> Truncated(std::vector<BYTE> bytes, std::size_t size) {
     bytes.resize(std::min(size, bytes.size()));
     return bytes;
+}
+
+} // namespace formattest
+
+namespace formattest {
+
+// A stream whose reads fail (a directory): ReadError with the system's
+// reason, from the header and from the decode.
+inline void ExpectReadErrorFromAFailingStream(const ImageReader& reader) {
+    std::FILE* fp = std::fopen(".", "rb");
+    ASSERT_NE(fp, nullptr);
+    ImageHeaderInfo info;
+    std::string error;
+    EXPECT_EQ(reader.ReadHeader(fp, info, error), DecodeFailure::ReadError) << error;
+    std::rewind(fp);
+    const DecodeResult result = reader.Decode(fp, {});
+    std::fclose(fp);
+    EXPECT_EQ(result.failure, DecodeFailure::ReadError) << result.error;
+    EXPECT_EQ(result.osError, EISDIR);
+    EXPECT_EQ(result.block, nullptr);
 }
 
 } // namespace formattest

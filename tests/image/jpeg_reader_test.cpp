@@ -270,4 +270,8 @@ TEST(JpegReader, RefusesHugePicturesBeforeAllocating) {
     EXPECT_EQ(huge.info.width, 65000u);
 }
 
+TEST(JpegReader, ReportsAFailingStreamAsAReadError) {
+    formattest::ExpectReadErrorFromAFailingStream(JpegImageReader());
+}
+
 } // namespace

@@ -265,4 +265,8 @@ TEST(PngReader, RefusesHugePicturesBeforeAllocating) {
     EXPECT_EQ(info.height, 100000u);
 }
 
+TEST(PngReader, ReportsAFailingStreamAsAReadError) {
+    formattest::ExpectReadErrorFromAFailingStream(PngImageReader());
+}
+
 } // namespace

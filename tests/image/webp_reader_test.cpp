@@ -100,4 +100,8 @@ TEST(WebPReader, RefusesDamagedFilesInLibwebpsWords) {
     EXPECT_EQ(badCode.error, "bitstream error");
 }
 
+TEST(WebPReader, ReportsAFailingStreamAsAReadError) {
+    formattest::ExpectReadErrorFromAFailingStream(WebPImageReader());
+}
+
 } // namespace
