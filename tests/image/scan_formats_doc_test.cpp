@@ -1,6 +1,7 @@
 // The image document with scans of every format: what it opens, what it
 // says of a bad file, and the format each save writes.
 #include "dib_test_util.h"
+#include "board/scan_lines.h"
 #include "image/dib_doc.h"
 #include "platform/scripted/scripted_services.h"
 
@@ -140,4 +141,17 @@ TEST_F(ScanFormatsDocTest, ALossyScanIsNeverWrittenOverItsOwnFile) {
     EXPECT_EQ(Bytes("photo.jpg"), before);
     ASSERT_TRUE(doc.OnSaveDocument("photo.png"));
     EXPECT_EQ(Bytes("photo.png").substr(1, 3), "PNG");
+}
+
+TEST_F(ScanFormatsDocTest, AMultiPageTiffOpensItsFirstPageAndSaysHowManyThereAre) {
+    ASSERT_TRUE(
+        Convert(bmp + " \\( " + bmp + " -negate \\) \\( " + bmp + " -flip \\) pages.tif"));
+    CDibDoc doc;
+    ASSERT_TRUE(doc.OnOpenDocument("pages.tif"));
+    EXPECT_EQ(doc.GetFileInfo().pages, 3);
+    EXPECT_EQ(Pixels(doc), corpus::Make(recipe).expected);
+    EXPECT_EQ(PagesNote(&doc), "pages.tif has 3 pages; the first is shown");
+    CDibDoc single;
+    ASSERT_TRUE(single.OnOpenDocument(bmp));
+    EXPECT_EQ(PagesNote(&single), "");
 }
