@@ -121,3 +121,49 @@ TEST_F(ScanLinesShellTest, MeasureScaleFromTheToolbarWithTheMouse) {
     EXPECT_EQ(Frame().PaneText(board::kModePane), "Pad  x1");
     EXPECT_EQ(child->View()->m_nPadCount, 0);
 }
+
+// A phone photo states no resolution; a known distance on it gives the
+// scale, and the export then has the board's true size.
+TEST_F(ScanLinesShellTest, AScaleMeasuredOnAPhotoGivesTheExportTheBoardsTrueSize) {
+    const QString photo = scans.filePath("photo.jpg");
+    ASSERT_EQ(std::system(("convert -size 700x300 xc:darkgreen -strip -quality 90 '" +
+                           QFile::encodeName(photo).toStdString() + "'")
+                              .c_str()),
+              0);
+    ASSERT_TRUE(Start({photo}));
+    CChildFrame* child = Frame().ActiveChild();
+    child->showMaximized();
+    QtViewWidget* widget = child->ViewWidget();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(widget));
+    EXPECT_EQ(child->View()->GetScanLines(), (ScanLines{200, 200})) << "the photo states none";
+
+    // The board's 100 mm edge runs from pixel 10 to pixel 600.
+    ASSERT_TRUE(Run(ID_MEASURE_SCALE));
+    services.dialogScripts.push_back([&](CDialog& d) {
+        d.SetDlgItemText(IDC_MEASURE_LENGTH, "100");
+        d.SetCurSel(IDC_MEASURE_UNIT, 0);
+        d.CheckDlgButton(IDC_MEASURE_SAME, true);
+        d.OnControlChanged(IDC_MEASURE_LENGTH);
+        d.OnCommand(IDOK);
+    });
+    QWidget* viewport = widget->viewport();
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, {10, 40});
+    QTest::mouseMove(viewport, {600, 40});
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, {600, 40});
+    EXPECT_EQ(child->View()->GetScanLines(), (ScanLines{150, 150}));
+
+    child->View()->AppendPad(10, 40);
+    child->View()->AppendPad(600, 40);
+    const QString out = scans.filePath("edge.pcb");
+    services.fileAnswers.push_back(QFile::encodeName(out).toStdString());
+    ASSERT_TRUE(Run(ID_FILE_PRINT));
+    QFile file(out);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromLatin1(file.readAll()).split("\r\n");
+    std::vector<double> xs;
+    for (qsizetype i = 0; i + 1 < lines.size(); ++i)
+        if (lines[i] == "FP")
+            xs.push_back(lines[i + 1].section(' ', 0, 0).toDouble());
+    ASSERT_EQ(xs.size(), 2u);
+    EXPECT_NEAR(std::abs(xs[1] - xs[0]), 3937.0, 39.37) << "100 mm, within 1 %";
+}
