@@ -56,8 +56,12 @@ class RowReader {
     // picture can need, then allocates them.
     DecodeFailure Start(std::string& error);
     // Row y's samples, y counting up by one from 0; one pointer per plane
-    // (contiguous samples: planes[0] only). False when libtiff failed.
-    bool Next(std::uint32_t y, const BYTE* planes[]);
+    // (contiguous samples: planes[0] only). A row of contiguous samples
+    // from strips is decoded into `into` when that is long enough (the DIB
+    // row, for pictures whose samples are the DIB's pixels). False when
+    // libtiff failed.
+    bool Next(std::uint32_t y, const BYTE* planes[], BYTE* into = nullptr,
+              std::size_t intoBytes = 0);
 
   private:
     enum class Mode { Strips, Scanlines, Tiles };

@@ -56,23 +56,24 @@ DecodeFailure RowReader::Start(std::string& error) {
         m_bandPlaneBytes = static_cast<std::size_t>(across * tileBytes);
         band = m_bandPlaneBytes * planes;
         m_rows.assign(m_planeRowBytes * planes, 0);
+    } else if (!m_layout.separatePlanes) {
+        // libtiff decodes the strips a row at a time, each row where it is
+        // wanted: it stays in the cache, or goes straight into the DIB.
+        m_mode = Mode::Scanlines;
+        band = rowBytes;
     } else {
+        // The planes' rows come from strips of their own: a strip each.
         const std::uint64_t stripRows = RowsPerStrip(m_tif, m_layout.height);
         band = rowBytes * stripRows * planes;
         m_mode = Mode::Strips;
         if (band > kMaxStripBytes) {
-            if (m_layout.separatePlanes) {
-                error = "the picture's strips are too large to read";
-                return DecodeFailure::Corrupt;
-            }
-            // libtiff decodes such a strip a row at a time.
-            m_mode = Mode::Scanlines;
-            band = rowBytes;
+            error = "the picture's strips are too large to read";
+            return DecodeFailure::Corrupt;
         }
         m_bandPlaneBytes = static_cast<std::size_t>(band / planes);
     }
     try {
-        m_buffer.assign(static_cast<std::size_t>(band), 0);
+        m_buffer.resize(static_cast<std::size_t>(band));
     } catch (const std::bad_alloc&) {
         return DecodeFailure::NoMemory;
     }
@@ -109,11 +110,12 @@ bool RowReader::LoadTileRow(std::uint32_t y) {
     return true;
 }
 
-bool RowReader::Next(std::uint32_t y, const BYTE* planes[]) {
+bool RowReader::Next(std::uint32_t y, const BYTE* planes[], BYTE* into, std::size_t intoBytes) {
     if (m_mode == Mode::Scanlines) {
-        if (TIFFReadScanline(m_tif, m_buffer.data(), y, 0) < 0)
+        BYTE* row = into && intoBytes >= m_planeRowBytes ? into : m_buffer.data();
+        if (TIFFReadScanline(m_tif, row, y, 0) < 0)
             return false;
-        planes[0] = m_buffer.data();
+        planes[0] = row;
         return true;
     }
     const bool loaded = y >= m_bandTop && y < m_bandTop + m_bandRows;
