@@ -1,6 +1,7 @@
-// TIFF files through libtiff: the first page, strip by strip or a row of
-// tiles at a time, straight into the DIB. Palette pictures keep their
-// colour map (1-bit as 1-bit, 2- to 8-bit as 8-bit).
+// TIFF files through libtiff: the first page, a row at a time from strips
+// (a strip per plane when the samples are stored apart) or a row of tiles
+// at a time, straight into the DIB. Palette pictures keep their colour map
+// (1-bit as 1-bit, 2- to 8-bit as 8-bit).
 #include "image/formats/dib_builder.h"
 #include "image/formats/tiff_layout.h"
 #include "image/formats/tiff_stream.h"
