@@ -5,6 +5,9 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 namespace {
 constexpr std::uint64_t kMaxSide = 0x7FFFFFFFu;
@@ -117,9 +120,33 @@ HDIB DibBuilder::Release() {
 
 namespace pixels {
 
+#if defined(__x86_64__)
+// Five pixels per shuffle; the sixteenth byte is the next pixel's red,
+// which the next step (or the caller's last pixels) writes over. Returns
+// the pixels done.
+__attribute__((target("ssse3"))) static std::uint64_t RgbToBgrShuffled(const BYTE* rgb, BYTE* bgr,
+                                                                        std::uint64_t width) {
+    const __m128i order = _mm_setr_epi8(2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, 14, 13, 12, 15);
+    std::uint64_t x = 0;
+    for (; x + 6 <= width; x += 5, rgb += 15, bgr += 15) {
+        const __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rgb));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(bgr), _mm_shuffle_epi8(in, order));
+    }
+    return x;
+}
+#endif
+
 void RgbToBgr(const BYTE* rgb, BYTE* bgr, std::uint64_t width) {
     static_assert(std::endian::native == std::endian::little);
     std::uint64_t x = 0;
+#if defined(__x86_64__)
+    static const bool shuffles = __builtin_cpu_supports("ssse3");
+    if (shuffles) {
+        x = RgbToBgrShuffled(rgb, bgr, width);
+        rgb += 3 * x;
+        bgr += 3 * x;
+    }
+#endif
     // Four pixels at a time as three little-endian words: a third faster
     // than byte by byte, and this runs over every pixel of a colour scan.
     //   in  r0 g0 b0 r1 | g1 b1 r2 g2 | b2 r3 g3 b3

@@ -157,14 +157,13 @@ bool DecodesInPlace(const Layout& layout) {
 }
 
 DecodeFailure ReadRows(TIFF* tif, const Layout& layout, DibBuilder& builder, std::string& error) {
-    tiff_pixels::RowReader rows(tif, layout);
+    tiff_pixels::RowReader rows(tif, layout, DecodesInPlace(layout));
     if (const DecodeFailure f = rows.Start(error); f != DecodeFailure::None)
         return f;
     const BYTE* planes[4] = {};
-    const bool inPlace = DecodesInPlace(layout);
     for (std::uint32_t y = 0; y < layout.height; ++y) {
         BYTE* out = builder.Row(y);
-        if (!rows.Next(y, planes, inPlace ? out : nullptr, builder.RowBytes()))
+        if (!rows.Next(y, planes, out, builder.RowBytes()))
             return DecodeFailure::Corrupt;
         ConvertRow(layout, planes, out);
         builder.ReportProgress(double(y + 1) / layout.height);

@@ -21,6 +21,20 @@ std::uint32_t RowsPerStrip(TIFF* tif, std::uint32_t height) {
     return std::clamp<std::uint32_t>(rows, 1, height);
 }
 
+// Whether the codec decodes a row as cheaply as a strip. Deflate does
+// not: zlib copies up to 32 KB into its window after every call.
+bool CheapRows(const Layout& layout) {
+    switch (layout.compression) {
+    case COMPRESSION_NONE:
+    case COMPRESSION_PACKBITS:
+    case COMPRESSION_LZW:
+    case COMPRESSION_CCITTRLE:
+    case COMPRESSION_CCITTFAX3:
+    case COMPRESSION_CCITTFAX4: return true;
+    default: return false;
+    }
+}
+
 } // namespace
 
 DecodeFailure RowReader::Start(std::string& error) {
@@ -56,17 +70,16 @@ DecodeFailure RowReader::Start(std::string& error) {
         m_bandPlaneBytes = static_cast<std::size_t>(across * tileBytes);
         band = m_bandPlaneBytes * planes;
         m_rows.assign(m_planeRowBytes * planes, 0);
-    } else if (!m_layout.separatePlanes) {
-        // libtiff decodes the strips a row at a time, each row where it is
-        // wanted: it stays in the cache, or goes straight into the DIB.
-        m_mode = Mode::Scanlines;
-        band = rowBytes;
     } else {
-        // The planes' rows come from strips of their own: a strip each.
         const std::uint64_t stripRows = RowsPerStrip(m_tif, m_layout.height);
         band = rowBytes * stripRows * planes;
         m_mode = Mode::Strips;
-        if (band > kMaxStripBytes) {
+        if (!m_layout.separatePlanes && (band > kMaxStripBytes || (m_intoDib && CheapRows(m_layout)))) {
+            // libtiff decodes the strips a row at a time, each row where
+            // it is wanted.
+            m_mode = Mode::Scanlines;
+            band = rowBytes;
+        } else if (band > kMaxStripBytes) {
             error = "the picture's strips are too large to read";
             return DecodeFailure::Corrupt;
         }
@@ -110,9 +123,9 @@ bool RowReader::LoadTileRow(std::uint32_t y) {
     return true;
 }
 
-bool RowReader::Next(std::uint32_t y, const BYTE* planes[], BYTE* into, std::size_t intoBytes) {
+bool RowReader::Next(std::uint32_t y, const BYTE* planes[], BYTE* dibRow, std::size_t dibRowBytes) {
     if (m_mode == Mode::Scanlines) {
-        BYTE* row = into && intoBytes >= m_planeRowBytes ? into : m_buffer.data();
+        BYTE* row = m_intoDib && dibRowBytes >= m_planeRowBytes ? dibRow : m_buffer.data();
         if (TIFFReadScanline(m_tif, row, y, 0) < 0)
             return false;
         planes[0] = row;
