@@ -51,13 +51,18 @@ DecodeFailure ReadLayout(TIFF* tif, Layout& layout, ImageHeaderInfo& info, std::
 // row of tiles of buffer.
 class RowReader {
   public:
-    RowReader(TIFF* tif, const Layout& layout) : m_tif(tif), m_layout(layout) {}
+    // intoDib: the file's samples of a row are the DIB row's pixels, or
+    // can be turned into them in place; a codec that decodes a row as
+    // cheaply as a strip then decodes each row into the DIB row.
+    RowReader(TIFF* tif, const Layout& layout, bool intoDib)
+        : m_tif(tif), m_layout(layout), m_intoDib(intoDib) {}
     // Checks the buffers a strip or a row of tiles needs against what the
     // picture can need, then allocates them.
     DecodeFailure Start(std::string& error);
     // Row y's samples, y counting up by one from 0; one pointer per plane
-    // (contiguous samples: planes[0] only). False when libtiff failed.
-    bool Next(std::uint32_t y, const BYTE* planes[]);
+    // (contiguous samples: planes[0] only), which may be dibRow itself.
+    // False when libtiff failed.
+    bool Next(std::uint32_t y, const BYTE* planes[], BYTE* dibRow, std::size_t dibRowBytes);
 
   private:
     enum class Mode { Strips, Scanlines, Tiles };
@@ -66,6 +71,7 @@ class RowReader {
 
     TIFF* m_tif;
     const Layout& m_layout;
+    bool m_intoDib;
     Mode m_mode = Mode::Strips;
     std::uint32_t m_bandTop = 0;  // first row in the buffers
     std::uint32_t m_bandRows = 0; // rows the buffers hold

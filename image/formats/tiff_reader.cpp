@@ -1,6 +1,7 @@
-// TIFF files through libtiff: the first page, strip by strip or a row of
-// tiles at a time, straight into the DIB. Palette pictures keep their
-// colour map (1-bit as 1-bit, 2- to 8-bit as 8-bit).
+// TIFF files through libtiff: the first page, a row at a time from strips
+// (a strip per plane when the samples are stored apart) or a row of tiles
+// at a time, straight into the DIB. Palette pictures keep their colour map
+// (1-bit as 1-bit, 2- to 8-bit as 8-bit).
 #include "image/formats/dib_builder.h"
 #include "image/formats/tiff_layout.h"
 #include "image/formats/tiff_stream.h"
@@ -86,17 +87,20 @@ void ConvertRow(const Layout& layout, const BYTE* planes[], BYTE* out) {
     case Kind::Bilevel:
     case Kind::Palette:
         if (layout.bits == 1 || layout.bits == 8) {
-            std::memcpy(out, planes[0], (std::size_t(width) * layout.bits + 7) / 8);
+            if (planes[0] != out)
+                std::memcpy(out, planes[0], (std::size_t(width) * layout.bits + 7) / 8);
         } else {
             for (std::size_t x = 0; x < width; ++x)
                 out[x] = static_cast<BYTE>(in.Packed(planes[0], x));
         }
         return;
     case Kind::Grey:
-        if (plain8 && layout.samples == 1 && !layout.minIsWhite)
-            std::memcpy(out, planes[0], width);
-        else
-            GreyRow(layout, in, width, out);
+        if (plain8 && layout.samples == 1 && !layout.minIsWhite) {
+            if (planes[0] != out)
+                std::memcpy(out, planes[0], width);
+        } else {
+            GreyRow(layout, in, width, out); // pixel by pixel: may be in place
+        }
         return;
     case Kind::Rgb:
         if (plain8 && layout.samples == 3)
@@ -142,15 +146,26 @@ int CountPages(TIFF* tif) {
     return static_cast<int>(std::clamp<std::uint64_t>(count, 1, INT_MAX));
 }
 
+// Whether a row of the file's samples, put into the DIB row, can be turned
+// into its pixels there (or already is them).
+bool DecodesInPlace(const Layout& layout) {
+    if (layout.separatePlanes || layout.samples != 1)
+        return false;
+    return layout.kind == Kind::Bilevel ||
+           (layout.kind == Kind::Palette && (layout.bits == 1 || layout.bits == 8)) ||
+           (layout.kind == Kind::Grey && layout.bits == 8);
+}
+
 DecodeFailure ReadRows(TIFF* tif, const Layout& layout, DibBuilder& builder, std::string& error) {
-    tiff_pixels::RowReader rows(tif, layout);
+    tiff_pixels::RowReader rows(tif, layout, DecodesInPlace(layout));
     if (const DecodeFailure f = rows.Start(error); f != DecodeFailure::None)
         return f;
     const BYTE* planes[4] = {};
     for (std::uint32_t y = 0; y < layout.height; ++y) {
-        if (!rows.Next(y, planes))
+        BYTE* out = builder.Row(y);
+        if (!rows.Next(y, planes, out, builder.RowBytes()))
             return DecodeFailure::Corrupt;
-        ConvertRow(layout, planes, builder.Row(y));
+        ConvertRow(layout, planes, out);
         builder.ReportProgress(double(y + 1) / layout.height);
     }
     return DecodeFailure::None;

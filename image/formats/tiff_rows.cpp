@@ -21,6 +21,20 @@ std::uint32_t RowsPerStrip(TIFF* tif, std::uint32_t height) {
     return std::clamp<std::uint32_t>(rows, 1, height);
 }
 
+// Whether the codec decodes a row as cheaply as a strip. Deflate does
+// not: zlib copies up to 32 KB into its window after every call.
+bool CheapRows(const Layout& layout) {
+    switch (layout.compression) {
+    case COMPRESSION_NONE:
+    case COMPRESSION_PACKBITS:
+    case COMPRESSION_LZW:
+    case COMPRESSION_CCITTRLE:
+    case COMPRESSION_CCITTFAX3:
+    case COMPRESSION_CCITTFAX4: return true;
+    default: return false;
+    }
+}
+
 } // namespace
 
 DecodeFailure RowReader::Start(std::string& error) {
@@ -60,19 +74,19 @@ DecodeFailure RowReader::Start(std::string& error) {
         const std::uint64_t stripRows = RowsPerStrip(m_tif, m_layout.height);
         band = rowBytes * stripRows * planes;
         m_mode = Mode::Strips;
-        if (band > kMaxStripBytes) {
-            if (m_layout.separatePlanes) {
-                error = "the picture's strips are too large to read";
-                return DecodeFailure::Corrupt;
-            }
-            // libtiff decodes such a strip a row at a time.
+        if (!m_layout.separatePlanes && (band > kMaxStripBytes || (m_intoDib && CheapRows(m_layout)))) {
+            // libtiff decodes the strips a row at a time, each row where
+            // it is wanted.
             m_mode = Mode::Scanlines;
             band = rowBytes;
+        } else if (band > kMaxStripBytes) {
+            error = "the picture's strips are too large to read";
+            return DecodeFailure::Corrupt;
         }
         m_bandPlaneBytes = static_cast<std::size_t>(band / planes);
     }
     try {
-        m_buffer.assign(static_cast<std::size_t>(band), 0);
+        m_buffer.resize(static_cast<std::size_t>(band));
     } catch (const std::bad_alloc&) {
         return DecodeFailure::NoMemory;
     }
@@ -109,11 +123,12 @@ bool RowReader::LoadTileRow(std::uint32_t y) {
     return true;
 }
 
-bool RowReader::Next(std::uint32_t y, const BYTE* planes[]) {
+bool RowReader::Next(std::uint32_t y, const BYTE* planes[], BYTE* dibRow, std::size_t dibRowBytes) {
     if (m_mode == Mode::Scanlines) {
-        if (TIFFReadScanline(m_tif, m_buffer.data(), y, 0) < 0)
+        BYTE* row = m_intoDib && dibRowBytes >= m_planeRowBytes ? dibRow : m_buffer.data();
+        if (TIFFReadScanline(m_tif, row, y, 0) < 0)
             return false;
-        planes[0] = m_buffer.data();
+        planes[0] = row;
         return true;
     }
     const bool loaded = y >= m_bandTop && y < m_bandTop + m_bandRows;

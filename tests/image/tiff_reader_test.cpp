@@ -154,6 +154,22 @@ TEST(TiffReader, BigTiffReadsLikeClassic) {
     EXPECT_SAME_PIXELS(magick::BlockPixels(r.block), magick::Pixels(path), kWidth, 0);
 }
 
+// One strip of 72 MB decoded (a small file: one flat colour): read a row
+// at a time rather than through a strip-sized buffer.
+TEST(TiffReader, AStripTooLargeForOneBufferIsReadRowByRow) {
+    magick::Scratch dir;
+    const std::string path = dir / "one-strip.tif";
+    ASSERT_TRUE(magick::Convert("-size 8000x3000 'xc:#123456' -fill '#ABCDEF' -draw 'point 7999,2999' "
+                                "-define tiff:rows-per-strip=3000 -compress Zip " + path));
+    DecodeResult r = magick::DecodeFile(TiffImageReader(), path);
+    testutil::OwnedDib owned(r.block);
+    ASSERT_EQ(r.failure, DecodeFailure::None) << r.error;
+    EXPECT_EQ(testutil::Decode(r.block, 0, 0, 2, 1),
+              (std::vector<std::uint32_t>{corpus::Argb(0x12, 0x34, 0x56), corpus::Argb(0x12, 0x34, 0x56)}));
+    EXPECT_EQ(testutil::Decode(r.block, 7999, 2999, 1, 1),
+              (std::vector<std::uint32_t>{corpus::Argb(0xAB, 0xCD, 0xEF)}));
+}
+
 TEST(TiffReader, OpensTheFirstOfSeveralPagesAndCountsThem) {
     magick::Scratch dir;
     const std::string a = dir / "a.ppm", b = dir / "b.pgm", c = dir / "c.ppm";
