@@ -57,9 +57,11 @@ class DibBuilder {
 // Pixel conversions the readers share. Each converts one row of `width`
 // pixels.
 namespace pixels {
-// 16-bit samples, most significant byte first, to 8 bits (rounded).
+// 16-bit samples, most significant byte first, to 8 bits, v / 257 rounded
+// down: what the PNG reader and image programs' 8-bit exports give, so that
+// one 16-bit picture comes out alike from every format.
 inline BYTE From16(unsigned high, unsigned low) {
-    return static_cast<BYTE>(((high << 8 | low) * 255u + 32767u) / 65535u);
+    return static_cast<BYTE>((high << 8 | low) / 257u);
 }
 // RGB to the DIB's BGR.
 void RgbToBgr(const BYTE* rgb, BYTE* bgr, std::uint64_t width);

@@ -167,13 +167,15 @@ DecodeFailure ParseHeader(Input& in, Header& header, ImageHeaderInfo& info, std:
     return size;
 }
 
-// A sample of 0..maxval in 8 bits, rounded as a 16-bit quantum first
-// (what image programs show for these files).
+// A sample of 0..maxval in 8 bits: rounded to a 16-bit quantum first, then
+// brought to 8 bits as 16-bit samples are (what image programs show for
+// these files).
 std::vector<BYTE> ScaleTable(unsigned maxval) {
     std::vector<BYTE> table(maxval + 1);
     for (std::uint64_t v = 0; v <= maxval; ++v) {
         const std::uint64_t quantum = (v * 65535 * 2 + maxval) / (2 * maxval);
-        table[v] = static_cast<BYTE>((quantum + 128) / 257);
+        table[v] = pixels::From16(static_cast<unsigned>(quantum >> 8),
+                                  static_cast<unsigned>(quantum & 0xFF));
     }
     return table;
 }

@@ -23,19 +23,24 @@ class SampleRow {
   public:
     SampleRow(const Layout& layout, const BYTE* const* planes) : m_layout(layout), m_planes(planes) {}
 
-    BYTE At(std::size_t x, int s) const {
+    // inverted: the value counted from the top (min-is-white), taken before
+    // 16-bit samples lose their low bits.
+    BYTE At(std::size_t x, int s, bool inverted = false) const {
         const bool apart = m_layout.separatePlanes;
         const BYTE* base = m_planes[apart ? s : 0];
         const std::size_t i = apart ? x : x * m_layout.samples + static_cast<std::size_t>(s);
+        const BYTE flip = inverted ? 0xFF : 0x00;
         if (m_layout.bits == 8)
-            return base[i];
+            return base[i] ^ flip;
         if (m_layout.bits == 16) {
             std::uint16_t v; // libtiff has put it in our byte order
             std::memcpy(&v, base + 2 * i, 2);
+            if (inverted)
+                v = static_cast<std::uint16_t>(0xFFFFu - v);
             return pixels::From16(v >> 8u, v & 0xFFu);
         }
         const unsigned max = (1u << m_layout.bits) - 1;
-        return static_cast<BYTE>(Packed(base, i) * 255u / max);
+        return static_cast<BYTE>(Packed(base, i) * 255u / max) ^ flip;
     }
     // The i-th value of a row of 1-, 2- or 4-bit values, unscaled.
     unsigned Packed(const BYTE* base, std::size_t i) const {
@@ -56,9 +61,8 @@ BYTE OverWhite(BYTE value, BYTE alpha, Alpha kind) {
 }
 
 void GreyRow(const Layout& layout, const SampleRow& in, std::uint32_t width, BYTE* out) {
-    const BYTE flip = layout.minIsWhite ? 0xFF : 0x00;
     for (std::size_t x = 0; x < width; ++x) {
-        const BYTE v = in.At(x, 0) ^ flip;
+        const BYTE v = in.At(x, 0, layout.minIsWhite);
         out[x] = layout.alpha == Alpha::None ? v : OverWhite(v, in.At(x, 1), layout.alpha);
     }
 }

@@ -62,9 +62,8 @@ inline std::vector<BYTE> Output(const std::string& command) {
 // ImageMagick's decode of a file's first picture as 0xFFRRGGBB colours,
 // alpha laid over white; empty when it cannot read the file. It is taken
 // at 16 bits and brought to 8 the way the program's blocks are
-// (pixels::From16, rounding): ImageMagick's own -depth 8 truncates, so
-// for 16-bit files and odd maxvals the 8-bit export differs by one where
-// the value lies exactly or more than halfway between two steps.
+// (pixels::From16), so that odd maxvals, which the PNM reader rounds as a
+// 16-bit quantum first, compare too.
 inline std::vector<std::uint32_t> Pixels(const std::string& path) {
     const std::vector<BYTE> rgb = Output("convert '" + path +
                                          "[0]' -background white -alpha remove -alpha off "
