@@ -15,7 +15,6 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMdiSubWindow>
-#include <ranges>
 #include <QFileInfo>
 #include <QKeySequence>
 #include <QMdiArea>
@@ -461,9 +460,10 @@ void CMainFrame::dropEvent(QDropEvent* event) {
     activateWindow();
     // A tracing file goes to the window it was dropped on.
     const QPoint at = m_area->viewport()->mapFrom(this, event->position().toPoint());
-    for (QMdiSubWindow* window : m_area->subWindowList(QMdiArea::StackingOrder) | std::views::reverse)
-        if (window->isVisible() && window->geometry().contains(at)) {
-            m_area->setActiveSubWindow(window);
+    const QList<QMdiSubWindow*> windows = m_area->subWindowList(QMdiArea::StackingOrder);
+    for (auto window = windows.rbegin(); window != windows.rend(); ++window)
+        if ((*window)->isVisible() && (*window)->geometry().contains(at)) {
+            m_area->setActiveSubWindow(*window);
             break;
         }
     emit filesDropped(files);
