@@ -33,6 +33,7 @@ tracevu_install_missing() {
 }
 
 # tracevu_build BUILD_DIR [cmake options...]
+# Builds everything, or only the targets named in TRACEVU_BUILD_TARGETS.
 tracevu_build() {
   local dir=$1; shift
   local gen=()
@@ -42,5 +43,7 @@ tracevu_build() {
   else
     cmake -S "$TRACEVU_ROOT" -B "$TRACEVU_ROOT/$dir" "$@" >/dev/null || return 1
   fi
-  cmake --build "$TRACEVU_ROOT/$dir" -j "$(nproc)"
+  local targets=()
+  for t in ${TRACEVU_BUILD_TARGETS:-}; do targets+=(--target "$t"); done
+  cmake --build "$TRACEVU_ROOT/$dir" -j "$(nproc)" "${targets[@]}"
 }
