@@ -8,7 +8,7 @@ TRACEVU_PACKAGES=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6printsupport6 libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libpng-dev libjpeg62-turbo-dev libtiff-dev libwebp-dev libexif-dev
+  libpng-dev libjpeg62-turbo-dev libtiff-dev libwebp-dev libexif-dev zlib1g-dev
   qt6-qpa-plugins fonts-noto-cjk
   xvfb xauth x11-utils imagemagick
   clang libclang-rt-14-dev
