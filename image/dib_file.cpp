@@ -109,23 +109,14 @@ std::uint64_t DibHeadersBytes(const BYTE* p, std::size_t have) {
 // headers do not tell (an unknown header, run-length data of no stated
 // size); just the headers when the picture will be refused anyway.
 std::uint64_t DibBytesNeeded(const BYTE* p, std::size_t have, std::size_t bitsOffset) {
-    if (have < 4)
+    const std::uint64_t natural = DibHeadersBytes(p, have);
+    if (natural == 0)
         return 0;
-    const DWORD size = U32(p, 0);
-    const bool core = size == sizeof(BITMAPCOREHEADER);
-    const bool info = size == 40 || size == 52 || size == 56 || size == 108 || size == 124;
-    if ((!core && !info) || have < size)
-        return 0;
+    const bool core = U32(p, 0) == sizeof(BITMAPCOREHEADER);
     const std::uint64_t width = core ? U16(p, 4) : U32(p, 4);
     const std::uint64_t height = core ? U16(p, 6) : U32(p, 8);
     const WORD bitCount = core ? U16(p, 10) : U16(p, 14);
-    DWORD compression = core ? DWORD{BI_RGB} : U32(p, 16);
-    if (compression == 6) // alpha bit fields
-        compression = BI_BITFIELDS;
-    const DWORD used = core ? 0 : U32(p, 32) & 0xFFFFu;
-    const std::uint64_t count = used ? used : (bitCount <= 8 ? std::uint64_t{1} << bitCount : 0);
-    const std::uint64_t masks = size == 40 && compression == BI_BITFIELDS ? 12 : 0;
-    const std::uint64_t natural = size + masks + count * (core ? 3 : 4);
+    const DWORD compression = core ? DWORD{BI_RGB} : U32(p, 16);
     const std::uint64_t bits = bitsOffset > natural ? bitsOffset : natural;
     if (compression == BI_RLE8 || compression == BI_RLE4) {
         const DWORD imageSize = U32(p, 20);
