@@ -7,6 +7,7 @@
 #include "image/formats/dib_builder.h"
 #include "image/formats/image_format.h"
 #include "dib_test_util.h"
+#include "image/format_test_util.h"
 
 #include <gtest/gtest.h>
 
@@ -102,41 +103,12 @@ inline std::vector<BYTE> Pattern(int width, int height, int channels, int bytes 
     return out;
 }
 
-inline DecodeResult DecodeFile(const ImageReader& reader, const std::string& path,
-                               const DecodeProgress& progress = {}) {
-    DecodeResult result;
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
-        result.failure = DecodeFailure::ReadError;
-        return result;
-    }
-    result = reader.Decode(f, progress);
-    std::fclose(f);
-    return result;
-}
-
-inline DecodeFailure ReadHeaderOf(const ImageReader& reader, const std::string& path,
-                                  ImageHeaderInfo& info, std::string& error) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
-        return DecodeFailure::ReadError;
-    const DecodeFailure failure = reader.ReadHeader(f, info, error);
-    std::fclose(f);
-    return failure;
-}
-
-inline int BitCount(HDIB dib) {
-    GlobalLockGuard lock(dib);
-    return static_cast<const BITMAPINFOHEADER*>(lock.get())->biBitCount;
-}
-
+// The readers' side of the comparison, shared with the other format tests.
+using formattest::DecodeFile;
+using formattest::ReadHeaderOf;
+inline int BitCount(HDIB dib) { return formattest::BitCountOf(dib); }
 // All of a block's pixels as the painter shows them.
-inline std::vector<std::uint32_t> BlockPixels(HDIB dib) {
-    GlobalLockGuard lock(dib);
-    const int w = static_cast<int>(DibGetWidth(lock.get()));
-    const int h = static_cast<int>(DibGetHeight(lock.get()));
-    return testutil::Decode(dib, 0, 0, w, h);
-}
+inline std::vector<std::uint32_t> BlockPixels(HDIB dib) { return formattest::PixelsOf(dib); }
 
 // The largest difference of any channel of any pixel; the first place
 // they differ by more than `tolerance` in `where`.
