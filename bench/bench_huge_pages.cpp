@@ -8,13 +8,13 @@
 // in ordinary pages and in huge pages, and prints the median of each and
 // their ratio. It also times filling a fresh 480 MB block byte by byte,
 // which is what any decoder does, both ways. The file is removed at the end.
+#include "bench/bench_util.h"
 #include "image/dib_doc.h"
 #include "platform/dib_types.h"
 #include "platform/global_memory.h"
 #include "platform/scripted/scripted_services.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -27,36 +27,11 @@ namespace {
 constexpr int kWidth = 16000;
 constexpr int kHeight = 10000;
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::Median;
+using bench::Millis;
 
-double Millis(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-bool WriteScan(const std::string& path) {
-    std::FILE* fp = std::fopen(path.c_str(), "wb");
-    if (!fp)
-        return false;
-    const std::size_t stride = std::size_t{kWidth} * 3;
-    const std::size_t image = stride * kHeight;
-    BITMAPFILEHEADER fh{DIB_FILE_TYPE, DWORD(14 + 40 + image), 0, 0, 14 + 40};
-    BITMAPINFOHEADER ih{40, kWidth, kHeight, 1, 24, BI_RGB, DWORD(image), 23622, 23622, 0, 0};
-    std::fwrite(&fh, sizeof fh, 1, fp);
-    std::fwrite(&ih, sizeof ih, 1, fp);
-    std::vector<BYTE> row(stride);
-    for (int y = 0; y < kHeight; ++y) {
-        for (int x = 0; x < kWidth; ++x) {
-            row[3 * x] = BYTE(x * 7 + y);
-            row[3 * x + 1] = BYTE((x / 16 + y / 16) & 1 ? 200 : 40);
-            row[3 * x + 2] = BYTE(y * 3);
-        }
-        std::fwrite(row.data(), 1, row.size(), fp);
-    }
-    return std::fclose(fp) == 0;
-}
+bool WriteScan(const std::string& path) { return bench::WriteBmpScan(path, kWidth, kHeight, 23622); }
 
 double OpenDocument(const std::string& path, bool huge) {
     SetGlobalHugePages(huge);

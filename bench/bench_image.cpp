@@ -22,6 +22,7 @@
 //  - a 1,082-byte run-length bitmap declaring 2147483647 x 2147483647
 //    pixels shrunk onto a 4800 x 4800 page (a page width at 600 dpi), the
 //    print preview case.
+#include "bench/bench_util.h"
 #include "board/dib_view.h"
 #include "image/dib_doc.h"
 #include "platform/qt/dib_blit.h"
@@ -32,18 +33,12 @@
 #include <QPainter>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -52,46 +47,12 @@ constexpr int kHeight = 6000;
 constexpr int kViewWidth = 1600;
 constexpr int kViewHeight = 1000;
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::Median;
+using bench::Millis;
+using bench::StatusKb;
 
-double Millis(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-long StatusKb(const char* field) {
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    const std::size_t n = std::strlen(field);
-    while (std::getline(in, line))
-        if (line.compare(0, n, field) == 0)
-            return std::atol(line.c_str() + n + 1);
-    return -1;
-}
-
-bool WriteScan(const std::string& path) {
-    std::FILE* fp = std::fopen(path.c_str(), "wb");
-    if (!fp)
-        return false;
-    const std::size_t stride = std::size_t{kWidth} * 3;
-    const std::size_t image = stride * kHeight;
-    BITMAPFILEHEADER fh{DIB_FILE_TYPE, DWORD(14 + 40 + image), 0, 0, 14 + 40};
-    BITMAPINFOHEADER ih{40, kWidth, kHeight, 1, 24, BI_RGB, DWORD(image), 7874, 7874, 0, 0};
-    std::fwrite(&fh, sizeof fh, 1, fp);
-    std::fwrite(&ih, sizeof ih, 1, fp);
-    std::vector<BYTE> row(stride);
-    for (int y = 0; y < kHeight; ++y) {
-        for (int x = 0; x < kWidth; ++x) {
-            row[3 * x] = BYTE(x * 7 + y);
-            row[3 * x + 1] = BYTE((x / 16 + y / 16) & 1 ? 200 : 40);
-            row[3 * x + 2] = BYTE(y * 3);
-        }
-        std::fwrite(row.data(), 1, row.size(), fp);
-    }
-    return std::fclose(fp) == 0;
-}
+bool WriteScan(const std::string& path) { return bench::WriteBmpScan(path, kWidth, kHeight, 7874); }
 
 double PlainRead(const std::string& path) {
     const auto start = Clock::now();
@@ -133,31 +94,9 @@ int MeasureOpenMemory(const std::string& path) {
 }
 
 long ChildPeakGrowthKb(const std::string& self, const std::string& path) {
-    int pipes[2];
-    if (pipe(pipes) != 0)
-        return -1;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipes[1], 1);
-    posix_spawn_file_actions_addclose(&actions, pipes[0]);
-    std::string flag = "--measure-open";
-    char* argv[] = {const_cast<char*>(self.c_str()), flag.data(), const_cast<char*>(path.c_str()),
-                    nullptr};
-    pid_t pid;
-    const int rc = posix_spawn(&pid, self.c_str(), &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(pipes[1]);
-    if (rc != 0) {
-        close(pipes[0]);
-        return -1;
-    }
-    char text[128] = {};
-    const ssize_t n = read(pipes[0], text, sizeof text - 1);
-    close(pipes[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
     long before = 0, after = 0;
-    if (n <= 0 || std::sscanf(text, "%ld %ld", &before, &after) != 2)
+    const std::string text = bench::RunMeasuringChild(self, path);
+    if (std::sscanf(text.c_str(), "%ld %ld", &before, &after) != 2)
         return -1;
     return after - before;
 }

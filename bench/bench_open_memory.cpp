@@ -8,6 +8,7 @@
 // fresh process and prints the growth of its peak memory (VmHWM) against
 // the size of the DIB block it holds afterwards. The files are removed at
 // the end.
+#include "bench/bench_util.h"
 #include "image/dib_doc.h"
 #include "image/formats/dib_builder.h"
 #include "image/formats/image_writer.h"
@@ -16,28 +17,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
 constexpr int kWidth = 16000;
 constexpr int kHeight = 10000;
-
-long StatusKb(const char* field) {
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    const std::size_t n = std::strlen(field);
-    while (std::getline(in, line))
-        if (line.compare(0, n, field) == 0)
-            return std::atol(line.c_str() + n + 1);
-    return -1;
-}
 
 // A board-like picture: flat colour, tracks and some noise.
 HDIB MakeScan(int bits) {
@@ -80,11 +66,11 @@ bool Write(HDIB dib, ImageFormat format, const std::string& path) {
 
 int MeasureOpen(const char* path) {
     ScriptedServices services;
-    const long before = StatusKb("VmHWM:");
+    const long before = bench::StatusKb("VmHWM:");
     CDibDoc doc;
     if (!doc.OnOpenDocument(path))
         return 1;
-    const long after = StatusKb("VmHWM:");
+    const long after = bench::StatusKb("VmHWM:");
     std::printf("%ld %ld %zu\n", before, after, GlobalSize(doc.GetDibBlock()));
     return 0;
 }
@@ -92,31 +78,9 @@ int MeasureOpen(const char* path) {
 // Peak growth in KB and the block's size in bytes, from a fresh process.
 bool Measure(const std::string& self, const std::string& path, long& growthKb,
              std::size_t& blockBytes) {
-    int pipes[2];
-    if (pipe(pipes) != 0)
-        return false;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipes[1], 1);
-    posix_spawn_file_actions_addclose(&actions, pipes[0]);
-    std::string flag = "--measure-open";
-    char* argv[] = {const_cast<char*>(self.c_str()), flag.data(), const_cast<char*>(path.c_str()),
-                    nullptr};
-    pid_t pid;
-    const int rc = posix_spawn(&pid, self.c_str(), &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(pipes[1]);
-    if (rc != 0) {
-        close(pipes[0]);
-        return false;
-    }
-    char text[128] = {};
-    const ssize_t n = read(pipes[0], text, sizeof text - 1);
-    close(pipes[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
     long before = 0, after = 0;
-    if (n <= 0 || std::sscanf(text, "%ld %ld %zu", &before, &after, &blockBytes) != 3)
+    const std::string text = bench::RunMeasuringChild(self, path);
+    if (std::sscanf(text.c_str(), "%ld %ld %zu", &before, &after, &blockBytes) != 3)
         return false;
     growthKb = after - before;
     return true;
