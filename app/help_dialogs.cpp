@@ -22,15 +22,6 @@ constexpr int kIdContact = 122;
 constexpr int kIdShownOnClick[] = {117, 120, 121};
 constexpr int kIdHiddenOnClick[] = {118, 119, 109};
 
-DialogControl Control(int id, ControlKind kind, CRect dlu, std::string text = {}) {
-    DialogControl c;
-    c.id = id;
-    c.kind = kind;
-    c.dlu = dlu;
-    c.text = std::move(text);
-    return c;
-}
-
 DialogTemplate AboutTemplate() {
     DialogTemplate t;
     t.id = IDD_ABOUTBOX;
@@ -39,18 +30,18 @@ DialogTemplate AboutTemplate() {
     t.cy = 73;
     t.fontName = "MS Sans Serif";
     t.fontPoints = 8;
-    DialogControl icon = Control(kIdIcon, ControlKind::Icon, DluRect(9, 13, 20, 20));
+    DialogControl icon = MakeControl(kIdIcon, ControlKind::Icon, DluRect(9, 13, 20, 20));
     icon.image = kAppIconImage;
     t.controls = {
         icon,
-        Control(kIdVersion, ControlKind::LText, DluRect(41, 14, 161, 8),
+        MakeControl(kIdVersion, ControlKind::LText, DluRect(41, 14, 161, 8),
                 "Pixboard file software, Version 2.0"),
-        Control(kIdAuthor1, ControlKind::LText, DluRect(39, 25, 204, 8),
+        MakeControl(kIdAuthor1, ControlKind::LText, DluRect(39, 25, 204, 8),
                 "Written by the tracevu developers"),
-        Control(IDOK, ControlKind::DefPushButton, DluRect(241, 7, 32, 14), "OK"),
-        Control(kIdAuthor2, ControlKind::LText, DluRect(39, 36, 204, 8),
+        MakeControl(IDOK, ControlKind::DefPushButton, DluRect(241, 7, 32, 14), "OK"),
+        MakeControl(kIdAuthor2, ControlKind::LText, DluRect(39, 36, 204, 8),
                 "For everyone who repairs, clones and documents boards"),
-        Control(kIdContact, ControlKind::LText, DluRect(38, 47, 204, 8),
+        MakeControl(kIdContact, ControlKind::LText, DluRect(38, 47, 204, 8),
                 "Contact: tracevu@example.org"),
     };
     return t;
@@ -105,29 +96,29 @@ void AddLine(DialogTemplate& t, const GuideLine& line, int y) {
     const int right = kPageWidth - 6;
     if (line.pictures.empty()) {
         t.controls.push_back(
-            Control(-1, ControlKind::LText, CRect(kTextX, y, right, y + kLineHeight), line.text));
+            MakeControl(-1, ControlKind::LText, CRect(kTextX, y, right, y + kLineHeight), line.text));
         return;
     }
     int x = kTextX;
-    t.controls.push_back(Control(-1, ControlKind::LText,
+    t.controls.push_back(MakeControl(-1, ControlKind::LText,
                                  CRect(x, y, x + kClickIconWidth, y + kLineHeight), kClickIcon));
     x += kClickIconWidth;
     for (unsigned command : line.pictures) {
         DialogControl picture =
-            Control(-1, ControlKind::Bitmap, CRect(x, y, x + kPictureWidth, y + kLineHeight));
+            MakeControl(-1, ControlKind::Bitmap, CRect(x, y, x + kPictureWidth, y + kLineHeight));
         picture.image = ToolbarImageName(command);
         t.controls.push_back(picture);
         x += kPictureWidth;
     }
     t.controls.push_back(
-        Control(-1, ControlKind::LText, CRect(x + 2, y, right, y + kLineHeight), line.rest));
+        MakeControl(-1, ControlKind::LText, CRect(x + 2, y, right, y + kLineHeight), line.rest));
 }
 
 DialogTemplate GuidePage(int id, const std::vector<GuideItem>& items) {
     DialogTemplate t = GuideFrame(id);
     int y = kFirstLineY;
     for (const GuideItem& item : items) {
-        t.controls.push_back(Control(-1, ControlKind::LText,
+        t.controls.push_back(MakeControl(-1, ControlKind::LText,
                                      CRect(kCaptionX, y, kPageWidth - 6, y + kLineHeight),
                                      item.caption));
         y += kLinePitch;
@@ -180,7 +171,7 @@ std::vector<GuideItem> SecondPageItems() {
 DialogTemplate FirstPageTemplate() {
     DialogTemplate t = GuidePage(IDD_GUIDE, FirstPageItems());
     t.controls.push_back(
-        Control(kIdNextPage, ControlKind::PushButton, DluRect(173, 222, 35, 11), "下一页"));
+        MakeControl(kIdNextPage, ControlKind::PushButton, DluRect(173, 222, 35, 11), "下一页"));
     return t;
 }
 

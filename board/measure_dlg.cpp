@@ -8,15 +8,6 @@
 #include <cstdio>
 
 namespace {
-DialogControl Control(int id, ControlKind kind, CRect dlu, const char* text = "") {
-    DialogControl c;
-    c.id = id;
-    c.kind = kind;
-    c.dlu = dlu;
-    c.text = text;
-    return c;
-}
-
 // Unit list entries, in the order of LengthUnit.
 constexpr int kMillimetres = 0;
 constexpr int kMils = 1;
@@ -51,21 +42,21 @@ DialogTemplate MeasureDialogTemplate() {
     t.cy = 112;
     t.fontName = "System";
     t.fontPoints = 10;
-    DialogControl unit = Control(IDC_MEASURE_UNIT, ControlKind::DropList, DluRect(112, 29, 40, 40));
+    DialogControl unit = MakeControl(IDC_MEASURE_UNIT, ControlKind::DropList, DluRect(112, 29, 40, 40));
     unit.items = {"mm", "mils"};
     unit.sel = kMillimetres;
     DialogControl same =
-        Control(IDC_MEASURE_SAME, ControlKind::CheckBox, DluRect(10, 48, 120, 12), "Same for both axes");
+        MakeControl(IDC_MEASURE_SAME, ControlKind::CheckBox, DluRect(10, 48, 120, 12), "Same for both axes");
     same.checked = true;
     t.controls = {
-        Control(IDC_MEASURE_LINE, ControlKind::LText, DluRect(10, 8, 210, 10)),
-        Control(-1, ControlKind::RText, DluRect(10, 31, 50, 10), "True length"),
-        Control(IDC_MEASURE_LENGTH, ControlKind::Edit, DluRect(66, 29, 40, 12)),
+        MakeControl(IDC_MEASURE_LINE, ControlKind::LText, DluRect(10, 8, 210, 10)),
+        MakeControl(-1, ControlKind::RText, DluRect(10, 31, 50, 10), "True length"),
+        MakeControl(IDC_MEASURE_LENGTH, ControlKind::Edit, DluRect(66, 29, 40, 12)),
         unit,
         same,
-        Control(IDC_MEASURE_RESULT, ControlKind::LText, DluRect(10, 64, 210, 20)),
-        Control(IDOK, ControlKind::DefPushButton, DluRect(116, 92, 50, 14), "OK"),
-        Control(IDCANCEL, ControlKind::PushButton, DluRect(172, 92, 50, 14), "Cancel"),
+        MakeControl(IDC_MEASURE_RESULT, ControlKind::LText, DluRect(10, 64, 210, 20)),
+        MakeControl(IDOK, ControlKind::DefPushButton, DluRect(116, 92, 50, 14), "OK"),
+        MakeControl(IDCANCEL, ControlKind::PushButton, DluRect(172, 92, 50, 14), "Cancel"),
     };
     return t;
 }

@@ -5,18 +5,9 @@
 #include "res/resource.h"
 
 namespace {
-DialogControl Control(int id, ControlKind kind, CRect dlu, const char* text = "") {
-    DialogControl c;
-    c.id = id;
-    c.kind = kind;
-    c.dlu = dlu;
-    c.text = text;
-    return c;
-}
-
 DialogControl LayerList() {
     DialogControl list =
-        Control(IDC_CURRENT_LAYER, ControlKind::DropList, DluRect(66, 96, 65, 133));
+        MakeControl(IDC_CURRENT_LAYER, ControlKind::DropList, DluRect(66, 96, 65, 133));
     for (int layer = 1; layer <= kLayerCount; ++layer)
         list.items.emplace_back(LayerName(layer));
     return list;
@@ -33,19 +24,19 @@ DialogTemplate ParamDialogTemplate() {
     t.fontPoints = 10;
     // In tab order.
     t.controls = {
-        Control(IDOK, ControlKind::DefPushButton, DluRect(151, 7, 50, 14), "OK"),
-        Control(IDCANCEL, ControlKind::PushButton, DluRect(151, 24, 50, 14), "Cancel"),
-        Control(-1, ControlKind::RText, DluRect(13, 17, 48, 10), "Pad radius - X"),
-        Control(IDC_PAD_RADIUS_X, ControlKind::Edit, DluRect(66, 16, 40, 12)),
-        Control(-1, ControlKind::RText, DluRect(14, 33, 47, 10), "Pad radius - Y"),
-        Control(IDC_PAD_RADIUS_Y, ControlKind::Edit, DluRect(66, 32, 40, 12)),
-        Control(-1, ControlKind::RText, DluRect(7, 49, 54, 10), "Scan lines-X"),
-        Control(IDC_SCAN_LINES_X, ControlKind::Edit, DluRect(66, 48, 40, 12)),
-        Control(-1, ControlKind::RText, DluRect(7, 65, 54, 10), "Scan lines-Y"),
-        Control(IDC_SCAN_LINES_Y, ControlKind::Edit, DluRect(66, 64, 40, 12)),
-        Control(-1, ControlKind::RText, DluRect(21, 81, 40, 10), "Line Width"),
-        Control(IDC_LINE_WIDTH, ControlKind::Edit, DluRect(66, 80, 40, 12)),
-        Control(-1, ControlKind::LText, DluRect(16, 97, 45, 8), "Current Layer"),
+        MakeControl(IDOK, ControlKind::DefPushButton, DluRect(151, 7, 50, 14), "OK"),
+        MakeControl(IDCANCEL, ControlKind::PushButton, DluRect(151, 24, 50, 14), "Cancel"),
+        MakeControl(-1, ControlKind::RText, DluRect(13, 17, 48, 10), "Pad radius - X"),
+        MakeControl(IDC_PAD_RADIUS_X, ControlKind::Edit, DluRect(66, 16, 40, 12)),
+        MakeControl(-1, ControlKind::RText, DluRect(14, 33, 47, 10), "Pad radius - Y"),
+        MakeControl(IDC_PAD_RADIUS_Y, ControlKind::Edit, DluRect(66, 32, 40, 12)),
+        MakeControl(-1, ControlKind::RText, DluRect(7, 49, 54, 10), "Scan lines-X"),
+        MakeControl(IDC_SCAN_LINES_X, ControlKind::Edit, DluRect(66, 48, 40, 12)),
+        MakeControl(-1, ControlKind::RText, DluRect(7, 65, 54, 10), "Scan lines-Y"),
+        MakeControl(IDC_SCAN_LINES_Y, ControlKind::Edit, DluRect(66, 64, 40, 12)),
+        MakeControl(-1, ControlKind::RText, DluRect(21, 81, 40, 10), "Line Width"),
+        MakeControl(IDC_LINE_WIDTH, ControlKind::Edit, DluRect(66, 80, 40, 12)),
+        MakeControl(-1, ControlKind::LText, DluRect(16, 97, 45, 8), "Current Layer"),
         LayerList(),
     };
     return t;

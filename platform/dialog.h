@@ -36,6 +36,16 @@ struct DialogControl {
     bool visible = true;
 };
 
+// A control of a template, by its id, kind, rectangle and text.
+inline DialogControl MakeControl(int id, ControlKind kind, CRect dlu, std::string text = {}) {
+    DialogControl c;
+    c.id = id;
+    c.kind = kind;
+    c.dlu = dlu;
+    c.text = std::move(text);
+    return c;
+}
+
 // Builds the rectangle from the template's x, y, width, height.
 constexpr CRect DluRect(int x, int y, int cx, int cy) { return CRect(x, y, x + cx, y + cy); }
 
