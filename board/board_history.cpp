@@ -7,21 +7,15 @@
 namespace board {
 namespace {
 
-// Scale factors are powers of two, so multiplying or dividing by their
-// ratio is exact.
-float Convert(float v, int from, int to) {
-    if (from == to || from <= 0 || to <= 0)
-        return v;
-    if (to > from)
-        return v * static_cast<float>(to / from);
-    return v / static_cast<float>(from / to);
-}
+// Zoom factors are powers of two, so bringing a value from one to another is
+// exact.
+float Convert(float v, ZoomFactor from, ZoomFactor to) { return from.ConvertTo(v, to); }
 
-Pad Convert(Pad p, int from, int to) {
+Pad Convert(Pad p, ZoomFactor from, ZoomFactor to) {
     return {Convert(p.x, from, to), Convert(p.y, from, to)};
 }
 
-Track Convert(Track t, int from, int to) {
+Track Convert(Track t, ZoomFactor from, ZoomFactor to) {
     return {Convert(t.x1, from, to), Convert(t.y1, from, to), Convert(t.x2, from, to),
             Convert(t.y2, from, to), t.layer};
 }
@@ -89,7 +83,7 @@ std::vector<T> TakeOut(T* items, int* count, const std::vector<int>& indexes) {
 // Puts entries back at the indexes they were taken from.
 template <typename T>
 bool PutBack(T* items, int* count, int capacity, const std::vector<int>& indexes,
-             const std::vector<T>& values, int from, int to) {
+             const std::vector<T>& values, ZoomFactor from, ZoomFactor to) {
     if (indexes.empty())
         return true;
     if (!items || !count || values.size() != indexes.size())
@@ -130,7 +124,7 @@ bool UndoAppend(AppendChange& c, const BoardArrays& b) {
     return true;
 }
 
-bool RedoAppend(const AppendChange& c, const BoardArrays& b, int from, int to) {
+bool RedoAppend(const AppendChange& c, const BoardArrays& b, ZoomFactor from, ZoomFactor to) {
     if ((!c.pads.empty() && (!b.pads || *b.padCount != c.padStart)) ||
         (!c.tracks.empty() && (!b.tracks || *b.trackCount != c.trackStart)))
         return false;
@@ -148,7 +142,7 @@ bool RedoAppend(const AppendChange& c, const BoardArrays& b, int from, int to) {
     return true;
 }
 
-bool SwapPoints(PointChange& c, const BoardArrays& b, int from, int to) {
+bool SwapPoints(PointChange& c, const BoardArrays& b, ZoomFactor from, ZoomFactor to) {
     for (const PointValue& p : c.points)
         if (!PointOf(b, p.target, p.index))
             return false;
@@ -164,7 +158,7 @@ bool SwapPoints(PointChange& c, const BoardArrays& b, int from, int to) {
     return true;
 }
 
-bool UndoRemove(const RemoveChange& c, const BoardArrays& b, int from, int to) {
+bool UndoRemove(const RemoveChange& c, const BoardArrays& b, ZoomFactor from, ZoomFactor to) {
     return PutBack(b.pads, b.padCount, b.capacity, c.padIndexes, c.pads, from, to) &&
            PutBack(b.tracks, b.trackCount, b.capacity, c.trackIndexes, c.tracks, from, to);
 }
@@ -177,7 +171,7 @@ bool RedoRemove(RemoveChange& c, const BoardArrays& b) {
     return true;
 }
 
-bool SwapBoard(ReplaceChange& c, const BoardArrays& b, int from, int to) {
+bool SwapBoard(ReplaceChange& c, const BoardArrays& b, ZoomFactor from, ZoomFactor to) {
     if (static_cast<long long>(c.pads.size()) > b.capacity ||
         static_cast<long long>(c.tracks.size()) > b.capacity)
         return false;
@@ -198,8 +192,8 @@ bool SwapBoard(ReplaceChange& c, const BoardArrays& b, int from, int to) {
     return true;
 }
 
-bool Apply(Step& step, const BoardArrays& b, int scale, bool undo) {
-    const int from = step.scale;
+bool Apply(Step& step, const BoardArrays& b, ZoomFactor scale, bool undo) {
+    const ZoomFactor from = step.scale;
     bool applied = false;
     if (auto* append = std::get_if<AppendChange>(&step.change))
         applied = undo ? UndoAppend(*append, b) : RedoAppend(*append, b, from, scale);
@@ -283,7 +277,7 @@ std::optional<StepKind> BoardHistory::RedoKind() const {
     return m_steps[m_done].kind;
 }
 
-bool BoardHistory::Undo(const BoardArrays& board, int scale) {
+bool BoardHistory::Undo(const BoardArrays& board, ZoomFactor scale) {
     if (!CanUndo())
         return false;
     if (!Apply(m_steps[m_done - 1], board, scale, true)) {
@@ -297,7 +291,7 @@ bool BoardHistory::Undo(const BoardArrays& board, int scale) {
     return true;
 }
 
-bool BoardHistory::Redo(const BoardArrays& board, int scale) {
+bool BoardHistory::Redo(const BoardArrays& board, ZoomFactor scale) {
     if (!CanRedo())
         return false;
     if (!Apply(m_steps[m_done], board, scale, false)) {
@@ -346,7 +340,7 @@ bool BoardHistory::TakeDroppedNotice() {
     return std::exchange(m_droppedNotice, false);
 }
 
-void BoardHistory::Open(StepKind kind, int scale) {
+void BoardHistory::Open(StepKind kind, ZoomFactor scale) {
     if (m_open)
         return;
     m_open = Step{kind, scale, AppendChange{-1, -1, {}, {}}};
@@ -408,7 +402,7 @@ void BoardHistory::Close(const BoardArrays& board) {
     Record(std::move(step));
 }
 
-void BoardHistory::ScaleOpen(int newScale) {
+void BoardHistory::ScaleOpen(ZoomFactor newScale) {
     if (!m_open)
         return;
     if (auto* points = std::get_if<PointChange>(&m_open->change))

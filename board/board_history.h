@@ -5,6 +5,7 @@
 #pragma once
 
 #include "board/board_types.h"
+#include "board/zoom_factor.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -85,7 +86,7 @@ struct Step {
     StepKind kind;
     // The zoom factor the step's values are stored at. Zooming scales the
     // board by powers of two, so the values convert exactly when applied.
-    int scale = 1;
+    ZoomFactor scale;
     std::variant<AppendChange, PointChange, RemoveChange, ReplaceChange> change;
 };
 
@@ -106,8 +107,8 @@ class BoardHistory {
     std::optional<StepKind> UndoKind() const;
     std::optional<StepKind> RedoKind() const;
     // False when there was nothing to undo or redo.
-    bool Undo(const BoardArrays& board, int scale);
-    bool Redo(const BoardArrays& board, int scale);
+    bool Undo(const BoardArrays& board, ZoomFactor scale);
+    bool Redo(const BoardArrays& board, ZoomFactor scale);
 
     // Adds a step that has been carried out; drops the steps undone before
     // it, and the oldest steps past the byte limit.
@@ -116,7 +117,7 @@ class BoardHistory {
     // An open step gathers the changes of one gesture (a drag, a keyboard
     // move, a component mark) until it is closed. Closing records it unless
     // it changed nothing.
-    void Open(StepKind kind, int scale);
+    void Open(StepKind kind, ZoomFactor scale);
     bool IsOpen() const { return m_open.has_value(); }
     // The value a point had before the open step first changed it. False
     // when no step is open, or the open one is appending.
@@ -126,7 +127,7 @@ class BoardHistory {
     bool NoteAppend(int padStart, int trackStart);
     void Close(const BoardArrays& board);
     // Zooming during a drag scales what the open step has noted.
-    void ScaleOpen(int newScale);
+    void ScaleOpen(ZoomFactor newScale);
 
     // Unsaved changes: the position the board was last saved or opened at.
     bool IsModified() const { return m_savedAt != m_done; }

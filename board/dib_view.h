@@ -7,6 +7,7 @@
 #include "board/board_types.h"
 #include "board/params.h"
 #include "board/scan_lines.h"
+#include "board/zoom_factor.h"
 #include "platform/scroll_view.h"
 
 #include <cstdint>
@@ -241,7 +242,7 @@ class CDibView : public CScrollView {
     // The drawing mode select-all or move status was entered from.
     enum class DrawingMode { Pad, Line, Mark };
     DrawingMode m_nModeBeforeSelection = DrawingMode::Pad;
-    int m_nScale = 1;
+    ZoomFactor m_nScale;
     int m_bLayerVisible[kLayerCount + 1] = {};
     int m_nKeyObject = 0;
     int m_nKeyIndex = 0;

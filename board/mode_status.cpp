@@ -35,7 +35,8 @@ std::string ZoomText(int numerator, int denominator) {
 }
 
 std::string ModePaneText(const CDibView& view) {
-    return ModeName(view) + "  " + ZoomText(view.m_nScale);
+    return ModeName(view) + "  " + ZoomText(static_cast<int>(view.m_nScale.Numerator()),
+                                           static_cast<int>(view.m_nScale.Denominator()));
 }
 
 void ShowModeStatus(const CDibView& view) {

@@ -1,6 +1,7 @@
 // Drawing parameters and layer colours shared by every board view.
 #pragma once
 
+#include "board/zoom_factor.h"
 #include "platform/file.h"
 #include "platform/types.h"
 
@@ -41,9 +42,9 @@ float MilPerPixel(int scanLines);
 constexpr int kMaxCoordinate = 1 << 24;
 // True when a stored coordinate at zoom factor `scale` keeps the limit; false
 // for a value that is not a number.
-inline bool WithinBoardLimit(double stored, int scale) {
-    return stored <= static_cast<double>(kMaxCoordinate) * scale &&
-           stored >= -static_cast<double>(kMaxCoordinate) * scale;
+inline bool WithinBoardLimit(double stored, ZoomFactor scale) {
+    return stored <= static_cast<double>(kMaxCoordinate) * scale.Factor() &&
+           stored >= -static_cast<double>(kMaxCoordinate) * scale.Factor();
 }
 
 // The colour file img_pcb.col in the current directory.

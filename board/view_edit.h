@@ -1,6 +1,8 @@
 // Editing steps shared by the board view's mouse and keyboard handlers.
 #pragma once
 
+#include "board/zoom_factor.h"
+
 class CDC;
 class CDibView;
 struct CPoint;
@@ -25,10 +27,17 @@ int BandMargin();
 constexpr int kMaxScale = 256;
 constexpr long long kMaxZoomedExtent = 1LL << 30;
 bool CanZoomIn(const CDibView& view);
+// Zooming out goes on below 1 until the whole scan fits the window.
+bool CanZoomOut(const CDibView& view);
+// The largest factor at which the whole scan fits the window (at most
+// kMaxScale), or the smallest there is.
+ZoomFactor FitZoom(const CDibView& view);
 // Page Up and Page Down: the zoom about the pointer's client position p0,
 // with s0 the scroll position when the key arrived.
 void ZoomIn(CDibView& view, CPoint p0, CPoint s0);
 void ZoomOut(CDibView& view, CPoint p0, CPoint s0);
+// Steps of two towards the factor, about p0, as far as zooming in may go.
+void ZoomTo(CDibView& view, ZoomFactor target, CPoint p0);
 
 // Measuring the scale: the first click starts the line, the second asks for
 // its true length; moves draw the line to the pointer; paints redraw it.

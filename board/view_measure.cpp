@@ -17,9 +17,9 @@ const Pen kMeasurePen{1, RGB(255, 0, 255)};
 // The first click's pixel where it shows now, in client coordinates.
 CPoint MeasureStartInClient(const CDibView& view) {
     const CPoint s = view.GetScrollPosition();
-    const std::int64_t scale = view.m_nScale > 0 ? view.m_nScale : 1;
-    return {SaturateToInt(view.m_ptMeasureStart.x * scale - s.x),
-            SaturateToInt(view.m_ptMeasureStart.y * scale - s.y)};
+    const ZoomFactor zoom = view.m_nScale;
+    return {SaturateToInt(zoom.ZoomedPixelOf(view.m_ptMeasureStart.x) - s.x),
+            SaturateToInt(zoom.ZoomedPixelOf(view.m_ptMeasureStart.y) - s.y)};
 }
 
 void InvalidateMeasureLine(CDibView& view) {

@@ -44,7 +44,6 @@ void CDibView::TakeDocumentScanLines() {
 
 CPoint CDibView::ScanPixelAt(CPoint client) const {
     const CPoint s = GetScrollPosition();
-    const int scale = m_nScale > 0 ? m_nScale : 1;
-    return {board::SaturateToInt((std::int64_t{s.x} + client.x) / scale),
-            board::SaturateToInt((std::int64_t{s.y} + client.y) / scale)};
+    return {board::SaturateToInt(m_nScale.ScanPixelOf(std::int64_t{s.x} + client.x)),
+            board::SaturateToInt(m_nScale.ScanPixelOf(std::int64_t{s.y} + client.y))};
 }

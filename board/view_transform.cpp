@@ -66,9 +66,29 @@ void ScaleEditState(CDibView& view, bool doubling, CPoint s0) {
 }
 
 void SetZoomedScrollSizes(CDibView& view) {
-    const long long w = static_cast<long long>(view.m_nScale) * std::max(0, view.m_nImageWidth);
-    const long long h = static_cast<long long>(view.m_nScale) * std::max(0, view.m_nImageHeight);
-    view.SetScrollSizes(MM_TEXT, CSize(SaturateToInt(w), SaturateToInt(h)));
+    const ZoomFactor zoom = view.m_nScale;
+    view.SetScrollSizes(MM_TEXT, CSize(SaturateToInt(zoom.ZoomedExtent(std::max(0, view.m_nImageWidth))),
+                                       SaturateToInt(zoom.ZoomedExtent(std::max(0, view.m_nImageHeight)))));
+}
+
+// The image's width or height in stored coordinates, exactly.
+float ZoomedImageSide(const CDibView& view, int pixels) {
+    return static_cast<float>(std::ldexp(static_cast<double>(pixels), view.m_nScale.Exponent()));
+}
+
+// One step of zoom, always by a factor of two, in either direction.
+void StepZoom(CDibView& view, bool in, CPoint p0, CPoint s0) {
+    view.m_nScale = in ? view.m_nScale.Doubled() : view.m_nScale.Halved();
+    view.ScaleStoredCoordinates(in ? 2.0f : 0.5f);
+    view.Invalidate(true);
+    SetZoomedScrollSizes(view);
+    if (in)
+        view.ScrollToPosition({SaturateToInt(2LL * s0.x + p0.x), SaturateToInt(2LL * s0.y + p0.y)});
+    else
+        view.ScrollToPosition({SaturateToInt((static_cast<long long>(s0.x) + p0.x) / 2 - p0.x),
+                               SaturateToInt((static_cast<long long>(s0.y) + p0.y) / 2 - p0.y)});
+    ScaleEditState(view, in, s0);
+    ShowModeStatus(view);
 }
 
 // Polar angle by cos = x / r and sin = y / r, turned by the angle.
@@ -86,34 +106,48 @@ void RotatePoint(float& x, float& y, double angle) {
 
 namespace board {
 bool CanZoomIn(const CDibView& view) {
-    const long long next = 2LL * view.m_nScale;
+    const ZoomFactor next = view.m_nScale.Doubled();
     const long long extent = std::max({0, view.m_nImageWidth, view.m_nImageHeight});
-    return next <= kMaxScale && next * extent <= kMaxZoomedExtent;
+    return next != view.m_nScale && next.Numerator() <= kMaxScale &&
+           next.ZoomedExtent(extent) <= kMaxZoomedExtent;
+}
+
+bool ScanFits(const CDibView& view, ZoomFactor zoom) {
+    const CRect client = view.ClientRect();
+    return zoom.ZoomedExtent(std::max(0, view.m_nImageWidth)) <= client.Width() &&
+           zoom.ZoomedExtent(std::max(0, view.m_nImageHeight)) <= client.Height();
+}
+
+bool CanZoomOut(const CDibView& view) {
+    if (view.m_nScale.Exponent() > 0)
+        return true;
+    return view.m_nScale.Halved() != view.m_nScale && !ScanFits(view, view.m_nScale);
+}
+
+ZoomFactor FitZoom(const CDibView& view) {
+    ZoomFactor zoom;
+    while (!ScanFits(view, zoom) && zoom.Halved() != zoom)
+        zoom = zoom.Halved();
+    while (zoom.Doubled().Numerator() <= kMaxScale && ScanFits(view, zoom.Doubled()))
+        zoom = zoom.Doubled();
+    return zoom;
 }
 
 void ZoomIn(CDibView& view, CPoint p0, CPoint s0) {
-    if (!CanZoomIn(view))
-        return;
-    view.m_nScale *= 2;
-    view.ScaleStoredCoordinates(2.0f);
-    view.Invalidate(true);
-    SetZoomedScrollSizes(view);
-    view.ScrollToPosition({SaturateToInt(2LL * s0.x + p0.x), SaturateToInt(2LL * s0.y + p0.y)});
-    ScaleEditState(view, true, s0);
-    ShowModeStatus(view);
+    if (CanZoomIn(view))
+        StepZoom(view, true, p0, s0);
 }
 
 void ZoomOut(CDibView& view, CPoint p0, CPoint s0) {
-    if (view.m_nScale <= 1)
-        return;
-    view.m_nScale /= 2;
-    view.ScaleStoredCoordinates(0.5f);
-    view.Invalidate(true);
-    SetZoomedScrollSizes(view);
-    view.ScrollToPosition({SaturateToInt((static_cast<long long>(s0.x) + p0.x) / 2 - p0.x),
-                           SaturateToInt((static_cast<long long>(s0.y) + p0.y) / 2 - p0.y)});
-    ScaleEditState(view, false, s0);
-    ShowModeStatus(view);
+    if (CanZoomOut(view))
+        StepZoom(view, false, p0, s0);
+}
+
+void ZoomTo(CDibView& view, ZoomFactor target, CPoint p0) {
+    while (view.m_nScale < target && CanZoomIn(view))
+        StepZoom(view, true, p0, view.GetScrollPosition());
+    while (view.m_nScale > target)
+        StepZoom(view, false, p0, view.GetScrollPosition());
 }
 
 void MoveAll(CDibView& view, float dx, float dy) {
@@ -130,12 +164,12 @@ void RotateAll(CDibView& view, double angle) {
 }
 
 void MirrorLeftRight(CDibView& view) {
-    const float w = static_cast<float>(static_cast<long long>(view.m_nScale) * view.m_nImageWidth);
+    const float w = ZoomedImageSide(view, view.m_nImageWidth);
     TransformAll(view, StepKind::MirrorAll, [w](float& x, float&) { x = w - x; });
 }
 
 void MirrorTopBottom(CDibView& view) {
-    const float h = static_cast<float>(static_cast<long long>(view.m_nScale) * view.m_nImageHeight);
+    const float h = ZoomedImageSide(view, view.m_nImageHeight);
     TransformAll(view, StepKind::MirrorAll, [h](float&, float& y) { y = h - y; });
 }
 } // namespace board

@@ -14,6 +14,7 @@
 // mils upwards from its bottom edge. Every line ends in CR LF.
 #pragma once
 
+#include "board/zoom_factor.h"
 #include "exchange/board_data.h"
 
 #include <optional>
@@ -30,7 +31,7 @@ struct ProtelExportSettings {
     float milPerPixelX = 5.0f;
     float milPerPixelY = 5.0f;
     int imageHeight = 0; // pixels, unzoomed
-    int scale = 1;       // zoom factor of the stored coordinates
+    ZoomFactor scale;    // zoom factor of the stored coordinates
 };
 
 // The file's text; nothing when a value cannot be written as a whole number
@@ -51,7 +52,7 @@ struct ProtelImportSettings {
     int scanLinesY = 200;
     int imageWidth = 0; // pixels, unzoomed
     int imageHeight = 0;
-    int scale = 1; // zoom factor to bring the board to
+    ZoomFactor scale; // zoom factor to bring the board to
 };
 
 struct ProtelImport {

@@ -18,9 +18,7 @@ struct MilConverter {
 } // namespace
 
 std::optional<std::string> FormatProtel(BoardSpan board, const ProtelExportSettings& settings) {
-    if (settings.scale < 1)
-        return std::nullopt;
-    const MilConverter mil{static_cast<double>(settings.scale), settings.milPerPixelX,
+    const MilConverter mil{settings.scale.Factor(), settings.milPerPixelX,
                            settings.milPerPixelY,
                            settings.imageHeight * static_cast<double>(settings.milPerPixelY)};
     std::string out;

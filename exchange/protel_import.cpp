@@ -205,13 +205,13 @@ Scan ReadRecords(std::string_view text, const ProtelImportSettings& settings, Re
 
 // Rounds half up and adds the 10 pixels to spare; false when the result is
 // beyond what the board keeps.
-bool ExtentInPixels(int maxMils, int scanLines, int image, int scale, int& extent) {
+bool ExtentInPixels(int maxMils, int scanLines, int image, ZoomFactor scale, int& extent) {
     const double pixels =
         std::floor(static_cast<double>(static_cast<std::int64_t>(maxMils) * scanLines) * 0.001 +
                    0.5) +
         10;
     const double chosen = std::max(pixels, static_cast<double>(image));
-    if (!WithinBoardLimit(chosen * scale, scale))
+    if (!WithinBoardLimit(chosen * scale.Factor(), scale))
         return false;
     extent = static_cast<int>(chosen);
     return true;
@@ -219,16 +219,16 @@ bool ExtentInPixels(int maxMils, int scanLines, int image, int scale, int& exten
 
 // Flips y against the height and brings a value to the zoom; false when the
 // result is beyond what the board keeps.
-bool Place(float x, float yUp, float height, int scale, float& outX, float& outY) {
-    outX = x * static_cast<float>(scale);
-    outY = (height - yUp) * static_cast<float>(scale);
+bool Place(float x, float yUp, float height, ZoomFactor scale, float& outX, float& outY) {
+    outX = x * scale.FloatFactor();
+    outY = (height - yUp) * scale.FloatFactor();
     return WithinBoardLimit(outX, scale) && WithinBoardLimit(outY, scale);
 }
 } // namespace
 
 std::optional<ProtelImport> ImportProtel(std::string_view text,
                                          const ProtelImportSettings& settings, ReadReport& report) {
-    if (settings.scale < 1 || settings.scanLinesX < 1 || settings.scanLinesY < 1)
+    if (settings.scanLinesX < 1 || settings.scanLinesY < 1)
         return std::nullopt;
     ReadReport found;
     const Scan scan = ReadRecords(text, settings, found);
@@ -240,7 +240,7 @@ std::optional<ProtelImport> ImportProtel(std::string_view text,
         return std::nullopt;
 
     const float height = static_cast<float>(result.height);
-    const int scale = settings.scale;
+    const ZoomFactor scale = settings.scale;
     result.board.pads.reserve(scan.pads.size());
     for (const RawPad& raw : scan.pads) {
         Pad pad{};

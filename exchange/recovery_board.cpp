@@ -36,18 +36,18 @@ bool ReadFloats(std::string_view line, float* values, int count) {
 
 // The exact value must be what the work-file record holds, up to its
 // truncation to whole pixels.
-bool Agrees(float exact, float fromWorkFile, int scale) {
+bool Agrees(float exact, float fromWorkFile, ZoomFactor scale) {
     int pixels = 0;
-    return WithinBoardLimit(exact, scale) &&
-           TruncateToInt(static_cast<double>(exact / static_cast<float>(scale)), pixels) &&
-           static_cast<float>(static_cast<std::int64_t>(pixels) * scale) == fromWorkFile;
+    float stored = 0;
+    return WithinBoardLimit(exact, scale) && WorkFileValue(exact, scale, pixels) &&
+           StoredFromWorkFile(pixels, scale, stored) && stored == fromWorkFile;
 }
 
-bool Agrees(const Pad& exact, const Pad& work, int scale) {
+bool Agrees(const Pad& exact, const Pad& work, ZoomFactor scale) {
     return Agrees(exact.x, work.x, scale) && Agrees(exact.y, work.y, scale);
 }
 
-bool Agrees(const Track& exact, const Track& work, int scale) {
+bool Agrees(const Track& exact, const Track& work, ZoomFactor scale) {
     return Agrees(exact.x1, work.x1, scale) && Agrees(exact.y1, work.y1, scale) &&
            Agrees(exact.x2, work.x2, scale) && Agrees(exact.y2, work.y2, scale) &&
            Agrees(exact.layer, work.layer, 1);
@@ -93,20 +93,20 @@ bool ReadExactRecords(std::string_view text, ExactRecords& records, std::string&
 }
 
 template <typename Item>
-bool AllAgree(const std::vector<Item>& exact, const std::vector<Item>& work, int scale) {
+bool AllAgree(const std::vector<Item>& exact, const std::vector<Item>& work, ZoomFactor scale) {
     for (std::size_t i = 0; i < exact.size(); ++i)
         if (!Agrees(exact[i], work[i], scale))
             return false;
     return true;
 }
 
-float Rescaled(float value, int fromScale, int toScale) {
-    return toScale >= fromScale ? value * static_cast<float>(toScale / fromScale)
-                                : value / static_cast<float>(fromScale / toScale);
+float Rescaled(float value, ZoomFactor fromScale, ZoomFactor toScale) {
+    return fromScale.ConvertTo(value, toScale);
 }
 } // namespace
 
-std::optional<std::string> FormatRecoveryBoard(BoardSpan board, int scale, std::uint64_t revision) {
+std::optional<std::string> FormatRecoveryBoard(BoardSpan board, ZoomFactor scale,
+                                               std::uint64_t revision) {
     auto text = FormatWorkFile(board, scale);
     if (!text)
         return std::nullopt;
@@ -144,8 +144,8 @@ std::optional<BoardData> ParseRecoveryBoard(std::string_view text, const Recover
     return std::move(exact.board);
 }
 
-void RescaleBoard(BoardData& board, int fromScale, int toScale) {
-    if (fromScale == toScale || fromScale < 1 || toScale < 1)
+void RescaleBoard(BoardData& board, ZoomFactor fromScale, ZoomFactor toScale) {
+    if (fromScale == toScale)
         return;
     for (Pad& p : board.pads) {
         p.x = Rescaled(p.x, fromScale, toScale);

@@ -19,7 +19,8 @@
 
 // The file's text for a board held at zoom factor `scale`; nothing when the
 // board does not fit a work file.
-std::optional<std::string> FormatRecoveryBoard(BoardSpan board, int scale, std::uint64_t revision);
+std::optional<std::string> FormatRecoveryBoard(BoardSpan board, ZoomFactor scale,
+                                               std::uint64_t revision);
 
 // The exact board of a recovery file, in stored coordinates at the zoom the
 // manifest names. Nothing, with `error` saying why, unless the file is
@@ -30,4 +31,4 @@ std::optional<BoardData> ParseRecoveryBoard(std::string_view text, const Recover
 
 // Brings stored coordinates from one zoom factor to another (both powers of
 // two, so every value stays exact).
-void RescaleBoard(BoardData& board, int fromScale, int toScale);
+void RescaleBoard(BoardData& board, ZoomFactor fromScale, ZoomFactor toScale);

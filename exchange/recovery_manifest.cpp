@@ -63,6 +63,22 @@ bool IsPowerOfTwo(int value) {
     return value > 0 && (value & (value - 1)) == 0;
 }
 
+// A whole zoom factor ("4"), or one below 1 as a fraction ("1/4").
+bool ReadScale(std::string_view text, ZoomFactor& scale) {
+    const bool reduced = text.starts_with("1/");
+    int factor = 0;
+    if (!ReadNumber(reduced ? text.substr(2) : text, 1, kLargestScale, factor) || !IsPowerOfTwo(factor))
+        return false;
+    const ZoomFactor whole(factor);
+    scale = reduced ? ZoomFactor::FromExponent(-whole.Exponent()) : whole;
+    return true;
+}
+
+std::string ScaleText(ZoomFactor scale) {
+    return scale.IsReduced() ? "1/" + std::to_string(scale.Denominator())
+                             : std::to_string(scale.Numerator());
+}
+
 // Every key of the format, in the order written.
 enum Key { kImage, kScanLinesX, kScanLinesY, kScale, kSaved, kRevision, kPads, kTracks, kKeyCount };
 constexpr std::array<std::string_view, kKeyCount> kKeyNames = {
@@ -74,7 +90,7 @@ bool TakeValue(Key key, std::string_view value, RecoveryManifest& m) {
     case kImage: return Unescape(value, m.imagePath);
     case kScanLinesX: return ReadNumber(value, 1, kLargestScanLines, m.scanLinesX);
     case kScanLinesY: return ReadNumber(value, 1, kLargestScanLines, m.scanLinesY);
-    case kScale: return ReadNumber(value, 1, kLargestScale, m.scale) && IsPowerOfTwo(m.scale);
+    case kScale: return ReadScale(value, m.scale);
     case kSaved: return ReadNumber<std::int64_t>(value, 0, kInt64Max, m.savedAt);
     case kRevision:
         return ReadNumber<std::uint64_t>(value, 0, std::numeric_limits<std::uint64_t>::max(),
@@ -97,7 +113,7 @@ int KeyIndex(std::string_view name) {
 std::string FormatRecoveryManifest(const RecoveryManifest& m) {
     const std::array<std::string, kKeyCount> values = {
         Escape(m.imagePath),         std::to_string(m.scanLinesX), std::to_string(m.scanLinesY),
-        std::to_string(m.scale),     std::to_string(m.savedAt),    std::to_string(m.revision),
+        ScaleText(m.scale),     std::to_string(m.savedAt),    std::to_string(m.revision),
         std::to_string(m.pads),      std::to_string(m.tracks)};
     std::string out(kFirstLine);
     out += '\n';

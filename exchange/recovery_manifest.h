@@ -6,7 +6,8 @@
 //   image=/home/me/scan.bmp        (empty for a document never saved)
 //   scan-lines-x=200
 //   scan-lines-y=200
-//   scale=2                        (the view's zoom factor when saved)
+//   scale=2                        (the view's zoom factor when saved; 1/4
+//                                   below 1)
 //   saved=1796678040               (seconds since 1970, UTC)
 //   revision=17                    (the board's revision when saved)
 //   pads=20000
@@ -17,6 +18,8 @@
 // written as \\, \n and \r, so that any file name fits on its line.
 #pragma once
 
+#include "board/zoom_factor.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -26,7 +29,7 @@ struct RecoveryManifest {
     std::string imagePath;
     int scanLinesX = 200;
     int scanLinesY = 200;
-    int scale = 1;
+    ZoomFactor scale;
     std::int64_t savedAt = 0;
     std::uint64_t revision = 0;
     int pads = 0;

@@ -71,7 +71,7 @@ bool CDibView::ReadProtelFile(const std::string& path) {
         return false;
     }
     const auto zoomed = [this](int extent) {
-        const long long v = static_cast<long long>(extent) * m_nScale;
+        const long long v = m_nScale.ZoomedExtent(extent);
         return v > INT_MAX ? INT_MAX : static_cast<int>(v);
     };
     SetScrollSizes(MM_TEXT, CSize(zoomed(imported->width), zoomed(imported->height)));

@@ -3,43 +3,40 @@
 #include "board/params.h"
 #include "exchange/text_lines.h"
 
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 
 namespace {
 constexpr std::size_t kBytesPerRecord = 40;
-
-// Stored value / scale, in float as the board holds it, truncated toward zero.
-bool ToFileValue(float stored, int scale, int& out) {
-    return TruncateToInt(static_cast<double>(stored / static_cast<float>(scale)), out);
-}
-
-// File value × scale as a stored coordinate; false when the value is beyond
-// what the board keeps.
-bool ToStored(int value, int scale, float& out) {
-    if (std::llabs(static_cast<std::int64_t>(value)) > kMaxCoordinate)
-        return false;
-    out = static_cast<float>(static_cast<std::int64_t>(value) * scale);
-    return true;
-}
 } // namespace
 
-std::optional<std::string> FormatWorkFile(BoardSpan board, int scale) {
-    if (scale < 1)
-        return std::nullopt;
+bool WorkFileValue(float stored, ZoomFactor scale, int& out) {
+    return TruncateToInt(static_cast<double>(stored / scale.FloatFactor()), out);
+}
+
+bool StoredFromWorkFile(int value, ZoomFactor scale, float& out) {
+    if (std::llabs(static_cast<std::int64_t>(value)) > kMaxCoordinate)
+        return false;
+    // Exact in double, then rounded once, at every zoom.
+    out = static_cast<float>(std::ldexp(static_cast<double>(value), scale.Exponent()));
+    return true;
+}
+
+std::optional<std::string> FormatWorkFile(BoardSpan board, ZoomFactor scale) {
     std::string out;
     out.reserve((board.pads.size() + board.tracks.size()) * kBytesPerRecord);
     for (const Pad& pad : board.pads) {
         int v[2];
-        if (!ToFileValue(pad.x, scale, v[0]) || !ToFileValue(pad.y, scale, v[1]))
+        if (!WorkFileValue(pad.x, scale, v[0]) || !WorkFileValue(pad.y, scale, v[1]))
             return std::nullopt;
         AppendLine(out, "FP");
         AppendIntegerLine(out, v, 2);
     }
     for (const Track& track : board.tracks) {
         int v[5];
-        if (!ToFileValue(track.x1, scale, v[0]) || !ToFileValue(track.y1, scale, v[1]) ||
-            !ToFileValue(track.x2, scale, v[2]) || !ToFileValue(track.y2, scale, v[3]) ||
+        if (!WorkFileValue(track.x1, scale, v[0]) || !WorkFileValue(track.y1, scale, v[1]) ||
+            !WorkFileValue(track.x2, scale, v[2]) || !WorkFileValue(track.y2, scale, v[3]) ||
             !TruncateToInt(track.layer, v[4]))
             return std::nullopt;
         AppendLine(out, "FT");
@@ -49,22 +46,22 @@ std::optional<std::string> FormatWorkFile(BoardSpan board, int scale) {
 }
 
 namespace {
-bool TakePad(std::string_view data, int scale, BoardData& board) {
+bool TakePad(std::string_view data, ZoomFactor scale, BoardData& board) {
     int v[2];
     Pad pad{};
-    if (ReadIntegers(data, v, 2) != 2 || !ToStored(v[0], scale, pad.x) ||
-        !ToStored(v[1], scale, pad.y))
+    if (ReadIntegers(data, v, 2) != 2 || !StoredFromWorkFile(v[0], scale, pad.x) ||
+        !StoredFromWorkFile(v[1], scale, pad.y))
         return false;
     board.pads.push_back(pad);
     return true;
 }
 
-bool TakeTrack(std::string_view data, int scale, BoardData& board) {
+bool TakeTrack(std::string_view data, ZoomFactor scale, BoardData& board) {
     int v[5];
     Track track{};
-    if (ReadIntegers(data, v, 5) != 5 || !ToStored(v[0], scale, track.x1) ||
-        !ToStored(v[1], scale, track.y1) || !ToStored(v[2], scale, track.x2) ||
-        !ToStored(v[3], scale, track.y2) || !ToStored(v[4], 1, track.layer))
+    if (ReadIntegers(data, v, 5) != 5 || !StoredFromWorkFile(v[0], scale, track.x1) ||
+        !StoredFromWorkFile(v[1], scale, track.y1) || !StoredFromWorkFile(v[2], scale, track.x2) ||
+        !StoredFromWorkFile(v[3], scale, track.y2) || !StoredFromWorkFile(v[4], ZoomFactor(), track.layer))
         return false;
     board.tracks.push_back(track);
     return true;
@@ -82,10 +79,8 @@ bool LooksLikeWorkFile(std::string_view text) {
     return false;
 }
 
-BoardData ParseWorkFile(std::string_view text, int scale, ReadReport& report) {
+BoardData ParseWorkFile(std::string_view text, ZoomFactor scale, ReadReport& report) {
     BoardData board;
-    if (scale < 1)
-        return board;
     LineCursor lines(text);
     std::string_view line;
     while (lines.Next(line)) {

@@ -12,6 +12,7 @@
 // may come in any order.
 #pragma once
 
+#include "board/zoom_factor.h"
 #include "exchange/board_data.h"
 
 #include <optional>
@@ -21,10 +22,18 @@
 inline constexpr const char* kWorkFileFilter = "Back Files (*.dpb)|*.dpb|All Files (*.*)|*.*||";
 inline constexpr const char* kWorkFileExtension = ".dpb";
 
+// One coordinate of a board held at zoom factor `scale` as the file writes
+// it: divided by the scale, in float as the board holds it, and truncated
+// toward zero. False when it does not fit the file's integers.
+bool WorkFileValue(float stored, ZoomFactor scale, int& out);
+// A file value as a stored coordinate at zoom factor `scale`; false when the
+// value is beyond what the board keeps.
+bool StoredFromWorkFile(int value, ZoomFactor scale, float& out);
+
 // The file's text for a board held at zoom factor `scale`: each stored
 // coordinate divided by the scale and truncated toward zero. Nothing when a
-// value does not fit the file's integers (or the scale is not positive).
-std::optional<std::string> FormatWorkFile(BoardSpan board, int scale);
+// value does not fit the file's integers.
+std::optional<std::string> FormatWorkFile(BoardSpan board, ZoomFactor scale);
 
 // False for a text that cannot be a work file: something other than blanks
 // without a single "FP" or "FT" line (another kind of file picked by
@@ -33,4 +42,4 @@ bool LooksLikeWorkFile(std::string_view text);
 
 // Reads a work file into stored coordinates at zoom factor `scale`. Records
 // that cannot be taken are skipped and counted in `report`.
-BoardData ParseWorkFile(std::string_view text, int scale, ReadReport& report);
+BoardData ParseWorkFile(std::string_view text, ZoomFactor scale, ReadReport& report);

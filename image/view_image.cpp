@@ -14,9 +14,9 @@
 
 namespace {
 
-// Scales a coordinate by the zoom factor without leaving the int range.
-int Scaled(int value, int scale) {
-    const std::int64_t v = std::int64_t{value} * scale;
+// Scales a length by the zoom factor without leaving the int range.
+int Scaled(int value, ZoomFactor scale) {
+    const std::int64_t v = scale.ZoomedExtent(value);
     return static_cast<int>(std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(),
                                                      std::numeric_limits<int>::max()));
 }

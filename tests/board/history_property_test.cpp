@@ -221,8 +221,10 @@ TEST_F(HistoryProperty, UndoAndRedoBringBackEveryEarlierBoardExactly) {
                     ++at;
             } else {
                 name = "zoom";
-                const bool in = view.m_nScale < 4 && (view.m_nScale == 1 || Random(0, 1));
-                const int scale = view.m_nScale;
+                // From 1/4 (where the scan fits the window) to 4.
+                const bool in = view.m_nScale < 4 &&
+                                (view.m_nScale == ZoomFactor::FromExponent(-2) || Random(0, 1));
+                const ZoomFactor scale = view.m_nScale;
                 Key(in ? VK_PRIOR : VK_NEXT);
                 if (view.m_nScale != scale)
                     for (Snapshot& s : states)

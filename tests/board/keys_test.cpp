@@ -25,11 +25,42 @@ TEST_F(KeysTest, ZoomInAndOutAboutThePointer) {
     EXPECT_EQ(PadAt(0).x, 100);
     EXPECT_EQ(view.GetScrollPosition(), CPoint(0, 0));
     EXPECT_EQ(view.GetTotalSize(), CSize(2000, 1500));
+}
 
+TEST_F(KeysTest, ZoomingOutStopsWhereTheWholeScanFits) {
+    // 2000 x 1500 in an 800 x 600 window fits at 1/4.
+    AddPad(1000, 600);
+    host.PutPointer({400, 300});
+    Key(VK_NEXT);
+    EXPECT_EQ(view.m_nScale, ZoomFactor::FromExponent(-1));
+    EXPECT_EQ(view.GetTotalSize(), CSize(1000, 750));
+    EXPECT_EQ(PadAt(0).x, 500);
+    Key(VK_NEXT);
+    EXPECT_EQ(view.m_nScale, ZoomFactor::FromExponent(-2));
+    EXPECT_EQ(view.GetTotalSize(), CSize(500, 375));
+    EXPECT_EQ(PadAt(0).x, 250);
+    EXPECT_EQ(PadAt(0).y, 150);
     host.invalidations.clear();
-    Key(VK_NEXT); // factor 1: nothing at all
+    Key(VK_NEXT); // it fits: nothing at all
+    EXPECT_EQ(view.m_nScale, ZoomFactor::FromExponent(-2));
+    EXPECT_TRUE(host.invalidations.empty());
+
+    // A scan that fits at 1 stays at 1, as it always did.
+    for (int i = 0; i < 2; ++i)
+        Key(VK_PRIOR);
+    EXPECT_EQ(PadAt(0).x, 1000);
+    SetImageSize(640, 480);
+    host.invalidations.clear();
+    Key(VK_NEXT);
     EXPECT_EQ(view.m_nScale, 1);
     EXPECT_TRUE(host.invalidations.empty());
+}
+
+TEST_F(KeysTest, PartPixelsOfAReducedScanStillScroll) {
+    SetImageSize(2001, 1503);
+    Key(VK_NEXT);
+    Key(VK_NEXT);
+    EXPECT_EQ(view.GetTotalSize(), CSize(501, 376));
 }
 
 TEST_F(KeysTest, ZoomInThenOutRestoresEveryCoordinateBitForBit) {
@@ -59,8 +90,9 @@ TEST_F(KeysTest, ZoomStopsWhereTheZoomedImageWouldGetTooLarge) {
     EXPECT_EQ(view.GetTotalSize(), CSize(2000 * 256, 1500 * 256));
 
     // An image of 2^24 pixels can still be zoomed to 64, but no further.
-    for (int i = 0; i < 12; ++i)
+    for (int i = 0; i < 8; ++i)
         Key(VK_NEXT);
+    ASSERT_EQ(view.m_nScale, 1);
     SetImageSize(1 << 24, 100);
     host.invalidations.clear();
     for (int i = 0; i < 12; ++i)

@@ -26,7 +26,8 @@ class BoardViewTest : public ::testing::Test {
     void SetImageSize(int width, int height) {
         view.m_nImageWidth = width;
         view.m_nImageHeight = height;
-        view.SetScrollSizes(MM_TEXT, CSize(width * view.m_nScale, height * view.m_nScale));
+        view.SetScrollSizes(MM_TEXT, CSize(static_cast<int>(view.m_nScale.ZoomedExtent(width)),
+                                           static_cast<int>(view.m_nScale.ZoomedExtent(height))));
     }
 
     void Click(CPoint p) {

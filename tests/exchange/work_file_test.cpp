@@ -50,7 +50,11 @@ TEST(WorkFileFormat, ValuesThatDoNotFitAnIntAreRefused) {
     board.pads.clear();
     board.tracks = {{0, 0, 1, 1, std::numeric_limits<float>::quiet_NaN()}};
     EXPECT_FALSE(FormatWorkFile(SpanOf(board), 1));
-    EXPECT_FALSE(FormatWorkFile({}, 0));
+    // Below zoom 1 a stored value stands for more pixels than it says.
+    board.tracks.clear();
+    board.pads = {{1e9f, 0}};
+    EXPECT_TRUE(FormatWorkFile(SpanOf(board), 1));
+    EXPECT_FALSE(FormatWorkFile(SpanOf(board), ZoomFactor::FromExponent(-2)));
 }
 
 TEST(WorkFileRead, ReadsTheExampleAtZoomOneAndTwo) {
