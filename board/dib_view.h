@@ -184,6 +184,20 @@ class CDibView : public CScrollView {
     BOOL OnMouseWheel(UINT flags, short delta, CPoint point) override;
     void ShowCursorPosition(CPoint point);
 
+    // --- Zooming and panning (board/view_navigation.cpp) ---
+    // The menu's zoom commands: about the pointer while it is over the
+    // window, about the window's centre otherwise.
+    void OnZoomIn();
+    void OnZoomOut();
+    void OnZoomToFit();
+    void OnActualPixels();
+    // The middle button, or the left one with Space held, drags the view.
+    void OnMButtonDown(UINT flags, CPoint point) override;
+    void OnMButtonUp(UINT flags, CPoint point) override;
+    void OnKeyUp(UINT key, UINT repeat, UINT flags) override;
+    void OnKillFocus() override;
+    bool IsPanning() const { return m_nPanButton != PanButton::None; }
+
     // --- Keyboard editing (board/view_keys.cpp) ---
     void OnKeyDown(UINT key, UINT repeat, UINT flags) override;
 
@@ -257,6 +271,15 @@ class CDibView : public CScrollView {
     CPoint m_ptDragStart;
     // Where the pointer last moved inside the view, in client pixels.
     CPoint m_ptLastPointerInView{-1, -1};
+    // Panning: the button that drags the view, where it was pressed and the
+    // scroll position then; Space held makes the left button pan.
+    enum class PanButton { None, Middle, Left };
+    PanButton m_nPanButton = PanButton::None;
+    CPoint m_ptPanAnchor;
+    CPoint m_ptPanScroll;
+    bool m_bSpaceHeld = false;
+    // Ctrl+wheel turns not yet worth a zoom step.
+    int m_nZoomWheel = 0;
     // The undo history of this view's board.
     board::BoardHistory m_History;
     // Measuring: on from the command to the second click; the first click's

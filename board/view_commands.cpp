@@ -2,6 +2,7 @@
 // update handlers that set check marks and enabling.
 #include "board/dib_view.h"
 #include "board/mode_status.h"
+#include "board/view_edit.h"
 
 #include "res/resource.h"
 
@@ -49,6 +50,10 @@ bool CDibView::OnCommand(UINT id) {
     case ID_EDIT_REDO: OnEditRedo(); return true;
     case ID_EDIT_CUT: OnEditDelete(); return true;
     case ID_MEASURE_SCALE: OnMeasureScale(); return true;
+    case ID_VIEW_ZOOM_IN: OnZoomIn(); return true;
+    case ID_VIEW_ZOOM_OUT: OnZoomOut(); return true;
+    case ID_VIEW_ZOOM_FIT: OnZoomToFit(); return true;
+    case ID_VIEW_ACTUAL_PIXELS: OnActualPixels(); return true;
     default:
         break;
     }
@@ -67,6 +72,10 @@ bool CDibView::OnUpdateCommand(UINT id, CCmdUI* ui) {
     case ID_EDIT_REDO: OnUpdateEditRedo(ui); return true;
     case ID_EDIT_CUT: ui->Enable(!IsBoardEmpty()); return true;
     case ID_FILE_PRINT_PREVIEW: ui->Enable(OnPreparePrinting()); return true;
+    case ID_VIEW_ZOOM_IN: ui->Enable(board::CanZoomIn(*this)); return true;
+    case ID_VIEW_ZOOM_OUT: ui->Enable(board::CanZoomOut(*this)); return true;
+    case ID_VIEW_ACTUAL_PIXELS: ui->SetCheck(m_nScale == 1); ui->Enable(true); return true;
+    case ID_VIEW_ZOOM_FIT: ui->Enable(true); return true;
     default:
         break;
     }

@@ -36,8 +36,20 @@ ZoomFactor FitZoom(const CDibView& view);
 // with s0 the scroll position when the key arrived.
 void ZoomIn(CDibView& view, CPoint p0, CPoint s0);
 void ZoomOut(CDibView& view, CPoint p0, CPoint s0);
-// Steps of two towards the factor, about p0, as far as zooming in may go.
+// Steps of two towards the factor, about p0, as far as zooming in may go;
+// the point under p0 stays there unless the final scroll range stops it.
 void ZoomTo(CDibView& view, ZoomFactor target, CPoint p0);
+
+// Panning with Space held: each is true when it took the event, which then
+// does nothing else. A press with Space held begins a pan; moves drag the
+// view while any pan is on; the left release ends a Space pan; a Space
+// press notes the key (true while a pan is on, when the key does nothing
+// else). PanCursor sets the hand cursors, true when it did.
+bool PanPress(CDibView& view, CPoint point);
+bool PanMove(CDibView& view, CPoint point);
+bool PanRelease(CDibView& view);
+bool PanSpaceDown(CDibView& view);
+bool PanCursor(CDibView& view);
 
 // Measuring the scale: the first click starts the line, the second asks for
 // its true length; moves draw the line to the pointer; paints redraw it.

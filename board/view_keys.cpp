@@ -193,6 +193,10 @@ void CDibView::OnKeyDown(UINT key, UINT repeat, UINT /*flags*/) {
     ScreenToClient(&p0);
     const CPoint s0 = GetScrollPosition();
 
+    // Space held is also the panning key; while it drags the view it does
+    // nothing else.
+    if (key == VK_SPACE && PanSpaceDown(*this))
+        return;
     if (key == VK_PRIOR) {
         ZoomIn(*this, p0, s0);
         return;

@@ -112,16 +112,6 @@ void CDibView::OnUpdateToggleLayer(int layer, CCmdUI* ui) {
     ui->Enable(true);
 }
 
-BOOL CDibView::OnMouseWheel(UINT flags, short delta, CPoint point) {
-    const CPoint before = GetScrollPosition();
-    const BOOL scrolled = CScrollView::OnMouseWheel(flags, delta, point);
-    // The wheel brings into view where a grabbed object is to go; the object
-    // stays under the pointer, so the grab point moves with the picture.
-    if (board::IsDragging(*this))
-        m_ptDragStart = m_ptDragStart - (GetScrollPosition() - before);
-    return scrolled;
-}
-
 // The image pixel under the pointer, in millimetres or mils through the
 // document's scan lines.
 void CDibView::ShowCursorPosition(CPoint point) {

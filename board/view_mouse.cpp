@@ -279,6 +279,8 @@ int BandMargin() {
 } // namespace board
 
 void CDibView::OnLButtonDown(UINT /*flags*/, CPoint point) {
+    if (PanPress(*this, point))
+        return;
     if (m_bMeasureMode)
         MeasureClick(*this, point);
     else if (m_bMoveMode)
@@ -294,6 +296,8 @@ void CDibView::OnLButtonDown(UINT /*flags*/, CPoint point) {
 void CDibView::OnMouseMove(UINT /*flags*/, CPoint point) {
     if (ClientRect().PtInRect(point))
         m_ptLastPointerInView = point;
+    if (PanMove(*this, point))
+        return;
     if (m_bMoveMode && IsDragging(*this)) {
         Drag(*this, point);
         return;
@@ -307,6 +311,8 @@ void CDibView::OnMouseMove(UINT /*flags*/, CPoint point) {
 }
 
 void CDibView::OnLButtonUp(UINT /*flags*/, CPoint /*point*/) {
+    if (PanRelease(*this))
+        return;
     if (m_bMoveMode && IsDragging(*this)) {
         ForgetDrag(*this);
         EndEdit();
@@ -326,6 +332,8 @@ void CDibView::OnRButtonDown(UINT /*flags*/, CPoint /*point*/) {
 }
 
 BOOL CDibView::OnSetCursor() {
+    if (PanCursor(*this))
+        return TRUE;
     if (m_bMeasureMode)
         SetCursor(m_hCursorLine);
     else if (m_bSelectAll)

@@ -143,12 +143,6 @@ void ZoomOut(CDibView& view, CPoint p0, CPoint s0) {
         StepZoom(view, false, p0, s0);
 }
 
-void ZoomTo(CDibView& view, ZoomFactor target, CPoint p0) {
-    while (view.m_nScale < target && CanZoomIn(view))
-        StepZoom(view, true, p0, view.GetScrollPosition());
-    while (view.m_nScale > target)
-        StepZoom(view, false, p0, view.GetScrollPosition());
-}
 
 void MoveAll(CDibView& view, float dx, float dy) {
     TransformAll(view, StepKind::MoveAll, [dx, dy](float& x, float& y) {

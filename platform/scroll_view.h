@@ -17,6 +17,7 @@ constexpr UINT MK_LBUTTON = 0x0001;
 constexpr UINT MK_RBUTTON = 0x0002;
 constexpr UINT MK_SHIFT = 0x0004;
 constexpr UINT MK_CONTROL = 0x0008;
+constexpr UINT MK_MBUTTON = 0x0010;
 
 class CScrollView {
   public:
@@ -68,8 +69,14 @@ class CScrollView {
     virtual void OnLButtonDown(UINT /*flags*/, CPoint /*point*/) {}
     virtual void OnLButtonUp(UINT /*flags*/, CPoint /*point*/) {}
     virtual void OnRButtonDown(UINT /*flags*/, CPoint /*point*/) {}
+    virtual void OnMButtonDown(UINT /*flags*/, CPoint /*point*/) {}
+    virtual void OnMButtonUp(UINT /*flags*/, CPoint /*point*/) {}
     virtual void OnMouseMove(UINT /*flags*/, CPoint /*point*/) {}
     virtual void OnKeyDown(UINT /*key*/, UINT /*repeat*/, UINT /*flags*/) {}
+    // A key let go (auto-repeat sends none of these before the last).
+    virtual void OnKeyUp(UINT /*key*/, UINT /*repeat*/, UINT /*flags*/) {}
+    // The window lost the keyboard: keys held down will not be seen let go.
+    virtual void OnKillFocus() {}
     // Scrolls by three lines per notch of the wheel; true when it scrolled.
     virtual BOOL OnMouseWheel(UINT flags, short delta, CPoint point);
     // Sets the cursor for the client area; true when handled.

@@ -83,7 +83,7 @@ struct CRect {
 };
 
 // System cursors the board view uses.
-enum class Cursor { UpArrow, Cross, No, AppStarting, Arrow, Wait };
+enum class Cursor { UpArrow, Cross, No, AppStarting, Arrow, Wait, OpenHand, ClosedHand };
 
 // Mapping mode of a scroll view; only pixel mapping is used.
 constexpr int MM_TEXT = 1;

@@ -90,3 +90,10 @@ constexpr unsigned IDC_MEASURE_LENGTH = 121;
 constexpr unsigned IDC_MEASURE_UNIT = 122;
 constexpr unsigned IDC_MEASURE_SAME = 123;
 constexpr unsigned IDC_MEASURE_RESULT = 124;
+
+// Zooming and moving around the scan.
+constexpr unsigned ID_VIEW_ZOOM_IN = 510;
+constexpr unsigned ID_VIEW_ZOOM_OUT = 511;
+constexpr unsigned ID_VIEW_ZOOM_FIT = 512;
+constexpr unsigned ID_VIEW_ACTUAL_PIXELS = 513;
+constexpr unsigned ID_VIEW_NAVIGATOR = 514;

@@ -322,6 +322,9 @@ void QtViewWidget::mousePressEvent(QMouseEvent* event) {
         m_view->OnLButtonDown(flags, point);
     else if (event->button() == Qt::RightButton)
         m_view->OnRButtonDown(flags, point);
+    else if (event->button() == Qt::MiddleButton)
+        m_view->OnMButtonDown(flags, point);
+    UpdateCursorFromView();
 }
 
 // A quick second click counts as a click of its own (placing pads quickly).
@@ -330,9 +333,14 @@ void QtViewWidget::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void QtViewWidget::mouseReleaseEvent(QMouseEvent* event) {
-    if (m_view && event->button() == Qt::LeftButton)
-        m_view->OnLButtonUp(QtMouseFlags(event->buttons(), event->modifiers()),
-                            ToCPoint(event->position()));
+    if (!m_view)
+        return;
+    const UINT flags = QtMouseFlags(event->buttons(), event->modifiers());
+    if (event->button() == Qt::LeftButton)
+        m_view->OnLButtonUp(flags, ToCPoint(event->position()));
+    else if (event->button() == Qt::MiddleButton)
+        m_view->OnMButtonUp(flags, ToCPoint(event->position()));
+    UpdateCursorFromView();
 }
 
 void QtViewWidget::mouseMoveEvent(QMouseEvent* event) {
@@ -350,7 +358,25 @@ void QtViewWidget::keyPressEvent(QKeyEvent* event) {
         return;
     }
     m_view->OnKeyDown(key, 1, 0);
+    UpdateCursorFromView();
     event->accept();
+}
+
+void QtViewWidget::keyReleaseEvent(QKeyEvent* event) {
+    const UINT key = QtKeyToVirtualKey(event->key(), event->modifiers());
+    if (!m_view || key == 0 || event->isAutoRepeat()) {
+        event->ignore();
+        return;
+    }
+    m_view->OnKeyUp(key, 1, 0);
+    UpdateCursorFromView();
+    event->accept();
+}
+
+void QtViewWidget::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    if (m_view)
+        m_view->OnKillFocus();
 }
 
 void QtViewWidget::wheelEvent(QWheelEvent* event) {
@@ -424,6 +450,10 @@ Qt::CursorShape QtCursorShape(Cursor cursor) {
         return Qt::BusyCursor;
     case Cursor::Wait:
         return Qt::WaitCursor;
+    case Cursor::OpenHand:
+        return Qt::OpenHandCursor;
+    case Cursor::ClosedHand:
+        return Qt::ClosedHandCursor;
     case Cursor::Arrow:
         break;
     }
@@ -436,6 +466,8 @@ UINT QtMouseFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
         flags |= MK_LBUTTON;
     if (buttons & Qt::RightButton)
         flags |= MK_RBUTTON;
+    if (buttons & Qt::MiddleButton)
+        flags |= MK_MBUTTON;
     if (modifiers & Qt::ShiftModifier)
         flags |= MK_SHIFT;
     if (modifiers & Qt::ControlModifier)

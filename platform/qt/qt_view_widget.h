@@ -63,6 +63,8 @@ class QtViewWidget : public QAbstractScrollArea, public IViewHost {
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     bool viewportEvent(QEvent* event) override;
 

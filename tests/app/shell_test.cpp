@@ -105,7 +105,9 @@ TEST_F(ShellTest, MenusHoldTheirItemsInOrder) {
               QStringList({"&Undo\tCtrl+Z", "&Redo\tCtrl+Y", "-", "S&elect all\tCtrl+A", "-",
                            "&Move Status\tCtrl+M"}));
     EXPECT_EQ(MenuTexts(ShownMenu("&View")),
-              QStringList({"Tool&bar", "Stat&us Bar", "-", "To&ggle Units", "Measure &Scale...", "Toggle &Layers>",
+              QStringList({"Tool&bar", "Stat&us Bar", "&Navigator", "-", "Zoom &In\tPage Up",
+                           "Zoom &Out\tPage Down", "Zoom to &Fit\tHome", "&Actual Pixels\tCtrl+1", "-",
+                           "To&ggle Units", "Measure &Scale...", "Toggle &Layers>",
                            "Top Layer", "1 Mid Layer", "2 Mid Layer", "3 Mid Layer", "4 Mid Layer",
                            "Bottom Layer", "Top Overlay", "Bottom Overlay", "Ground Plane",
                            "Power Plane", "Board Layer", "Keep Out Layer", "<", "Track Mode"}));

@@ -101,7 +101,7 @@ TEST_F(ShellTest, AcceleratorsCoverEveryKeyOfTheTable) {
         {"Shift+Del", ID_EDIT_CUT}, {"Ctrl+V", ID_EDIT_PASTE},       {"Shift+Ins", ID_EDIT_PASTE},
         {"Ctrl+Z", ID_EDIT_UNDO},   {"Alt+Backspace", ID_EDIT_UNDO}, {"F6", ID_NEXT_PANE},
         {"Shift+F6", ID_PREV_PANE}, {"F1", ID_HELP_CONTENTS},        {"Ctrl+Y", ID_EDIT_REDO},
-        {"Ctrl+Shift+Z", ID_EDIT_REDO},
+        {"Ctrl+Shift+Z", ID_EDIT_REDO}, {"Home", ID_VIEW_ZOOM_FIT}, {"Ctrl+1", ID_VIEW_ACTUAL_PIXELS},
     };
     for (const auto& [key, id] : expected) {
         ASSERT_TRUE(bound.count(key)) << key;
