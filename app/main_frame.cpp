@@ -5,6 +5,7 @@
 #include "app/command_table.h"
 #include "app/recent_files.h"
 #include "app/status_bar.h"
+#include "app/navigator.h"
 #include "app/toolbar_art.h"
 #include "board/dib_view.h"
 #include "board/mode_status.h"
@@ -85,6 +86,10 @@ int CMainFrame::OnCreate() {
     setStatusBar(m_statusBar);
     if (!m_toolBar || !m_statusBar)
         return -1;
+    m_navigator = new NavigatorDock(
+        [this] { return dynamic_cast<CDibView*>(ActiveView()); }, this);
+    addDockWidget(Qt::RightDockWidgetArea, m_navigator);
+    m_navigator->hide();
 
     BuildMenuBarMenus(false, m_menusNoDocument);
     BuildMenuBarMenus(true, m_menusDocument);

@@ -20,6 +20,7 @@ class CChildFrame;
 class CommandRouter;
 class CScrollView;
 class CStatusBar;
+class NavigatorDock;
 class QMdiArea;
 class QMenu;
 class QToolBar;
@@ -39,6 +40,8 @@ class CMainFrame : public QMainWindow {
     QMdiArea* MdiArea() const { return m_area; }
     QToolBar* ToolBar() const { return m_toolBar; }
     CStatusBar* StatusBar() const { return m_statusBar; }
+    // The overview of the active window's scan; hidden until asked for.
+    NavigatorDock* Navigator() const { return m_navigator; }
 
     // The document window in front and its view (null when none).
     CChildFrame* ActiveChild() const;
@@ -109,6 +112,7 @@ class CMainFrame : public QMainWindow {
     QMdiArea* m_area = nullptr;
     QToolBar* m_toolBar = nullptr;
     CStatusBar* m_statusBar = nullptr;
+    NavigatorDock* m_navigator = nullptr;
     QTimer* m_idleTimer = nullptr;
     std::vector<QMenu*> m_menusNoDocument;
     std::vector<QMenu*> m_menusDocument;

@@ -8,6 +8,7 @@
 #include "app/printing.h"
 #include "app/shell_services.h"
 #include "app/status_bar.h"
+#include "app/navigator.h"
 #include "app/toolbar_art.h"
 #include "board/dib_view.h"
 #include "board/help_hook.h"
@@ -34,6 +35,8 @@
 namespace {
 // Names of toolbar pictures in dialogs: the prefix and the command id.
 constexpr const char* kToolbarPrefix = "toolbar:";
+// Whether the Navigator dock was shown when the program last ended.
+constexpr const char* kNavigatorShownKey = "view/navigator";
 
 std::unique_ptr<QSettings> OpenSettings(const QString& file) {
     if (!file.isEmpty())
@@ -127,6 +130,8 @@ bool CTraceApp::InitInstance(const std::vector<std::string>& arguments) {
     connect(m_mainFrame.get(), &CMainFrame::filesDropped, this, &CTraceApp::OpenFiles);
     m_mainFrame->SetCloseQuery([this] { return CloseAllForExit(); });
 
+    m_mainFrame->Navigator()->setVisible(
+        OpenSettings(m_options.settingsFile)->value(kNavigatorShownKey, false).toBool());
     m_mainFrame->show();
     m_mainFrame->setAcceptDrops(true);
 
@@ -263,6 +268,14 @@ void CTraceApp::RegisterFrameCommands() {
             bar->setVisible(bar->isHidden());
         },
         [this](CCmdUI& ui) { ui.SetCheck(m_mainFrame && !m_mainFrame->StatusBar()->isHidden()); });
+    m_router.Add(
+        ID_VIEW_NAVIGATOR,
+        [this] {
+            NavigatorDock* dock = m_mainFrame->Navigator();
+            dock->setVisible(dock->isHidden());
+            SaveSettings();
+        },
+        [this](CCmdUI& ui) { ui.SetCheck(m_mainFrame && !m_mainFrame->Navigator()->isHidden()); });
     m_router.Add(ID_APP_EXIT, [this] { m_mainFrame->close(); });
 }
 
@@ -328,7 +341,10 @@ bool CTraceApp::CloseAllForExit() {
 }
 
 void CTraceApp::SaveSettings() {
-    m_recentFiles.Save(*OpenSettings(m_options.settingsFile));
+    const std::unique_ptr<QSettings> settings = OpenSettings(m_options.settingsFile);
+    m_recentFiles.Save(*settings);
+    if (m_mainFrame)
+        settings->setValue(kNavigatorShownKey, !m_mainFrame->Navigator()->isHidden());
 }
 
 void CTraceApp::OnAppAbout() {
