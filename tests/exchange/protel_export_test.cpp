@@ -7,7 +7,7 @@
 #include <limits>
 
 namespace {
-ProtelExportSettings At(int scanX, int scanY, int height, int scale = 1) {
+ProtelExportSettings At(int scanX, int scanY, int height, ZoomFactor scale = 1) {
     return {MilPerPixel(scanX), MilPerPixel(scanY), height, scale};
 }
 
@@ -25,6 +25,15 @@ TEST(ProtelExport, ExampleComesOutByteForByte) {
     board.pads = {{100, 50}};
     board.tracks = {{10, 20, 30, 20, 6}};
     EXPECT_EQ(FormatProtel(SpanOf(board), At(200, 200, 400)),
+              "PCB FILE 4\r\nFP\r\n500 1750 60 60 1 28 1 13\r\n0\r\nFT\r\n"
+              "50 1900 150 1900 12 6 1\r\nENDPCB\r\n");
+}
+
+TEST(ProtelExport, AQuarterZoomBoardExportsAsAtZoomOne) {
+    BoardData board;
+    board.pads = {{25, 12.5f}};
+    board.tracks = {{2.5f, 5, 7.5f, 5, 6}};
+    EXPECT_EQ(FormatProtel(SpanOf(board), At(200, 200, 400, ZoomFactor::FromExponent(-2))),
               "PCB FILE 4\r\nFP\r\n500 1750 60 60 1 28 1 13\r\n0\r\nFT\r\n"
               "50 1900 150 1900 12 6 1\r\nENDPCB\r\n");
 }

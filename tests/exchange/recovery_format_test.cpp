@@ -49,7 +49,7 @@ BoardData FractionalBoard() {
     return {{{12.5f, 7.0f}, {-0.0f, -3.75f}}, {{0.1f, 1e-3f, 30.25f, 65535.0f, 12.0f}}};
 }
 
-RecoveryManifest ManifestFor(const BoardData& board, int scale, std::uint64_t revision) {
+RecoveryManifest ManifestFor(const BoardData& board, ZoomFactor scale, std::uint64_t revision) {
     RecoveryManifest m;
     m.scale = scale;
     m.revision = revision;
@@ -126,6 +126,30 @@ TEST(RecoveryBoard, KeepsExactValuesAndStaysAWorkFile) {
     EXPECT_EQ(work.tracks[0].x2, 28.0f);
 }
 
+TEST(RecoveryManifest, ZoomsBelowOneAreWrittenAsFractions) {
+    RecoveryManifest m = SampleManifest();
+    m.scale = ZoomFactor::FromExponent(-3);
+    const std::string text = FormatRecoveryManifest(m);
+    EXPECT_NE(text.find("\nscale=1/8\n"), std::string::npos) << text;
+    const auto back = Parse(text);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->scale, ZoomFactor::FromExponent(-3));
+    for (const char* bad : {"scale=1/3", "scale=1/0", "scale=2/8", "scale=1/", "scale=1/-4", "scale=3"})
+        EXPECT_FALSE(Parse(Replace(text, "scale=1/8", bad))) << bad;
+}
+
+TEST(RecoveryBoard, AQuarterZoomBoardComesBackExactly) {
+    const BoardData board = FractionalBoard();
+    const ZoomFactor quarter = ZoomFactor::FromExponent(-2);
+    const auto text = FormatRecoveryBoard(SpanOf(board), quarter, 7);
+    ASSERT_TRUE(text);
+    std::string error;
+    const auto back = ParseRecoveryBoard(*text, ManifestFor(board, quarter, 7), error);
+    ASSERT_TRUE(back) << error;
+    EXPECT_EQ(std::memcmp(back->pads.data(), board.pads.data(), 2 * sizeof(Pad)), 0);
+    EXPECT_FALSE(ParseRecoveryBoard(*text, ManifestFor(board, 1, 7), error));
+}
+
 TEST(RecoveryBoard, RefusesWhatIsNotTheBoardOfItsManifest) {
     const BoardData board = FractionalBoard();
     const std::string text = *FormatRecoveryBoard(SpanOf(board), 4, 99);
@@ -155,7 +179,9 @@ TEST(RecoveryBoard, RescalesBetweenZoomsExactly) {
     EXPECT_EQ(board.pads[0].x, 3.125f);
     EXPECT_EQ(board.pads[1].y, -0.9375f);
     EXPECT_EQ(board.tracks[0].layer, 12.0f); // layers are not coordinates
-    RescaleBoard(board, 1, 4);
+    RescaleBoard(board, 1, ZoomFactor::FromExponent(-4));
+    EXPECT_EQ(board.pads[0].x, 0.1953125f);
+    RescaleBoard(board, ZoomFactor::FromExponent(-4), 4);
     const BoardData original = FractionalBoard();
     EXPECT_EQ(std::memcmp(board.pads.data(), original.pads.data(), 2 * sizeof(Pad)), 0);
     EXPECT_EQ(std::memcmp(board.tracks.data(), original.tracks.data(), sizeof(Track)), 0);

@@ -260,12 +260,15 @@ TEST_F(ViewFiles, OpenWorkReplacesTheBoardAtTheCurrentZoomAndRepaints) {
 
 TEST_F(ViewFiles, SavingWhileZoomedWritesTheUnzoomedNumbers) {
     Put("in.dpb", "FP\r\n120 45\r\nFT\r\n10 20 30 20 1\r\n");
-    view->m_nScale = 4;
-    Answer("in.dpb");
-    view->OnOpenWork();
-    Answer("out.dpb");
-    view->OnSaveWorkAs();
-    EXPECT_EQ(Slurp("out.dpb"), Slurp("in.dpb"));
+    for (const ZoomFactor zoom : {ZoomFactor(4), ZoomFactor::FromExponent(-2)}) {
+        view->m_nScale = zoom;
+        Answer("in.dpb");
+        view->OnOpenWork();
+        Answer("out.dpb");
+        view->OnSaveWorkAs();
+        EXPECT_EQ(Slurp("out.dpb"), Slurp("in.dpb")) << zoom;
+    }
+    EXPECT_EQ(view->m_pPads[0].x, 30.0f) << "120 pixels at a quarter";
 }
 
 TEST_F(ViewFiles, OpenOfAMissingFileLeavesTheBoard) {

@@ -51,6 +51,10 @@ class TestView : public CScrollView {
     void OnRButtonDown(UINT flags, CPoint p) override { clicks.push_back({'R', flags, p}); }
     void OnMouseMove(UINT flags, CPoint p) override { clicks.push_back({'M', flags, p}); }
     void OnKeyDown(UINT key, UINT repeat, UINT) override { keys.push_back({key, repeat}); }
+    void OnMButtonDown(UINT flags, CPoint p) override { clicks.push_back({'m', flags, p}); }
+    void OnMButtonUp(UINT flags, CPoint p) override { clicks.push_back({'n', flags, p}); }
+    void OnKeyUp(UINT key, UINT, UINT) override { released.push_back(key); }
+    void OnKillFocus() override { ++focusLosses; }
     BOOL OnSetCursor() override {
         ++cursorRequests;
         if (!cursor)
@@ -65,6 +69,8 @@ class TestView : public CScrollView {
     std::optional<int> boardRow; // client row of the board line
     std::vector<Click> clicks;
     std::vector<std::pair<UINT, UINT>> keys;
+    std::vector<UINT> released;
+    int focusLosses = 0;
     std::optional<Cursor> cursor;
     int cursorRequests = 0;
 };
@@ -307,6 +313,30 @@ TEST_F(QtViewWidgetTest, MouseEventsReachTheViewWithKeyStateFlags) {
     EXPECT_EQ(view.clicks[2].flags, 0u);
     EXPECT_EQ(view.clicks[3].kind, 'R');
     EXPECT_EQ(view.clicks[3].flags, MK_RBUTTON | MK_CONTROL);
+}
+
+TEST_F(QtViewWidgetTest, TheMiddleButtonReachesTheViewForPanning) {
+    SendMouse(QEvent::MouseButtonPress, Qt::MiddleButton, Qt::MiddleButton, QPoint(30, 40));
+    SendMouse(QEvent::MouseMove, Qt::NoButton, Qt::MiddleButton, QPoint(20, 30));
+    SendMouse(QEvent::MouseButtonRelease, Qt::MiddleButton, Qt::NoButton, QPoint(20, 30));
+    ASSERT_EQ(view.clicks.size(), 3u);
+    EXPECT_EQ(view.clicks[0].kind, 'm');
+    EXPECT_EQ(view.clicks[0].flags, MK_MBUTTON);
+    EXPECT_EQ(view.clicks[1].flags, MK_MBUTTON);
+    EXPECT_EQ(view.clicks[2].kind, 'n');
+    EXPECT_EQ(view.clicks[2].point, CPoint(20, 30));
+}
+
+TEST_F(QtViewWidgetTest, KeysLetGoReachTheViewButNotTheRepeatsOfAHeldKey) {
+    QKeyEvent repeat(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, QString(), true);
+    QApplication::sendEvent(&widget, &repeat);
+    EXPECT_TRUE(view.released.empty());
+    QKeyEvent last(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier);
+    QApplication::sendEvent(&widget, &last);
+    EXPECT_EQ(view.released, std::vector<UINT>{0x20u});
+    QFocusEvent out(QEvent::FocusOut);
+    QApplication::sendEvent(&widget, &out);
+    EXPECT_EQ(view.focusLosses, 1);
 }
 
 TEST_F(QtViewWidgetTest, PositionsNoWindowCouldHaveAreHeldFarOutside) {
