@@ -90,6 +90,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         view.OnDraw(&dc);
         view.m_nScale = 4;
         view.OnDraw(&dc);
+        view.m_nScale = ZoomFactor::FromExponent(-3);
+        view.OnDraw(&dc);
     }
     doc.RemoveView(&view);
     return 0;

@@ -12,7 +12,7 @@
 #include <string_view>
 
 namespace {
-bool InRange(float v, int scale = 1) {
+bool InRange(float v, ZoomFactor scale = 1) {
     return WithinBoardLimit(v, scale);
 }
 
@@ -34,7 +34,7 @@ ProtelImportSettings TakeSettings(const std::uint8_t*& data, std::size_t& size) 
     s.scanLinesY = 1 + v[1] % 2400;
     s.imageWidth = v[2];
     s.imageHeight = v[3];
-    s.scale = 1 << (v[0] >> 13);
+    s.scale = ZoomFactor::FromExponent((v[0] >> 13) - 4); // 1/16 to 8
     return s;
 }
 } // namespace
@@ -48,9 +48,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     Check(imported->width >= settings.imageWidth && imported->height >= settings.imageHeight);
     Check(imported->width <= kMaxCoordinate && imported->height <= kMaxCoordinate);
-    // Text refused as not a Protel file holds nothing the import would take.
+    // Text refused as not a Protel file holds nothing the import would take
+    // (its report may still name what it stepped over, such as a net list).
     if (!LooksLikeProtelFile(text))
-        Check(imported->board.pads.empty() && imported->board.tracks.empty() && report.Clean());
+        Check(imported->board.pads.empty() && imported->board.tracks.empty());
     for (const Pad& p : imported->board.pads)
         Check(InRange(p.x, settings.scale) && InRange(p.y, settings.scale));
     for (const Track& t : imported->board.tracks)

@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     view.AttachHost(&host);
     doc.AddView(&view);
     Check(doc.AcceptDibBlock(Picture(data[0])));
-    view.m_nScale = 1 << (data[1] % 9);
+    view.m_nScale = ZoomFactor::FromExponent(data[1] % 13 - 4); // 1/16 to 256
     ++data, --size, ++data, --size;
     RecordingDC dc;
     view.OnDraw(&dc); // takes the picture's size, as the window does

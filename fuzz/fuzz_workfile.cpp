@@ -9,7 +9,7 @@
 #include <string_view>
 
 namespace {
-bool InRange(float v, int scale = 1) {
+bool InRange(float v, ZoomFactor scale = 1) {
     return WithinBoardLimit(v, scale);
 }
 
@@ -18,7 +18,7 @@ void Check(bool condition) {
         std::abort();
 }
 
-void RoundTrip(std::string_view text, int scale) {
+void RoundTrip(std::string_view text, ZoomFactor scale) {
     ReadReport report;
     BoardData board = ParseWorkFile(text, scale, report);
     // Text refused as not a work file holds nothing the reader would take.
@@ -49,5 +49,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     RoundTrip(text, 1);
     RoundTrip(text, 4);
+    RoundTrip(text, ZoomFactor::FromExponent(-3));
     return 0;
 }
