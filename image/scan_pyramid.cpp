@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <new>
 
 namespace {
 
@@ -114,12 +115,10 @@ class LookedUpRows : public SourceRows {
   public:
     LookedUpRows(const BYTE* bits, std::size_t stride, int width, int height,
                  const std::array<BYTE, 256>& grey)
-        : m_stored(bits, stride, height), m_width(width), m_grey(grey) {
-        for (auto& buffer : m_buffers)
-            buffer.resize(std::size_t(width));
-    }
+        : m_stored(bits, stride, height), m_width(width), m_grey(grey) {}
     const BYTE* Row(int y, int slot) override {
         const BYTE* in = m_stored.Row(y, slot);
+        m_buffers[slot].resize(std::size_t(m_width));
         BYTE* out = m_buffers[slot].data();
         for (int x = 0; x < m_width; ++x)
             out[x] = m_grey[in[x]];
@@ -140,17 +139,16 @@ class SpreadBitRows : public SourceRows {
   public:
     SpreadBitRows(const BYTE* bits, std::size_t stride, int width, int height, BYTE zero, BYTE one)
         : m_stored(bits, stride, height), m_width(width) {
-        for (auto& buffer : m_buffers)
-            buffer.resize(std::size_t(width + 7) / 8 * 8);
         for (int b = 0; b < 256; ++b)
             for (int k = 0; k < 8; ++k)
                 m_spread[b][k] = (b & (0x80 >> k)) ? one : zero;
     }
     const BYTE* Row(int y, int slot) override {
         const BYTE* in = m_stored.Row(y, slot);
+        const std::size_t bytes = (std::size_t(m_width) + 7) / 8;
+        m_buffers[slot].resize(8 * bytes);
         BYTE* out = m_buffers[slot].data();
-        const int bytes = (m_width + 7) / 8;
-        for (int i = 0; i < bytes; ++i)
+        for (std::size_t i = 0; i < bytes; ++i)
             std::memcpy(out + 8 * i, m_spread[in[i]], 8);
         return out;
     }
@@ -169,19 +167,18 @@ class DecodedRows : public SourceRows {
   public:
     DecodedRows(const DibPixels& pixels, int width, int height)
         : m_pixels(pixels), m_width(width), m_height(height),
-          m_stripRows(static_cast<int>(std::clamp<std::int64_t>(kStripPixels / width, 2, height))) {
-        for (auto& buffer : m_buffers)
-            buffer.resize(std::size_t(width) * 3);
-    }
+          m_stripRows(static_cast<int>(std::clamp<std::int64_t>(kStripPixels / width, 2, height))) {}
     const BYTE* Row(int y, int slot) override {
         if (m_strip.empty() || y < m_stripTop || y >= m_stripTop + m_stripRows)
             LoadStrip(y);
         const std::uint32_t* in = m_strip.data() + std::size_t(y - m_stripTop) * std::size_t(m_width);
+        m_buffers[slot].resize(std::size_t(m_width) * 3);
         BYTE* out = m_buffers[slot].data();
         for (int x = 0; x < m_width; ++x) {
-            out[3 * x] = BYTE(in[x]);
-            out[3 * x + 1] = BYTE(in[x] >> 8);
-            out[3 * x + 2] = BYTE(in[x] >> 16);
+            BYTE* p = out + 3 * std::size_t(x);
+            p[0] = BYTE(in[x]);
+            p[1] = BYTE(in[x] >> 8);
+            p[2] = BYTE(in[x] >> 16);
         }
         return out;
     }
@@ -209,14 +206,14 @@ void ReduceRow(const BYTE* a, const BYTE* b, int width, BYTE* out) {
     const int pairs = width / 2;
     for (int x = 0; x < pairs; ++x)
         for (int c = 0; c < Channels; ++c) {
-            const int i = 2 * Channels * x + c;
-            out[Channels * x + c] =
+            const std::size_t i = 2 * Channels * std::size_t(x) + c;
+            out[Channels * std::size_t(x) + c] =
                 BYTE((a[i] + a[i + Channels] + b[i] + b[i + Channels] + 2) >> 2);
         }
     if (width & 1)
         for (int c = 0; c < Channels; ++c) {
-            const int i = Channels * (width - 1) + c;
-            out[Channels * pairs + c] = BYTE((a[i] + b[i] + 1) >> 1);
+            const std::size_t i = Channels * std::size_t(width - 1) + c;
+            out[Channels * std::size_t(pairs) + c] = BYTE((a[i] + b[i] + 1) >> 1);
         }
 }
 
@@ -324,6 +321,26 @@ ScanReading ReadScan(const BYTE* block, std::size_t bytes, int width, int height
     return reading;
 }
 
+// Bytes of all the levels of a width x height scan.
+std::uint64_t LevelBytes(int width, int height, int channels) {
+    std::uint64_t total = 0;
+    while (width > kPyramidSmallest || height > kPyramidSmallest) {
+        width = (width + 1) / 2;
+        height = (height + 1) / 2;
+        total += sizeof(BITMAPINFOHEADER) + (channels == 1 ? 1024 : 0) +
+                 std::uint64_t(StrideOf(width, channels)) * std::uint64_t(height);
+    }
+    return total;
+}
+
+// Levels may take three times the scan's own bytes (1-bit scans need 2.7
+// times, in 8-bit levels) and a little more; a run-length picture of a few
+// bytes that declares billions of pixels gets none.
+bool LevelsAffordable(std::size_t scanBytes, int width, int height, int channels) {
+    constexpr std::uint64_t kSlack = std::uint64_t{64} << 20;
+    return LevelBytes(width, height, channels) <= 3 * std::uint64_t(scanBytes) + kSlack;
+}
+
 int LevelsFor(int width, int height) {
     int levels = 0;
     while (width > kPyramidSmallest || height > kPyramidSmallest) {
@@ -393,14 +410,16 @@ std::size_t ScanPyramid::Bytes() const {
     return total;
 }
 
-std::unique_ptr<ScanPyramid> BuildScanPyramid(const void* block, std::size_t bytes,
-                                              const PyramidProgress& report) {
-    if (!block || DibCheckBlock(block, bytes) != DibCheck::Ok)
-        return nullptr;
+namespace {
+
+std::unique_ptr<ScanPyramid> BuildLevels(const void* block, std::size_t bytes,
+                                         const PyramidProgress& report) {
     const auto* scan = static_cast<const BYTE*>(block);
     int width = static_cast<int>(DibGetWidth(scan));
     int height = static_cast<int>(DibGetHeight(scan));
     ScanReading reading = ReadScan(scan, bytes, width, height);
+    if (!LevelsAffordable(bytes, width, height, reading.channels))
+        return nullptr;
     Progress progress(report, TotalWork(width, height));
     LevelsInProgress levels;
     std::unique_ptr<SourceRows> rows = std::move(reading.rows);
@@ -419,6 +438,19 @@ std::unique_ptr<ScanPyramid> BuildScanPyramid(const void* block, std::size_t byt
     if (!progress.Finish())
         return nullptr;
     return std::make_unique<ScanPyramid>(levels.Release());
+}
+
+} // namespace
+
+std::unique_ptr<ScanPyramid> BuildScanPyramid(const void* block, std::size_t bytes,
+                                              const PyramidProgress& report) {
+    if (!block || DibCheckBlock(block, bytes) != DibCheck::Ok)
+        return nullptr;
+    try {
+        return BuildLevels(block, bytes, report);
+    } catch (const std::bad_alloc&) {
+        return nullptr; // the document goes on without levels
+    }
 }
 
 std::unique_ptr<ScanPyramid> BuildScanPyramid(HDIB scan, const PyramidProgress& progress) {

@@ -26,11 +26,11 @@ void Bgr24Portable(const BYTE* src, int from, int count, std::uint32_t* out) {
     int i = from;
     for (; i + 1 < count; ++i) {
         std::uint32_t v;
-        std::memcpy(&v, src + 3 * i, 4);
+        std::memcpy(&v, src + 3 * std::size_t(i), 4);
         out[i] = v | kOpaque;
     }
     for (; i < count; ++i)
-        out[i] = Bgr(src + 3 * i);
+        out[i] = Bgr(src + 3 * std::size_t(i));
 }
 
 #ifdef TRACEVU_PIXEL_ROWS_X86
@@ -42,7 +42,7 @@ __attribute__((target("ssse3"))) int Bgr24Ssse3(const BYTE* src, int count, std:
     const __m128i opaque = _mm_set1_epi32(static_cast<int>(kOpaque));
     int i = 0;
     for (; i + 6 <= count; i += 4) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 3 * i));
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 3 * std::size_t(i)));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
                          _mm_or_si128(_mm_shuffle_epi8(v, spread), opaque));
     }

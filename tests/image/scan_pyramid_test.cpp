@@ -247,6 +247,23 @@ TEST(ScanPyramid, BlocksThatCannotBeShownGetNone) {
     testutil::OwnedDib cut(testutil::BlockOf(dib));
     EXPECT_EQ(BuildScanPyramid(cut.dib), nullptr);
     EXPECT_EQ(BuildScanPyramid(HDIB{nullptr}), nullptr);
+    // A few bytes of run-length data may declare billions of pixels; their
+    // levels would take gigabytes the scan itself does not.
+    for (int height : {2, 0x7FFFFFFF}) {
+        std::vector<BYTE> huge = Scan(1, 1, 8, std::vector<std::uint32_t>(256, 0x808080), [](int, int) {
+            return 0u;
+        });
+        huge.resize(40 + 1024);
+        auto* header = reinterpret_cast<BITMAPINFOHEADER*>(huge.data());
+        header->biWidth = 0x7FFFFFFF;
+        header->biHeight = height;
+        header->biCompression = BI_RLE8;
+        header->biSizeImage = 4;
+        huge.insert(huge.end(), {2, 5, 0, 1});
+        testutil::OwnedDib rle(testutil::BlockOf(huge));
+        ASSERT_EQ(DibCheckBlock(rle.dib), DibCheck::Ok);
+        EXPECT_EQ(BuildScanPyramid(rle.dib), nullptr) << "height " << height;
+    }
 }
 
 TEST(ScanPyramid, TheDocumentKeepsTheLevelsOfItsCurrentPicture) {
