@@ -20,6 +20,7 @@
 #include "image/dib_doc.h"
 #include "image/scan_paint.h"
 #include "image/scan_pyramid.h"
+#include "platform/qt/image_shift.h"
 #include "platform/qt/qt_dc.h"
 #include "platform/scripted/scripted_services.h"
 
@@ -112,10 +113,8 @@ void PaintFrame(QImage& buffer, const CDibDoc& doc, int exponent, QPoint scroll,
 
 // Moves the buffer's pixels up by dy as QtViewWidget::ShiftBuffer does.
 void ShiftUp(QImage& buffer, int dy) {
-    const QImage before = buffer.copy();
-    QPainter painter(&buffer);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(QPoint(0, -dy), before);
+    if (!ShiftImagePixels(buffer, 0, -dy))
+        std::fprintf(stderr, "buffer not moved\n");
 }
 
 double MemcpyFrame(const QSize& view, int frames) {
