@@ -18,6 +18,9 @@ namespace {
 // Pixels of 32 bits decoded at a time from scans the fast paths do not read.
 constexpr std::int64_t kStripPixels = std::int64_t{1} << 22;
 
+// A level's width or height from the one before, rounded up.
+int Half(int v) { return v / 2 + (v & 1); }
+
 std::size_t StrideOf(int width, int channels) {
     return (std::size_t(width) * std::size_t(channels) + 3) / 4 * 4;
 }
@@ -325,8 +328,8 @@ ScanReading ReadScan(const BYTE* block, std::size_t bytes, int width, int height
 std::uint64_t LevelBytes(int width, int height, int channels) {
     std::uint64_t total = 0;
     while (width > kPyramidSmallest || height > kPyramidSmallest) {
-        width = (width + 1) / 2;
-        height = (height + 1) / 2;
+        width = Half(width);
+        height = Half(height);
         total += sizeof(BITMAPINFOHEADER) + (channels == 1 ? 1024 : 0) +
                  std::uint64_t(StrideOf(width, channels)) * std::uint64_t(height);
     }
@@ -344,8 +347,8 @@ bool LevelsAffordable(std::size_t scanBytes, int width, int height, int channels
 int LevelsFor(int width, int height) {
     int levels = 0;
     while (width > kPyramidSmallest || height > kPyramidSmallest) {
-        width = (width + 1) / 2;
-        height = (height + 1) / 2;
+        width = Half(width);
+        height = Half(height);
         ++levels;
     }
     return levels;
@@ -356,8 +359,8 @@ double TotalWork(int width, int height) {
     double total = 0;
     while (width > kPyramidSmallest || height > kPyramidSmallest) {
         total += double(width) * height;
-        width = (width + 1) / 2;
-        height = (height + 1) / 2;
+        width = Half(width);
+        height = Half(height);
     }
     return std::max(total, 1.0);
 }
@@ -425,7 +428,7 @@ std::unique_ptr<ScanPyramid> BuildLevels(const void* block, std::size_t bytes,
     std::unique_ptr<SourceRows> rows = std::move(reading.rows);
     for (int k = LevelsFor(width, height); k > 0; --k) {
         Level level;
-        if (!NewLevel((width + 1) / 2, (height + 1) / 2, reading.channels, reading.table, level))
+        if (!NewLevel(Half(width), Half(height), reading.channels, reading.table, level))
             return nullptr;
         levels.Add(level.block);
         if (!Reduce(*rows, width, height, level, progress))
