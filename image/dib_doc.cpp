@@ -2,6 +2,7 @@
 
 #include "image/formats/image_open.h"
 #include "image/formats/image_writer.h"
+#include "image/scan_pyramid.h"
 #include "platform/atomic_file.h"
 #include "platform/user_services.h"
 
@@ -84,8 +85,13 @@ bool CDibDoc::AcceptDibBlock(HDIB block) {
     }
     ReplaceDibBlock(block);
     PrepareDib();
+    BuildPyramid();
     return m_hDibBlock != nullptr;
 }
+
+void CDibDoc::BuildPyramid() { m_pyramid = BuildScanPyramid(m_hDibBlock); }
+
+void CDibDoc::SetPyramid(std::unique_ptr<ScanPyramid> pyramid) { m_pyramid = std::move(pyramid); }
 
 void CDibDoc::PrepareDib() {
     delete m_pDibPalette;
@@ -113,6 +119,7 @@ void CDibDoc::PrepareDib() {
 }
 
 void CDibDoc::ReplaceDibBlock(HDIB block) {
+    m_pyramid.reset();
     if (m_hDibBlock)
         GlobalFree(m_hDibBlock);
     m_hDibBlock = block;

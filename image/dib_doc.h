@@ -6,6 +6,10 @@
 #include "image/formats/image_format.h"
 #include "platform/document.h"
 
+#include <memory>
+
+class ScanPyramid;
+
 class CDibDoc : public CDocument {
   public:
     CDibDoc();
@@ -14,6 +18,9 @@ class CDibDoc : public CDocument {
     HDIB GetDibBlock() const { return m_hDibBlock; }
     CPalette* GetDibPalette() const { return m_pDibPalette; }
     CSize GetImageSize() const { return m_sizeImage; }
+    // The reduced copies of the current picture for zoom below 1; null
+    // while there are none (no picture, or not built).
+    const ScanPyramid* GetPyramid() const { return m_pyramid.get(); }
 
     // The kind of file the picture came from, and what its header said
     // (its format is Bmp, and the rest empty, for a new document).
@@ -34,6 +41,12 @@ class CDibDoc : public CDocument {
     // then PrepareDib); otherwise frees it, says "DIB is too large" when that
     // is why, and keeps the current picture. True when it was taken.
     bool AcceptDibBlock(HDIB block);
+    // Builds the reduced copies of the current picture (AcceptDibBlock does);
+    // without memory for them the document goes on without.
+    void BuildPyramid();
+    // Takes reduced copies built elsewhere (on a loading thread) for the
+    // current picture.
+    void SetPyramid(std::unique_ptr<ScanPyramid> pyramid);
 
   private:
     // The format a save to this path writes; Unknown when none fits.
@@ -42,6 +55,7 @@ class CDibDoc : public CDocument {
                       std::string& refusal);
 
     HDIB m_hDibBlock = nullptr;
+    std::unique_ptr<ScanPyramid> m_pyramid;
     bool m_readSpecialFiles = false;
     CPalette* m_pDibPalette = nullptr;
     CSize m_sizeImage{1, 1};

@@ -1,5 +1,7 @@
 #include "platform/dib_raster.h"
 
+#include "platform/pixel_rows.h"
+
 #include <algorithm>
 #include <cstring>
 #include <iterator>
@@ -64,6 +66,7 @@ struct Picture {
     DWORD compression = BI_RGB;
     std::uint64_t stride = 0;
     std::uint32_t palette[256] = {};
+    bool greyRamp = false; // 8-bit indexes that are their own grey levels
     Channel red, green, blue;
     const BYTE* bits = nullptr;
     std::size_t bitsBytes = 0;
@@ -164,6 +167,7 @@ bool Describe(const DibPixels& dib, Picture& pic) {
         return false;
     }
     pic.stride = ((std::uint64_t(pic.width) * std::uint64_t(pic.bitCount) + 31) / 32) * 4;
+    pic.greyRamp = pic.bitCount == 8 && pixel_rows::IsGreyRamp(pic.palette);
     pic.bits = static_cast<const BYTE*>(dib.bits);
     pic.bitsBytes = dib.bits ? dib.bitsBytes : 0;
     return true;
@@ -174,21 +178,16 @@ bool Describe(const DibPixels& dib, Picture& pic) {
 void DecodeRow(const Picture& pic, const BYTE* row, int x0, int count, std::uint32_t* out) {
     switch (pic.bitCount) {
     case 1:
-        for (int i = 0; i < count; ++i) {
-            const int x = x0 + i;
-            out[i] = pic.palette[(row[x >> 3] >> (7 - (x & 7))) & 1];
-        }
+        pixel_rows::Bits1(row, x0, count, pic.palette, out);
         break;
     case 4:
-        for (int i = 0; i < count; ++i) {
-            const int x = x0 + i;
-            const BYTE b = row[x >> 1];
-            out[i] = pic.palette[(x & 1) ? (b & 0x0F) : (b >> 4)];
-        }
+        pixel_rows::Bits4(row, x0, count, pic.palette, out);
         break;
     case 8:
-        for (int i = 0; i < count; ++i)
-            out[i] = pic.palette[row[x0 + i]];
+        if (pic.greyRamp)
+            pixel_rows::Grey8(row + x0, count, out);
+        else
+            pixel_rows::Index8(row + x0, count, pic.palette, out);
         break;
     case 16:
         for (int i = 0; i < count; ++i) {
@@ -197,17 +196,12 @@ void DecodeRow(const Picture& pic, const BYTE* row, int x0, int count, std::uint
                      pic.blue.Extract(v);
         }
         break;
-    case 24: {
-        const BYTE* p = row + 3 * std::size_t(x0);
-        for (int i = 0; i < count; ++i, p += 3)
-            out[i] = kBlack | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[1]} << 8) | p[0];
+    case 24:
+        pixel_rows::Bgr24(row + 3 * std::size_t(x0), count, out);
         break;
-    }
     case 32:
         if (pic.compression == BI_RGB) {
-            const BYTE* p = row + 4 * std::size_t(x0);
-            for (int i = 0; i < count; ++i, p += 4)
-                out[i] = kBlack | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[1]} << 8) | p[0];
+            pixel_rows::Bgrx32(row + 4 * std::size_t(x0), count, out);
         } else {
             for (int i = 0; i < count; ++i) {
                 const std::uint32_t v = ReadU32(row + 4 * std::size_t(x0 + i));
@@ -221,20 +215,30 @@ void DecodeRow(const Picture& pic, const BYTE* row, int x0, int count, std::uint
     }
 }
 
+void FillBlack(std::uint32_t* out, std::int64_t count) {
+    if (count > 0)
+        std::fill_n(out, count, kBlack);
+}
+
+// Every pixel of the rectangle is written once: decoded, or black where
+// the data end.
 void DecodeUncompressed(const Picture& pic, int x0, int y0, int w, int h, std::uint32_t* out,
                         std::ptrdiff_t outStride) {
     for (int j = 0; j < h; ++j) {
+        std::uint32_t* line = out + j * outStride;
         const int y = y0 + j;
         const std::uint64_t stored = pic.topDown ? std::uint64_t(y) : std::uint64_t(pic.height - 1 - y);
         const std::uint64_t offset = stored * pic.stride;
-        if (offset >= pic.bitsBytes)
-            continue;
-        const std::uint64_t available = pic.bitsBytes - offset;
-        // Pixels whose bytes run past the data stay black.
-        const std::uint64_t whole = available * 8 / std::uint64_t(pic.bitCount);
-        const int xEnd = static_cast<int>(std::min<std::uint64_t>(whole, std::uint64_t(x0) + w));
+        int xEnd = x0;
+        if (offset < pic.bitsBytes) {
+            const std::uint64_t available = pic.bitsBytes - offset;
+            // Pixels whose bytes run past the data stay black.
+            const std::uint64_t whole = available * 8 / std::uint64_t(pic.bitCount);
+            xEnd = static_cast<int>(std::clamp<std::uint64_t>(whole, std::uint64_t(x0), std::uint64_t(x0) + w));
+        }
         if (xEnd > x0)
-            DecodeRow(pic, pic.bits + offset, x0, xEnd - x0, out + j * outStride);
+            DecodeRow(pic, pic.bits + offset, x0, xEnd - x0, line);
+        FillBlack(line + (xEnd - x0), std::int64_t(x0) + w - xEnd);
     }
 }
 
@@ -508,27 +512,54 @@ bool DecodeDibSamples(const DibPixels& dib, const std::int64_t* columns, int col
     return true;
 }
 
+namespace {
+
+// Paints black the parts of the width x height output that lie outside the
+// rectangle (left, top) .. (right, bottom) of it.
+void FillBlackAround(std::uint32_t* out, std::ptrdiff_t stride, int width, int height,
+                     std::int64_t left, std::int64_t top, std::int64_t right,
+                     std::int64_t bottom) {
+    for (std::int64_t j = 0; j < height; ++j) {
+        std::uint32_t* line = out + j * stride;
+        if (j < top || j >= bottom) {
+            FillBlack(line, width);
+        } else {
+            FillBlack(line, left);
+            FillBlack(line + right, width - right);
+        }
+    }
+}
+
+} // namespace
+
 bool DecodeDibRect(const DibPixels& dib, int x, int y, int width, int height, std::uint32_t* out,
                    std::ptrdiff_t outStride) {
     if (width <= 0 || height <= 0 || !out)
         return width >= 0 && height >= 0 && out != nullptr;
-    for (int j = 0; j < height; ++j)
-        std::fill_n(out + j * outStride, width, kBlack);
     Picture pic;
-    if (!Describe(dib, pic))
+    if (!Describe(dib, pic)) {
+        FillBlackAround(out, outStride, width, height, 0, 0, 0, 0);
         return false;
+    }
     // The part of the rectangle inside the picture; computed in 64 bits so
     // that no rectangle can overflow.
     const std::int64_t left = std::max<std::int64_t>(x, 0);
     const std::int64_t top = std::max<std::int64_t>(y, 0);
-    const std::int64_t right = std::min<std::int64_t>(std::int64_t(x) + width, pic.width);
-    const std::int64_t bottom = std::min<std::int64_t>(std::int64_t(y) + height, pic.height);
+    const std::int64_t right = std::max(left, std::min<std::int64_t>(std::int64_t(x) + width, pic.width));
+    const std::int64_t bottom = std::max(top, std::min<std::int64_t>(std::int64_t(y) + height, pic.height));
+    const auto across = [&](std::int64_t v) { return std::clamp<std::int64_t>(v - x, 0, width); };
+    const auto down = [&](std::int64_t v) { return std::clamp<std::int64_t>(v - y, 0, height); };
+    FillBlackAround(out, outStride, width, height, across(left), down(top), across(right),
+                    down(bottom));
     if (left >= right || top >= bottom)
         return true;
     std::uint32_t* origin = out + (top - y) * outStride + (left - x);
     const int w = static_cast<int>(right - left);
     const int h = static_cast<int>(bottom - top);
     if (pic.compression == BI_RLE8 || pic.compression == BI_RLE4) {
+        // Pixels the runs skip stay black.
+        for (int j = 0; j < h; ++j)
+            FillBlack(origin + j * outStride, w);
         const RleTarget target{static_cast<int>(left), static_cast<int>(top), w, h,
                                pic.height, origin, outStride};
         DecodeRle(pic, target);

@@ -5,9 +5,13 @@
 #include <QImage>
 #include <QPaintDevice>
 #include <QPainter>
+#include <QPaintEngine>
+#include <QRegion>
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -27,16 +31,28 @@ struct Axis {
     std::int64_t SourceOf(std::int64_t d) const { return src + (d - dest) * srcLen / destLen; }
 };
 
+// The decoder takes int coordinates; anything beyond them is outside every
+// picture, so black.
+void DecodeClamped(const DibPixels& dib, std::int64_t x, std::int64_t y, std::int64_t w,
+                   std::int64_t h, std::uint32_t* out, std::ptrdiff_t stride) {
+    constexpr std::int64_t kMax = INT32_MAX;
+    if (x < -kMax || y < -kMax || x + w > kMax || y + h > kMax) {
+        for (std::int64_t j = 0; j < h; ++j)
+            std::fill_n(out + j * stride, w, 0xFF000000u);
+        return;
+    }
+    DecodeDibRect(dib, static_cast<int>(x), static_cast<int>(y), static_cast<int>(w),
+                  static_cast<int>(h), out, stride);
+}
+
 class ScaledBlit {
   public:
     ScaledBlit(const DibPixels& dib, Axis x, Axis y) : m_dib(dib), m_x(x), m_y(y) {}
 
-    // Fills img (whose top-left is destination point (left, top)).
-    void Render(QImage& img, std::int64_t left, std::int64_t top) {
-        const int w = img.width();
-        const int h = img.height();
-        const auto stride = static_cast<std::ptrdiff_t>(img.bytesPerLine() / 4);
-        auto* out = reinterpret_cast<std::uint32_t*>(img.bits());
+    // Fills w x h pixels at out (rows of stride pixels), whose top-left is
+    // destination point (left, top).
+    void Render(std::uint32_t* out, std::ptrdiff_t stride, int w, int h, std::int64_t left,
+                std::int64_t top) {
         m_columns.resize(static_cast<std::size_t>(w));
         for (int i = 0; i < w; ++i)
             m_columns[i] = m_x.SourceOf(left + i);
@@ -46,6 +62,11 @@ class ScaledBlit {
             RenderSampled(out, stride, w, h, top);
             return;
         }
+        // Enlarged: each decoded pixel is copied to the run of columns it
+        // covers, and each decoded row to the rows it covers.
+        m_offsets.resize(static_cast<std::size_t>(w));
+        for (int i = 0; i < w; ++i)
+            m_offsets[i] = static_cast<std::uint32_t>(m_columns[i] - spanLeft);
         const std::int64_t stripRows = std::max<std::int64_t>(1, kBandPixels / spanWidth);
         const std::int64_t lastRow = m_y.SourceOf(top + h - 1);
         std::int64_t previous = INT64_MIN;
@@ -60,8 +81,9 @@ class ScaledBlit {
             if (source < m_stripTop || source >= m_stripTop + m_stripRows)
                 LoadStrip(spanLeft, spanWidth, source, std::min(stripRows, lastRow - source + 1));
             const std::uint32_t* line = m_strip.data() + (source - m_stripTop) * spanWidth;
+            const std::uint32_t* offsets = m_offsets.data();
             for (int i = 0; i < w; ++i)
-                row[i] = line[m_columns[i] - spanLeft];
+                row[i] = line[offsets[i]];
         }
     }
 
@@ -70,7 +92,7 @@ class ScaledBlit {
         m_strip.resize(static_cast<std::size_t>(width * rows));
         m_stripTop = top;
         m_stripRows = rows;
-        DecodeClamped(left, top, width, rows, m_strip.data(), width);
+        DecodeClamped(m_dib, left, top, width, rows, m_strip.data(), width);
     }
 
     // A reduction: the source has more pixels than are shown, so only the
@@ -82,28 +104,57 @@ class ScaledBlit {
         DecodeDibSamples(m_dib, m_columns.data(), w, m_rows.data(), h, out, stride);
     }
 
-    // The decoder takes int coordinates; anything beyond them is outside
-    // every picture, so black.
-    void DecodeClamped(std::int64_t x, std::int64_t y, std::int64_t w, std::int64_t h,
-                       std::uint32_t* out, std::ptrdiff_t stride) {
-        constexpr std::int64_t kMax = INT32_MAX;
-        if (x < -kMax || y < -kMax || x + w > kMax || y + h > kMax) {
-            for (std::int64_t j = 0; j < h; ++j)
-                std::fill_n(out + j * stride, w, 0xFF000000u);
-            return;
-        }
-        DecodeDibRect(m_dib, static_cast<int>(x), static_cast<int>(y), static_cast<int>(w),
-                      static_cast<int>(h), out, stride);
-    }
-
     const DibPixels& m_dib;
     Axis m_x, m_y;
     std::vector<std::int64_t> m_columns;
+    std::vector<std::uint32_t> m_offsets;
     std::vector<std::int64_t> m_rows;
     std::vector<std::uint32_t> m_strip;
     std::int64_t m_stripTop = 0;
     std::int64_t m_stripRows = 0;
 };
+
+// The pixels of the image a painter draws on, when an opaque picture drawn
+// there lands unchanged on them: a plain image of 32-bit pixels, moved by
+// whole pixels only, painted over at full opacity. The pixels are then
+// decoded straight into it, without a picture in between.
+struct DeviceImage {
+    std::uint32_t* bits = nullptr;
+    std::ptrdiff_t stride = 0;
+    QPoint offset;  // device position of logical (0, 0)
+    QRegion shown;  // device pixels the painter may change
+};
+
+bool PaintsThrough(const QPainter& painter, const QImage& image) {
+    const QTransform t = painter.combinedTransform();
+    const QPainter::CompositionMode mode = painter.compositionMode();
+    return painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster &&
+           (image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32 ||
+            image.format() == QImage::Format_ARGB32_Premultiplied) &&
+           image.devicePixelRatio() == 1.0 && image.isDetached() &&
+           t.type() <= QTransform::TxTranslate && t.dx() == std::floor(t.dx()) &&
+           t.dy() == std::floor(t.dy()) && std::abs(t.dx()) < 1e9 && std::abs(t.dy()) < 1e9 &&
+           painter.opacity() == 1.0 &&
+           (mode == QPainter::CompositionMode_SourceOver || mode == QPainter::CompositionMode_Source);
+}
+
+std::optional<DeviceImage> DeviceImageOf(QPainter& painter) {
+    QPaintDevice* device = painter.device();
+    if (!device || device->devType() != QInternal::Image)
+        return std::nullopt;
+    auto& image = *static_cast<QImage*>(device);
+    if (!PaintsThrough(painter, image))
+        return std::nullopt;
+    DeviceImage target;
+    const QTransform t = painter.combinedTransform();
+    target.offset = QPoint(static_cast<int>(t.dx()), static_cast<int>(t.dy()));
+    target.shown = QRegion(image.rect());
+    if (painter.hasClipping())
+        target.shown &= painter.clipRegion().translated(target.offset);
+    target.bits = reinterpret_cast<std::uint32_t*>(image.bits());
+    target.stride = image.bytesPerLine() / 4;
+    return target;
+}
 
 // Largest picture handed to a printer in one piece.
 constexpr std::int64_t kPrintedPixels = std::int64_t{1} << 26;
@@ -151,6 +202,35 @@ bool Draw(QPainter& painter, const QRect& visible, Rect64 dest, Rect64 src, cons
         return true;
     const bool unscaled = dest.w == src.w && dest.h == src.h;
     ScaledBlit scaled(dib, Axis{dest.x, dest.w, src.x, src.w}, Axis{dest.y, dest.h, src.y, src.h});
+    // Paints w x h destination pixels from (x, y) into out.
+    const auto paint = [&](std::uint32_t* out, std::ptrdiff_t stride, std::int64_t x,
+                           std::int64_t y, int w, int h) {
+        const std::int64_t sx = src.x + (x - dest.x);
+        const std::int64_t sy = src.y + (y - dest.y);
+        if (unscaled && (sx < INT32_MIN || sy < INT32_MIN || sx > INT32_MAX || sy > INT32_MAX))
+            for (int j = 0; j < h; ++j)
+                std::fill_n(out + j * stride, w, 0xFF000000u);
+        else if (unscaled)
+            DecodeDibRect(dib, static_cast<int>(sx), static_cast<int>(sy), w, h, out, stride);
+        else
+            scaled.Render(out, stride, w, h, x, y);
+    };
+    if (const std::optional<DeviceImage> device = DeviceImageOf(painter)) {
+        const QRect bounds = device->shown.boundingRect();
+        const auto across = [&](std::int64_t x) {
+            return static_cast<int>(std::clamp<std::int64_t>(x + device->offset.x(), bounds.left(),
+                                                             std::int64_t{bounds.right()} + 1));
+        };
+        const auto down = [&](std::int64_t y) {
+            return static_cast<int>(std::clamp<std::int64_t>(y + device->offset.y(), bounds.top(),
+                                                             std::int64_t{bounds.bottom()} + 1));
+        };
+        const QRect area(QPoint(across(left), down(top)), QPoint(across(right) - 1, down(bottom) - 1));
+        for (const QRect& r : device->shown & area)
+            paint(device->bits + std::ptrdiff_t{r.y()} * device->stride + r.x(), device->stride,
+                  r.x() - device->offset.x(), r.y() - device->offset.y(), r.width(), r.height());
+        return true;
+    }
     const std::int64_t width = right - left;
     const std::int64_t bandRows = std::max<std::int64_t>(1, kBandPixels / width);
     for (std::int64_t y = top; y < bottom; y += bandRows) {
@@ -158,19 +238,8 @@ bool Draw(QPainter& painter, const QRect& visible, Rect64 dest, Rect64 src, cons
         QImage band(static_cast<int>(width), static_cast<int>(rows), QImage::Format_RGB32);
         if (band.isNull())
             return false;
-        if (unscaled) {
-            // One to one: the decoder writes straight into the image.
-            const std::int64_t sx = src.x + (left - dest.x);
-            const std::int64_t sy = src.y + (y - dest.y);
-            if (sx < INT32_MIN || sy < INT32_MIN || sx > INT32_MAX || sy > INT32_MAX)
-                band.fill(Qt::black);
-            else
-                DecodeDibRect(dib, static_cast<int>(sx), static_cast<int>(sy), band.width(),
-                              band.height(), reinterpret_cast<std::uint32_t*>(band.bits()),
-                              band.bytesPerLine() / 4);
-        } else {
-            scaled.Render(band, left, y);
-        }
+        paint(reinterpret_cast<std::uint32_t*>(band.bits()), band.bytesPerLine() / 4, left, y,
+              band.width(), band.height());
         painter.drawImage(QPoint(static_cast<int>(left), static_cast<int>(y)), band);
     }
     return true;

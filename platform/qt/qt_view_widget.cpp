@@ -1,5 +1,6 @@
 #include "platform/qt/qt_view_widget.h"
 
+#include "platform/qt/image_shift.h"
 #include "platform/qt/qt_dc.h"
 
 #include <QCoreApplication>
@@ -220,15 +221,18 @@ void QtViewWidget::ShiftBuffer(CPoint from, CPoint to) {
         Invalidate(true);
         return;
     }
-    QPainter* painter = AcquirePainter();
-    const QImage before = m_buffer.copy();
-    painter->save();
-    painter->resetTransform();
-    painter->setClipping(false);
-    painter->setCompositionMode(QPainter::CompositionMode_Source);
-    painter->drawImage(QPoint(dx, dy), before);
-    painter->restore();
-    ReleasePainter();
+    const int device = static_cast<int>(ratio);
+    if (!ShiftImagePixels(m_buffer, dx * device, dy * device)) {
+        QPainter* painter = AcquirePainter();
+        const QImage before = m_buffer.copy();
+        painter->save();
+        painter->resetTransform();
+        painter->setClipping(false);
+        painter->setCompositionMode(QPainter::CompositionMode_Source);
+        painter->drawImage(QPoint(dx, dy), before);
+        painter->restore();
+        ReleasePainter();
+    }
     m_dirty.translate(dx, dy);
     m_erase.translate(dx, dy);
     const QRegion uncovered = QRegion(client) - QRegion(client.translated(dx, dy));

@@ -125,6 +125,41 @@ TEST(DibBlit, OnlyTheVisibleRectangleIsPainted) {
         }
 }
 
+// Pixels are written straight into an image of 32-bit pixels that the
+// painter only moves; they must land where drawing a picture would have put
+// them, inside the painter's clip alone, and the same on images of other
+// formats, which get a drawn picture.
+TEST(DibBlit, PaintsThroughThePaintersOffsetAndClipOnEveryImageFormat) {
+    Loaded l(corpus::Of("24", 24));
+    const QPoint scroll(5, 3);
+    const QRegion clip = QRegion(0, 0, 20, 10) + QRegion(30, 14, 12, 20); // device pixels
+    for (QImage::Format format : {QImage::Format_RGB32, QImage::Format_ARGB32_Premultiplied,
+                                  QImage::Format_RGB888})
+        for (int zoom : {1, 4}) {
+            QImage image = Canvas(60, 40).convertToFormat(format);
+            {
+                QPainter painter(&image);
+                painter.setClipRegion(clip);
+                painter.translate(-scroll);
+                const QRect visible(scroll, image.size());
+                if (zoom == 1)
+                    QtSetDIBitsToDevice(painter, visible, 0, 0, 13, 7, 0, 0, 0, 7, l.bits, l.info,
+                                        DIB_RGB_COLORS, l.bitsBytes);
+                else
+                    QtStretchDIBits(painter, visible, 0, 0, 13 * zoom, 7 * zoom, 0, 0, 13, 7,
+                                    l.bits, l.info, DIB_RGB_COLORS, SRCCOPY, l.bitsBytes);
+            }
+            const QImage shown = image.convertToFormat(QImage::Format_RGB32);
+            for (int y = 0; y < shown.height(); ++y)
+                for (int x = 0; x < shown.width(); ++x) {
+                    const int px = (x + scroll.x()) / zoom, py = (y + scroll.y()) / zoom;
+                    const bool inside = clip.contains(QPoint(x, y)) && px < 13 && py < 7;
+                    ASSERT_EQ(shown.pixel(x, y), inside ? l.bmp.At(px, py) : kBackground)
+                        << "format " << format << " zoom " << zoom << " at " << x << "," << y;
+                }
+        }
+}
+
 TEST(DibBlit, SourceRowsCountFromTheBottomScanLine) {
     Loaded l(corpus::Of("8", 8));
     QImage image = Canvas(4, 2);
