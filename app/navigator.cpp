@@ -4,6 +4,7 @@
 #include "board/view_geometry.h"
 #include "image/dib.h"
 #include "image/dib_doc.h"
+#include "image/scan_pyramid.h"
 #include "platform/qt/qt_dc.h"
 
 #include <QMouseEvent>
@@ -20,6 +21,24 @@ constexpr int kRefreshMs = 50;
 constexpr int kMargin = 4;
 const QColor kBackground(96, 96, 96);
 const QColor kFrameColor(255, 255, 0);
+
+// The smallest reduced level of the scan that still has the pixels the
+// picture needs, so that the picture is box-filtered and quick to make.
+struct Source {
+    HDIB block;
+    CSize size;
+};
+Source SourceFor(const CDibDoc& doc, QSize pixels) {
+    Source source{doc.GetDibBlock(), doc.GetImageSize()};
+    const ScanPyramid* pyramid = doc.GetPyramid();
+    for (int k = 1; pyramid && k <= pyramid->LevelCount(); ++k) {
+        const CSize size = pyramid->LevelSize(k);
+        if (size.cx < pixels.width() || size.cy < pixels.height())
+            break;
+        source = {pyramid->Level(k), size};
+    }
+    return source;
+}
 
 QColor ToQColor(COLORREF c) {
     return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
@@ -103,8 +122,9 @@ void NavigatorPanel::MakePicture(const CDibView& view) {
     {
         QtPainterDC dc(m_picture);
         const CDibDoc* doc = view.GetDocument();
-        DibRender(&dc, CRect(0, 0, pixels.width(), pixels.height()), doc->GetDibBlock(),
-                  CRect(0, 0, image.cx, image.cy), doc->GetDibPalette());
+        const Source source = SourceFor(*doc, pixels);
+        DibRender(&dc, CRect(0, 0, pixels.width(), pixels.height()), source.block,
+                  CRect(0, 0, source.size.cx, source.size.cy), doc->GetDibPalette());
     }
     QPainter painter(&m_picture);
     const double perStored = (pixels.width() / static_cast<double>(image.cx)) / view.m_nScale.Factor();

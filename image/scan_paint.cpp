@@ -1,5 +1,6 @@
 #include "image/scan_paint.h"
 
+#include "board/zoom_factor.h"
 #include "image/scan_pyramid.h"
 
 #include <algorithm>
@@ -7,17 +8,8 @@
 #include <limits>
 
 int ScanExtentAtZoom(int value, int zoomExponent) {
-    if (value <= 0)
-        return 0;
-    if (zoomExponent >= 0) {
-        const int shift = std::min(zoomExponent, 32);
-        const std::int64_t v = std::int64_t{value} << shift;
-        return static_cast<int>(std::min<std::int64_t>(v, std::numeric_limits<int>::max()));
-    }
-    if (zoomExponent <= -31)
-        return 1;
-    const std::int64_t step = std::int64_t{1} << -zoomExponent;
-    return static_cast<int>((value + step - 1) / step);
+    const std::int64_t v = ZoomFactor::FromExponent(zoomExponent).ZoomedExtent(std::max(value, 0));
+    return static_cast<int>(std::min<std::int64_t>(v, std::numeric_limits<int>::max()));
 }
 
 bool PaintScan(CDC& dc, const CDibDoc& doc, int zoomExponent, CRect* painted) {

@@ -5,6 +5,7 @@
 #include "board/mode_status.h"
 #include "image/dib_doc.h"
 #include "image/dib_layout.h"
+#include "image/scan_paint.h"
 #include "platform/clipboard.h"
 #include "platform/user_services.h"
 
@@ -13,13 +14,6 @@
 #include <limits>
 
 namespace {
-
-// Scales a length by the zoom factor without leaving the int range.
-int Scaled(int value, ZoomFactor scale) {
-    const std::int64_t v = scale.ZoomedExtent(value);
-    return static_cast<int>(std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(),
-                                                     std::numeric_limits<int>::max()));
-}
 
 // The page rectangle a printed image fills: the page width, with the height
 // that keeps the picture's proportions in inches.
@@ -68,12 +62,17 @@ void CDibView::OnDraw(CDC* dc) {
                 m_nImageHeight = static_cast<int>(DibGetHeight(lock.get()));
             }
         }
-        const CRect src(0, 0, m_nImageWidth, m_nImageHeight);
-        m_rcImageDest = dc->IsPrinting() ? PrintedRect(*dc, m_nImageWidth, m_nImageHeight) : src;
-        m_rcImageDest.right = Scaled(m_rcImageDest.right, m_nScale);
-        m_rcImageDest.bottom = Scaled(m_rcImageDest.bottom, m_nScale);
-        if (DibRender(dc, m_rcImageDest, dib, src, doc->GetDibPalette()))
+        if (dc->IsPrinting()) {
+            const CRect src(0, 0, m_nImageWidth, m_nImageHeight);
+            m_rcImageDest = PrintedRect(*dc, m_nImageWidth, m_nImageHeight);
+            m_rcImageDest.right = ScanExtentAtZoom(m_rcImageDest.right, m_nScale.Exponent());
+            m_rcImageDest.bottom = ScanExtentAtZoom(m_rcImageDest.bottom, m_nScale.Exponent());
+            if (DibRender(dc, m_rcImageDest, dib, src, doc->GetDibPalette()))
+                painted = m_rcImageDest;
+        } else if (PaintScan(*dc, *doc, m_nScale.Exponent(), &m_rcImageDest)) {
+            // Below zoom 1 this is the scan's reduced level.
             painted = m_rcImageDest;
+        }
     }
     if (dc && !dc->IsPrinting())
         PaintBesidePicture(*dc, painted);
@@ -83,7 +82,8 @@ void CDibView::OnDraw(CDC* dc) {
 void CDibView::SetScrollSizesFromImage() {
     const CDibDoc* doc = GetDocument();
     const CSize image = doc ? doc->GetImageSize() : CSize(1, 1);
-    SetScrollSizes(MM_TEXT, CSize(Scaled(image.cx, m_nScale), Scaled(image.cy, m_nScale)));
+    SetScrollSizes(MM_TEXT, CSize(ScanExtentAtZoom(image.cx, m_nScale.Exponent()),
+                                   ScanExtentAtZoom(image.cy, m_nScale.Exponent())));
 }
 
 void CDibView::OnUpdate(CScrollView* sender, long hint) {

@@ -108,7 +108,9 @@ TEST(ScanExtentAtZoom, RoundsUpBelowOneAndStaysInTheIntRange) {
     EXPECT_EQ(ScanExtentAtZoom(16000, -4), 1000);
     EXPECT_EQ(ScanExtentAtZoom(16001, -4), 1001);
     EXPECT_EQ(ScanExtentAtZoom(1, -30), 1);
-    EXPECT_EQ(ScanExtentAtZoom(INT_MAX, -31), 1);
+    EXPECT_EQ(ScanExtentAtZoom(INT_MAX, -30), 2);
+    // Beyond the smallest zoom a view can have, the smallest it can have.
+    EXPECT_EQ(ScanExtentAtZoom(INT_MAX, -40), 2);
     EXPECT_EQ(ScanExtentAtZoom(INT_MAX, -1), 1 << 30);
     EXPECT_EQ(ScanExtentAtZoom(3, 2), 12);
     EXPECT_EQ(ScanExtentAtZoom(1 << 20, 12), INT_MAX);
