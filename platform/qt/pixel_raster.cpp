@@ -10,10 +10,11 @@ __extension__ typedef __int128 Wide;
 Wide Square(Wide v) { return v * v; }
 
 // Span ends closer than this to a whole number are checked pixel by pixel.
-// Within kMaxLineCoord and kMaxLineWidth every product that goes into an
-// end is a whole or half number below 2^53, hence exact; the rounding of
-// the square root of the length, the one sum and the one division leave an
-// error below 2^-13 for any end that lies on the picture.
+// Within kMaxLineCoord and kMaxLineWidth the inputs of every bound are
+// exact; the bound is a sum of at most three terms, each at most 2^26 for
+// a bound that lies on the picture, rounded a few times, so its error stays
+// far below 2^-20. Disc bounds come from a table of whole
+// pixels.
 constexpr double kNearWhole = 1.0 / 1024;
 
 Box Intersect(Box a, Box b) {
@@ -29,8 +30,9 @@ int FloorToInt(double v) {
     return i - (v < i ? 1 : 0);
 }
 
+// For v within the int range.
 bool NearWhole(double v) {
-    const double f = v - std::floor(v);
+    const double f = v - FloorToInt(v);
     return f < kNearWhole || f > 1 - kNearWhole;
 }
 
@@ -59,65 +61,118 @@ struct Interval {
     }
 };
 
+// For the rows k = -n .. n - 1 around an end's centre (index k + n), the
+// largest m with pixel offset m covered by the end's disc: (2m + 1)^2 +
+// (2k + 1)^2 < width^2; -1 for a row the disc misses. Kept for the last
+// width asked for (a board draws all lines of a pass with one pen).
+const std::vector<int>& DiscHalfWidths(int width) {
+    thread_local int tableWidth = 0;
+    thread_local std::vector<int> table;
+    if (width == tableWidth)
+        return table;
+    const int n = width / 2 + 1;
+    const std::int64_t w2 = std::int64_t{width} * width;
+    table.assign(2 * n, -1);
+    for (int k = -n; k < n; ++k) {
+        const std::int64_t dk = 2 * k + 1;
+        const auto covered = [&](std::int64_t m) { return (2 * m + 1) * (2 * m + 1) + dk * dk < w2; };
+        const double rest = double(w2 - dk * dk);
+        std::int64_t m = rest > 0 ? std::int64_t((std::sqrt(rest) - 1) / 2) : -1;
+        while (m >= 0 && !covered(m))
+            --m;
+        while (covered(m + 1))
+            ++m;
+        table[k + n] = int(m);
+    }
+    tableWidth = width;
+    return table;
+}
+
 // A line from a to b in the shape of its rows: the two end discs and the
-// band between them.
+// band between them. The band's bounds move along a row by a fixed slope
+// from one row to the next.
 class LineRows {
   public:
     LineRows(std::int64_t ax, std::int64_t ay, std::int64_t bx, std::int64_t by, int width)
         : m_ax(double(ax)), m_ay(double(ay)), m_bx(double(bx)), m_by(double(by)),
-          m_dx(double(bx - ax)), m_dy(double(by - ay)), m_r(width / 2.0),
-          m_rr(m_r * m_r), m_length2(m_dx * m_dx + m_dy * m_dy),
-          m_bandHalf(m_r * std::sqrt(m_length2)) {}
+          m_iay(ay), m_iby(by), m_r(width / 2.0), m_disc(DiscHalfWidths(width)) {
+        const double dx = double(bx - ax), dy = double(by - ay);
+        const double length2 = dx * dx + dy * dy;
+        m_flat = dy == 0;
+        m_flatFrom = std::min(m_ax, m_bx);
+        m_flatTo = std::max(m_ax, m_bx);
+        if (m_flat)
+            return;
+        // Across the axis: |(x - ax) dy - ky dx| <= r * length.
+        const double half = m_r * std::sqrt(length2) / std::abs(dy);
+        m_bandSlope = dx / dy;
+        m_bandLo = m_ax - half;
+        m_bandHi = m_ax + half;
+        // Along the axis: 0 <= (x - ax) dx + ky dy <= length2.
+        m_upright = dx == 0;
+        if (m_upright) {
+            m_kyFrom = std::min(0.0, dy);
+            m_kyTo = std::max(0.0, dy);
+            return;
+        }
+        // The perpendiculars through the ends, each measured from its own
+        // end so that nothing large cancels.
+        m_endSlope = dy / dx;
+    }
 
     // Where the row through y + 1/2 meets the line.
     Interval Row(int y) const {
         const double ky = y + 0.5 - m_ay;
         Interval row;
-        JoinDisc(&row, m_ax, ky);
-        JoinDisc(&row, m_bx, y + 0.5 - m_by);
-        JoinBand(&row, ky);
+        JoinDisc(&row, m_ax, y - m_iay);
+        JoinDisc(&row, m_bx, y - m_iby);
+        JoinBand(&row, ky, y + 0.5 - m_by);
         return row;
     }
 
   private:
-    void JoinDisc(Interval* row, double cx, double ky) const {
-        const double rest = m_rr - ky * ky;
-        if (rest <= 0)
+    // The disc's pixels on the row k rows below its centre: offsets -m - 1
+    // to m, given by the real interval of half width m + 3/4.
+    void JoinDisc(Interval* row, double cx, std::int64_t k) const {
+        const std::int64_t index = k + m_disc.size() / 2;
+        if (index < 0 || index >= std::int64_t(m_disc.size()) || m_disc[index] < 0)
             return;
-        const double h = std::sqrt(rest);
+        const double h = m_disc[index] + 0.75;
         row->Join(cx - h, cx + h);
     }
 
     // The points of the row whose foot on the line's axis lies between the
     // ends and whose distance from it is at most the radius.
-    void JoinBand(Interval* row, double ky) const {
-        if (m_dy == 0) {
+    void JoinBand(Interval* row, double ky, double kyEnd) const {
+        if (m_flat) {
             // On the band's upper edge the point up and left is outside,
             // on its lower edge inside.
             if (ky > -m_r && ky <= m_r)
-                row->Join(std::min(m_ax, m_bx), std::max(m_ax, m_bx));
+                row->Join(m_flatFrom, m_flatTo);
             return;
         }
-        double lo = m_ax + (ky * m_dx - m_bandHalf) / m_dy;
-        double hi = m_ax + (ky * m_dx + m_bandHalf) / m_dy;
-        if (lo > hi)
-            std::swap(lo, hi);
-        if (m_dx == 0) {
-            const double along = ky * m_dy;
-            if (along < 0 || along > m_length2)
+        const double shift = ky * m_bandSlope;
+        double lo = m_bandLo + shift, hi = m_bandHi + shift;
+        if (m_upright) {
+            if (ky < m_kyFrom || ky > m_kyTo)
                 return;
         } else {
-            double from = m_ax - ky * m_dy / m_dx;
-            double to = m_ax + (m_length2 - ky * m_dy) / m_dx;
-            if (from > to)
-                std::swap(from, to);
-            lo = std::max(lo, from);
-            hi = std::min(hi, to);
+            const double from = m_ax - ky * m_endSlope, to = m_bx - kyEnd * m_endSlope;
+            lo = std::max(lo, std::min(from, to));
+            hi = std::min(hi, std::max(from, to));
         }
         row->Join(lo, hi);
     }
 
-    double m_ax, m_ay, m_bx, m_by, m_dx, m_dy, m_r, m_rr, m_length2, m_bandHalf;
+    double m_ax, m_ay, m_bx, m_by;
+    std::int64_t m_iay, m_iby;
+    double m_r;
+    const std::vector<int>& m_disc;
+    bool m_flat = false, m_upright = false;
+    double m_flatFrom = 0, m_flatTo = 0;
+    double m_bandSlope = 0, m_bandLo = 0, m_bandHi = 0;
+    double m_kyFrom = 0, m_kyTo = 0;
+    double m_endSlope = 0;
 };
 } // namespace
 

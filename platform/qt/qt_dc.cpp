@@ -97,8 +97,8 @@ QtPainterDC::QtPainterDC(QPainter& painter, const QTransform& transform, const Q
 }
 
 void QtPainterDC::PrepareDirectDrawing() {
-    if (!m_painter->isActive() || m_painter->viewTransformEnabled() ||
-        !WholeShift(m_transform, &m_deviceShiftX, &m_deviceShiftY))
+    m_wholeShift = WholeShift(m_transform, &m_deviceShiftX, &m_deviceShiftY);
+    if (!m_wholeShift || !m_painter->isActive() || m_painter->viewTransformEnabled())
         return;
     m_clipped = m_painter->hasClipping();
     if (m_clipped) {
@@ -178,10 +178,23 @@ void QtPainterDC::PrepareTransform() {
 
 void QtPainterDC::Touch(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1,
                         int penWidth) {
-    const QRect r(QPoint(Limited(std::min(x0, x1) - penWidth), Limited(std::min(y0, y1) - penWidth)),
-                  QPoint(Limited(std::max(x0, x1) + penWidth + 1),
-                         Limited(std::max(y0, y1) + penWidth + 1)));
-    m_touched |= m_transform.mapRect(r);
+    // A whole-pixel shift (the usual case) moves the box without the
+    // transform's floating-point mapping.
+    const std::int64_t sx = m_wholeShift ? m_deviceShiftX : 0;
+    const std::int64_t sy = m_wholeShift ? m_deviceShiftY : 0;
+    const QRect r(QPoint(Limited(std::min(x0, x1) - penWidth + sx),
+                         Limited(std::min(y0, y1) - penWidth + sy)),
+                  QPoint(Limited(std::max(x0, x1) + penWidth + 1 + sx),
+                         Limited(std::max(y0, y1) + penWidth + 1 + sy)));
+    const QRect moved = m_wholeShift ? r : m_transform.mapRect(r);
+    if (m_touched.isEmpty()) {
+        m_touched = moved;
+    } else if (!moved.isEmpty()) {
+        m_touched.setCoords(std::min(m_touched.left(), moved.left()),
+                            std::min(m_touched.top(), moved.top()),
+                            std::max(m_touched.right(), moved.right()),
+                            std::max(m_touched.bottom(), moved.bottom()));
+    }
 }
 
 void QtPainterDC::TouchSized(int x, int y, std::int64_t width, std::int64_t height) {

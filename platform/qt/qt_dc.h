@@ -120,6 +120,7 @@ class QtPainterDC : public CDC {
     CPalette* m_palette = nullptr;
     bool m_printing = false;
     EllipsePicture m_ellipse;
+    bool m_wholeShift = false; // m_transform moves by m_deviceShift only
     bool m_directPossible = false;
     bool m_clipped = false;
     std::vector<pixel_raster::Box> m_deviceClip;
