@@ -26,6 +26,7 @@
 #include <QImage>
 
 #include <cmath>
+#include <ctime>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -90,28 +91,42 @@ struct Board {
     ~Board() { view.ClearBoard(); }
 };
 
-double MedianMs(int repetitions, const std::function<void()>& work) {
-    std::vector<double> times;
+struct Timing {
+    double ms;    // wall clock
+    double cpuMs; // this thread's processor time: what the figure is on a busy machine
+};
+
+double ThreadCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
+Timing Median(int repetitions, const std::function<void()>& work) {
+    std::vector<double> times, cpu;
     work(); // warm up caches and the pad picture
     for (int i = 0; i < repetitions; ++i) {
+        const double cpuStart = ThreadCpuMs();
         const auto start = bench::Clock::now();
         work();
         times.push_back(bench::Millis(bench::Clock::now() - start));
+        cpu.push_back(ThreadCpuMs() - cpuStart);
     }
-    return bench::Median(times);
+    return {bench::Median(times), bench::Median(cpu)};
 }
 
 double MemcpyMs(int width, int height, int repetitions) {
     const std::size_t bytes = std::size_t(width) * height * 4;
     std::vector<unsigned char> from(bytes, 1), to(bytes, 0);
-    return MedianMs(repetitions * 4, [&] {
-        std::memcpy(to.data(), from.data(), bytes);
-        from[bytes / 2] = to[bytes / 3]; // keep the copies
-    });
+    return Median(repetitions * 4, [&] {
+               std::memcpy(to.data(), from.data(), bytes);
+               from[bytes / 2] = to[bytes / 3]; // keep the copies
+           }).ms;
 }
 
-void Report(const char* what, double ms, double frameMs) {
-    std::printf("  %-28s %8.3f ms  %7.1f x memcpy\n", what, ms, ms / frameMs);
+void Report(const char* what, Timing t, double frameMs) {
+    std::printf("  %-20s %8.3f ms  %7.1f x memcpy   (processor %8.3f ms, %7.1f x)\n", what, t.ms,
+                t.ms / frameMs, t.cpuMs, t.cpuMs / frameMs);
 }
 
 void MeasureZoom(QImage& picture, double zoom, double frameMs, int repetitions) {
@@ -120,17 +135,17 @@ void MeasureZoom(QImage& picture, double zoom, double frameMs, int repetitions) 
     const std::string label = zoom < 1 ? "1/" + std::to_string(int(std::lround(1 / zoom)))
                                        : std::to_string(int(zoom));
     std::printf(" zoom %s\n", label.c_str());
-    Report("normal", MedianMs(repetitions, [&] { view.DrawBoard(); }), frameMs);
+    Report("normal", Median(repetitions, [&] { view.DrawBoard(); }), frameMs);
     view.OnSelectAll();
-    Report("select-all", MedianMs(repetitions, [&] { view.DrawBoard(); }), frameMs);
+    Report("select-all", Median(repetitions, [&] { view.DrawBoard(); }), frameMs);
     bool turnBack = false;
-    Report("rotate + repaint", MedianMs(repetitions, [&] {
+    Report("rotate + repaint", Median(repetitions, [&] {
                view.OnKeyDown(turnBack ? VK_RETURN : VK_SPACE, 1, 0);
                turnBack = !turnBack;
                view.DrawBoard();
            }),
            frameMs);
-    Report("mirror + repaint", MedianMs(repetitions, [&] {
+    Report("mirror + repaint", Median(repetitions, [&] {
                view.OnKeyDown(VK_KEY_X, 1, 0);
                view.DrawBoard();
            }),

@@ -52,6 +52,14 @@ std::vector<Line> SampleLines() {
     std::uniform_int_distribution<int> coord(-8, kSide + 8), width(2, 9);
     for (int i = 0; i < 400; ++i)
         lines.push_back({coord(rng), coord(rng), coord(rng), coord(rng), width(rng)});
+    // Long lines through a point of the picture at random slopes, with ends
+    // millions of pixels away.
+    std::uniform_int_distribution<int> step(-1024, 1024), reach(1, 8000);
+    for (int i = 0; i < 200; ++i) {
+        const std::int64_t px = coord(rng), py = coord(rng), dx = step(rng), dy = step(rng);
+        const std::int64_t back = reach(rng), on = reach(rng);
+        lines.push_back({px - back * dx, py - back * dy, px + on * dx, py + on * dy, width(rng)});
+    }
     return lines;
 }
 
