@@ -10,6 +10,9 @@
 //   rotate / mirror     one select-all key press (Space and Enter turn by a
 //                       tenth of a degree each way, X mirrors) and the
 //                       repaint it asks for
+//   painter path        for comparison, the normal frame drawn by QPainter
+//                       itself: the picture in RGBX8888, which the device
+//                       context leaves to the painter
 // Each figure is the median over the repetitions, in ms and as a ratio to
 // a memcpy of one 32-bit frame of the view's size timed in the same run.
 //
@@ -136,6 +139,12 @@ void MeasureZoom(QImage& picture, double zoom, double frameMs, int repetitions) 
                                        : std::to_string(int(zoom));
     std::printf(" zoom %s\n", label.c_str());
     Report("normal", Median(repetitions, [&] { view.DrawBoard(); }), frameMs);
+    {
+        QImage painterOnly = picture.convertToFormat(QImage::Format_RGBX8888);
+        Board same(painterOnly, zoom);
+        Report("painter path", Median(std::max(1, repetitions / 3), [&] { same.view.DrawBoard(); }),
+               frameMs);
+    }
     view.OnSelectAll();
     Report("select-all", Median(repetitions, [&] { view.DrawBoard(); }), frameMs);
     bool turnBack = false;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace pixel_raster {
 namespace {
@@ -31,9 +32,8 @@ int FloorToInt(double v) {
     return i - (v < i ? 1 : 0);
 }
 
-// For v within the int range.
-bool NearWhole(double v) {
-    const double f = v - FloorToInt(v);
+// For the fraction f of a number, in [0, 1).
+bool NearWhole(double f) {
     return f < kNearWhole || f > 1 - kNearWhole;
 }
 
@@ -57,36 +57,21 @@ void FillSpan(const Surface& s, int y, int x0, int x1, std::uint32_t color) {
     std::memcpy(row + x1 - 4, four, sizeof four); // the last, overlapping, four
 }
 
-// An interval of one row, [lo, hi] in real x; empty when lo > hi.
-struct Interval {
-    double lo = 1;
-    double hi = 0;
-    bool Empty() const { return lo > hi; }
-    void Join(double l, double h) {
-        if (l > h)
-            return;
-        if (Empty()) {
-            lo = l;
-            hi = h;
-        } else {
-            lo = std::min(lo, l);
-            hi = std::max(hi, h);
-        }
-    }
-};
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
 // For the rows k = -n .. n - 1 around an end's centre (index k + n), the
-// largest m with pixel offset m covered by the end's disc: (2m + 1)^2 +
-// (2k + 1)^2 < width^2; -1 for a row the disc misses. Kept for the last
-// width asked for (a board draws all lines of a pass with one pen).
-const std::vector<int>& DiscHalfWidths(int width) {
+// half width of the real interval that holds the disc's pixels on that row:
+// m + 3/4 for offsets -m - 1 to m, where m is the largest with (2m + 1)^2 +
+// (2k + 1)^2 < width^2; minus infinity for a row the disc misses. Kept for
+// the last width asked for (a board draws all lines of a pass with one pen).
+const std::vector<double>& DiscHalfWidths(int width) {
     thread_local int tableWidth = 0;
-    thread_local std::vector<int> table;
+    thread_local std::vector<double> table;
     if (width == tableWidth)
         return table;
     const int n = width / 2 + 1;
     const std::int64_t w2 = std::int64_t{width} * width;
-    table.assign(2 * n, -1);
+    table.assign(2 * n, -kInfinity);
     for (int k = -n; k < n; ++k) {
         const std::int64_t dk = 2 * k + 1;
         const auto covered = [&](std::int64_t m) { return (2 * m + 1) * (2 * m + 1) + dk * dk < w2; };
@@ -96,7 +81,8 @@ const std::vector<int>& DiscHalfWidths(int width) {
             --m;
         while (covered(m + 1))
             ++m;
-        table[k + n] = int(m);
+        if (m >= 0)
+            table[k + n] = double(m) + 0.75;
     }
     tableWidth = width;
     return table;
@@ -108,8 +94,11 @@ const std::vector<int>& DiscHalfWidths(int width) {
 class LineRows {
   public:
     LineRows(std::int64_t ax, std::int64_t ay, std::int64_t bx, std::int64_t by, int width)
-        : m_ax(double(ax)), m_ay(double(ay)), m_bx(double(bx)), m_by(double(by)),
-          m_iay(ay), m_iby(by), m_r(width / 2.0), m_disc(DiscHalfWidths(width)) {
+        : m_ax(double(ax)), m_ay(double(ay)), m_bx(double(bx)), m_by(double(by)), m_iay(ay),
+          m_iby(by), m_r(width / 2.0) {
+        const std::vector<double>& disc = DiscHalfWidths(width);
+        m_disc = disc.data();
+        m_discRows = std::int64_t(disc.size());
         const double dx = double(bx - ax), dy = double(by - ay);
         const double length2 = dx * dx + dy * dy;
         m_flat = dy == 0;
@@ -134,54 +123,59 @@ class LineRows {
         m_endSlope = dy / dx;
     }
 
-    // Where the row through y + 1/2 meets the line.
-    Interval Row(int y) const {
-        const double ky = y + 0.5 - m_ay;
-        Interval row;
-        JoinDisc(&row, m_ax, y - m_iay);
-        JoinDisc(&row, m_bx, y - m_iby);
-        JoinBand(&row, ky, y + 0.5 - m_by);
-        return row;
+    // Where the row through y + 1/2 meets the line: [*lo, *hi], empty when
+    // *lo > *hi.
+    void Row(int y, double* lo, double* hi) const {
+        *lo = kInfinity;
+        *hi = -kInfinity;
+        JoinDisc(m_ax, y - m_iay, lo, hi);
+        JoinDisc(m_bx, y - m_iby, lo, hi);
+        JoinBand(y + 0.5 - m_ay, y + 0.5 - m_by, lo, hi);
     }
 
   private:
-    // The disc's pixels on the row k rows below its centre: offsets -m - 1
-    // to m, given by the real interval of half width m + 3/4.
-    void JoinDisc(Interval* row, double cx, std::int64_t k) const {
-        const std::int64_t index = k + m_disc.size() / 2;
-        if (index < 0 || index >= std::int64_t(m_disc.size()) || m_disc[index] < 0)
+    void JoinDisc(double cx, std::int64_t k, double* lo, double* hi) const {
+        const std::int64_t index = k + m_discRows / 2;
+        if (static_cast<std::uint64_t>(index) >= static_cast<std::uint64_t>(m_discRows))
             return;
-        const double h = m_disc[index] + 0.75;
-        row->Join(cx - h, cx + h);
+        const double h = m_disc[index]; // minus infinity leaves lo and hi alone
+        *lo = std::min(*lo, cx - h);
+        *hi = std::max(*hi, cx + h);
     }
 
     // The points of the row whose foot on the line's axis lies between the
     // ends and whose distance from it is at most the radius.
-    void JoinBand(Interval* row, double ky, double kyEnd) const {
+    void JoinBand(double ky, double kyEnd, double* lo, double* hi) const {
+        double from, to;
+        bool on;
         if (m_flat) {
             // On the band's upper edge the point up and left is outside,
             // on its lower edge inside.
-            if (ky > -m_r && ky <= m_r)
-                row->Join(m_flatFrom, m_flatTo);
-            return;
-        }
-        const double shift = ky * m_bandSlope;
-        double lo = m_bandLo + shift, hi = m_bandHi + shift;
-        if (m_upright) {
-            if (ky < m_kyFrom || ky > m_kyTo)
-                return;
+            from = m_flatFrom;
+            to = m_flatTo;
+            on = ky > -m_r && ky <= m_r;
         } else {
-            const double from = m_ax - ky * m_endSlope, to = m_bx - kyEnd * m_endSlope;
-            lo = std::max(lo, std::min(from, to));
-            hi = std::min(hi, std::max(from, to));
+            const double shift = ky * m_bandSlope;
+            from = m_bandLo + shift;
+            to = m_bandHi + shift;
+            if (m_upright) {
+                on = ky >= m_kyFrom && ky <= m_kyTo;
+            } else {
+                const double atA = m_ax - ky * m_endSlope, atB = m_bx - kyEnd * m_endSlope;
+                from = std::max(from, std::min(atA, atB));
+                to = std::min(to, std::max(atA, atB));
+                on = from <= to;
+            }
         }
-        row->Join(lo, hi);
+        *lo = std::min(*lo, on ? from : kInfinity);
+        *hi = std::max(*hi, on ? to : -kInfinity);
     }
 
     double m_ax, m_ay, m_bx, m_by;
     std::int64_t m_iay, m_iby;
     double m_r;
-    const std::vector<int>& m_disc;
+    const double* m_disc = nullptr;
+    std::int64_t m_discRows = 0;
     bool m_flat = false, m_upright = false;
     double m_flatFrom = 0, m_flatTo = 0;
     double m_bandSlope = 0, m_bandLo = 0, m_bandHi = 0;
@@ -226,36 +220,41 @@ void FillLine(const Surface& surface, Box clip, std::int64_t ax, std::int64_t ay
     if (ax == bx && ay == by)
         return;
     clip = Intersect(clip, SurfaceBox(surface));
-    const std::int64_t reach = width / 2 + 1;
-    clip = Intersect(clip, Box{int(std::clamp(std::min(ax, bx) - reach, std::int64_t{clip.left},
-                                              std::int64_t{clip.right})),
-                               int(std::clamp(std::min(ay, by) - reach, std::int64_t{clip.top},
-                                              std::int64_t{clip.bottom})),
-                               int(std::clamp(std::max(ax, bx) + reach + 1,
-                                              std::int64_t{clip.left}, std::int64_t{clip.right})),
-                               int(std::clamp(std::max(ay, by) + reach + 1,
-                                              std::int64_t{clip.top}, std::int64_t{clip.bottom}))});
+    // The pixels whose point up and left lies within width / 2 of the box
+    // of the ends, in each direction: offsets from `before` to `after`.
+    const std::int64_t before = FloorToInt(-width / 2.0 - 0.5) + 1;
+    const std::int64_t after = FloorToInt(width / 2.0 - 0.5);
+    const auto within = [](std::int64_t v, int lo, int hi) {
+        return static_cast<int>(std::clamp(v, std::int64_t{lo}, std::int64_t{hi}));
+    };
+    clip = Intersect(clip, Box{within(std::min(ax, bx) + before, clip.left, clip.right),
+                               within(std::min(ay, by) + before, clip.top, clip.bottom),
+                               within(std::max(ax, bx) + after + 1, clip.left, clip.right),
+                               within(std::max(ay, by) + after + 1, clip.top, clip.bottom)});
     if (clip.IsEmpty())
         return;
     const LineRows rows(ax, ay, bx, by, width);
     const bool exact = ax == bx; // the band's ends are then whole or half numbers
     const auto covers = [&](int x, int y) { return LineCovers(x, y, ax, ay, bx, by, width); };
+    const double left = clip.left - 2.0, right = clip.right + 1.0;
     for (int y = clip.top; y < clip.bottom; ++y) {
-        const Interval row = rows.Row(y);
-        if (row.Empty())
+        double rowLo, rowHi;
+        rows.Row(y, &rowLo, &rowHi);
+        if (!(rowLo <= rowHi))
             continue;
         // Pixel x is covered when lo <= x + 1/2 - e <= hi.
-        const double lo = std::clamp(row.lo - 0.5, clip.left - 2.0, clip.right + 1.0);
-        const double hi = std::clamp(row.hi - 0.5, clip.left - 2.0, clip.right + 1.0);
-        int first = FloorToInt(lo) + 1;
-        int last = FloorToInt(hi);
-        if (!exact && NearWhole(lo)) {
+        const double lo = std::min(std::max(rowLo - 0.5, left), right);
+        const double hi = std::min(std::max(rowHi - 0.5, left), right);
+        const int floorLo = FloorToInt(lo), floorHi = FloorToInt(hi);
+        int first = floorLo + 1;
+        int last = floorHi;
+        if (!exact && NearWhole(lo - floorLo)) {
             for (int step = 0; step < 2 && covers(first - 1, y); ++step)
                 --first;
             for (int step = 0; step < 2 && first <= last + 1 && !covers(first, y); ++step)
                 ++first;
         }
-        if (!exact && NearWhole(hi)) {
+        if (!exact && NearWhole(hi - floorHi)) {
             for (int step = 0; step < 2 && covers(last + 1, y); ++step)
                 ++last;
             for (int step = 0; step < 2 && last >= first - 1 && !covers(last, y); ++step)
