@@ -1,9 +1,10 @@
 // Drawing straight into the pixels of a 32-bit picture, for the shapes a
 // board has by the ten thousand: wide lines with round ends and copies of a
-// small picture made of opaque runs. The pixels are those an aliased
-// QPainter samples: a pixel is covered when the point just up and left of
-// its centre, (x + 1/2 - e, y + 1/2 - e) for a vanishing e, lies in the
-// shape.
+// small picture made of opaque runs. A pixel is covered when the point
+// just up and left of its centre, (x + 1/2 - e, y + 1/2 - e) for a
+// vanishing e, lies in the exact shape: the rule an aliased QPainter
+// follows, which only approximates the shape (a pixel within a tenth of a
+// pixel of the outline may come out the other way there).
 #pragma once
 
 #include <cstddef>

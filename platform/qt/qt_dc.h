@@ -8,8 +8,10 @@
 // Wide lines and copied ellipses go straight into the pixels when the
 // painter draws plainly on a 32-bit picture (the window's back buffer, an
 // off-screen picture): whole-pixel translation, ratio 1, opaque colours,
-// SourceOver or Source. Those pixels are the painter's own, save where its
-// flattening of round ends strays from the true circle (pixel_raster.h).
+// SourceOver or Source. Those are the painter's pixels, save a few whose
+// centres lie within a tenth of a pixel of a line's outline, where the
+// painter's flattened round ends and fixed-point edges fall the other way
+// (pixel_raster.h).
 // The painter's clip is taken when the context is made; while the context
 // draws, the clip may be switched off but not changed otherwise.
 #pragma once
