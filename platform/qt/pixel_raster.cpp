@@ -133,6 +133,23 @@ class LineRows {
         JoinBand(y + 0.5 - m_ay, y + 0.5 - m_by, lo, hi);
     }
 
+    // Rows from `top` to before `bottom` lie farther than the radius from
+    // both ends, vertically: no disc reaches them, and there the band's
+    // bounds across the axis are within those along it (a row's band
+    // points have their foot on the axis between the ends).
+    void Middle(std::int64_t* top, std::int64_t* bottom) const {
+        const std::int64_t n = m_discRows / 2;
+        *top = std::min(m_iay, m_iby) + n;
+        *bottom = m_flat ? *top : std::max(m_iay, m_iby) - n;
+    }
+
+    // Where the row through y + 1/2 meets the line, for a middle row.
+    void MiddleRow(int y, double* lo, double* hi) const {
+        const double shift = (y + 0.5 - m_ay) * m_bandSlope;
+        *lo = m_bandLo + shift;
+        *hi = m_bandHi + shift;
+    }
+
   private:
     void JoinDisc(double cx, std::int64_t k, double* lo, double* hi) const {
         const std::int64_t index = k + m_discRows / 2;
@@ -237,9 +254,14 @@ void FillLine(const Surface& surface, Box clip, std::int64_t ax, std::int64_t ay
     const bool exact = ax == bx; // the band's ends are then whole or half numbers
     const auto covers = [&](int x, int y) { return LineCovers(x, y, ax, ay, bx, by, width); };
     const double left = clip.left - 2.0, right = clip.right + 1.0;
+    std::int64_t middleTop, middleBottom;
+    rows.Middle(&middleTop, &middleBottom);
     for (int y = clip.top; y < clip.bottom; ++y) {
         double rowLo, rowHi;
-        rows.Row(y, &rowLo, &rowHi);
+        if (y >= middleTop && y < middleBottom)
+            rows.MiddleRow(y, &rowLo, &rowHi);
+        else
+            rows.Row(y, &rowLo, &rowHi);
         if (!(rowLo <= rowHi))
             continue;
         // Pixel x is covered when lo <= x + 1/2 - e <= hi.
