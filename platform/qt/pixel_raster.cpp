@@ -40,7 +40,8 @@ bool NearWhole(double f) {
 // Four pixels per store: a plain loop of single pixels is what the
 // compiler makes of std::fill here, and pads and halos are mostly spans of
 // ten to twenty pixels.
-void FillSpan(const Surface& s, int y, int x0, int x1, std::uint32_t color) {
+[[gnu::always_inline]] inline void FillSpan(const Surface& s, int y, int x0, int x1,
+                                            std::uint32_t color) {
     if (x0 >= x1)
         return;
     std::uint32_t* row = s.bits + s.stride * y;

@@ -128,12 +128,24 @@ bool QtPainterDC::DirectSurface(pixel_raster::Surface* surface) const {
         return false;
     QImage& image = *static_cast<QImage*>(device);
     // A shared picture would be copied by bits(), away from the painter's.
-    if (!IsDirectFormat(image.format()) || image.devicePixelRatio() != 1.0 || !image.isDetached())
+    if (!image.isDetached())
         return false;
-    surface->bits = reinterpret_cast<std::uint32_t*>(image.bits());
-    surface->stride = image.bytesPerLine() / 4;
-    surface->width = image.width();
-    surface->height = image.height();
+    // While its pixels stay where they are, a picture keeps its format; the
+    // size and ratio are looked at again all the same.
+    const uchar* bits = image.constBits();
+    if (&image != m_directImage || bits != m_directBits || image.width() != m_directSurface.width ||
+        image.height() != m_directSurface.height) {
+        m_directImage = nullptr;
+        if (!IsDirectFormat(image.format()))
+            return false;
+        m_directSurface = {reinterpret_cast<std::uint32_t*>(image.bits()), image.bytesPerLine() / 4,
+                           image.width(), image.height()};
+        m_directImage = &image;
+        m_directBits = bits;
+    }
+    if (image.devicePixelRatio() != 1.0)
+        return false;
+    *surface = m_directSurface;
     return true;
 }
 

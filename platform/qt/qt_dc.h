@@ -128,6 +128,10 @@ class QtPainterDC : public CDC {
     std::vector<pixel_raster::Box> m_deviceClip;
     std::int64_t m_deviceShiftX = 0;
     std::int64_t m_deviceShiftY = 0;
+    // The picture last found fit for direct drawing, and its pixels then.
+    mutable const QImage* m_directImage = nullptr;
+    mutable const uchar* m_directBits = nullptr;
+    mutable pixel_raster::Surface m_directSurface;
 };
 
 // The context of a printout or of print preview: IsPrinting is true and the
