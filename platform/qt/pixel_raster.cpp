@@ -233,11 +233,12 @@ bool LineCovers(std::int64_t x, std::int64_t y, std::int64_t ax, std::int64_t ay
     return drift == 0 || (cross > 0 ? drift < 0 : drift > 0);
 }
 
-void FillLine(const Surface& surface, Box clip, std::int64_t ax, std::int64_t ay, std::int64_t bx,
-              std::int64_t by, int width, std::uint32_t color) {
-    if (ax == bx && ay == by)
-        return;
-    clip = Intersect(clip, SurfaceBox(surface));
+namespace {
+// The spans of the line's pixels within the clip, row by row: emit(y, x0,
+// x1) for pixels x0 to before x1 of row y.
+template <typename Emit>
+void LineSpans(Box clip, std::int64_t ax, std::int64_t ay, std::int64_t bx, std::int64_t by,
+               int width, Emit emit) {
     // The pixels whose point up and left lies within width / 2 of the box
     // of the ends, in each direction: offsets from `before` to `after`.
     const std::int64_t before = FloorToInt(-width / 2.0 - 0.5) + 1;
@@ -283,8 +284,103 @@ void FillLine(const Surface& surface, Box clip, std::int64_t ax, std::int64_t ay
             for (int step = 0; step < 2 && last >= first - 1 && !covers(last, y); ++step)
                 --last;
         }
-        FillSpan(surface, y, std::max(first, clip.left), std::min(last + 1, clip.right), color);
+        const int x0 = std::max(first, clip.left), x1 = std::min(last + 1, clip.right);
+        if (x0 < x1)
+            emit(y, x0, x1);
     }
+}
+
+// Runs at (x, y), clipped; `color` of each run from `colorOf`.
+template <typename ColorOf>
+void CopyRunsWith(const Surface& surface, Box clip, std::int64_t x, std::int64_t y, int width,
+                  int height, std::span<const Run> runs, ColorOf colorOf) {
+    clip = Intersect(clip, SurfaceBox(surface));
+    if (clip.IsEmpty() || x >= clip.right || y >= clip.bottom || x + width <= clip.left ||
+        y + height <= clip.top)
+        return;
+    // Within the clip now, so the picture's corner is within the int range
+    // give or take its size.
+    const int ox = static_cast<int>(x), oy = static_cast<int>(y);
+    for (const Run& run : runs) {
+        const int row = oy + run.y;
+        if (row < clip.top)
+            continue;
+        if (row >= clip.bottom)
+            break;
+        FillSpan(surface, row, std::max(ox + run.x, clip.left),
+                 std::min(ox + run.x + run.length, clip.right), colorOf(run));
+    }
+}
+
+// A short line's pixels depend only on the distance between its ends and
+// its width, so at low zoom, where every line of a board is short, each
+// shape is worked out once and then copied. The runs are relative to the
+// shape's box, whose corner lies at (left, top) from the line's start.
+struct Stamp {
+    bool made = false;
+    int left = 0, top = 0, width = 0, height = 0;
+    std::vector<Run> runs;
+};
+
+constexpr int kStampReach = 32;    // ends at most this far apart on each axis
+constexpr int kStampMaxWidth = 16; // pens at most this wide
+constexpr int kStampSide = 2 * kStampReach + 1;
+
+// The stamps of the few widths drawn lately (the select-all passes use three).
+const Stamp& StampOf(std::int64_t dx, std::int64_t dy, int width) {
+    struct Table {
+        int width = 0;
+        std::vector<Stamp> stamps;
+    };
+    thread_local Table tables[4];
+    thread_local int nextTable = 0;
+    Table* table = nullptr;
+    for (Table& t : tables)
+        if (t.width == width)
+            table = &t;
+    if (!table) {
+        table = &tables[nextTable];
+        nextTable = (nextTable + 1) % 4;
+        table->width = width;
+        table->stamps.assign(std::size_t{kStampSide} * kStampSide, Stamp{});
+    }
+    Stamp& stamp = table->stamps[std::size_t(dx + kStampReach) * kStampSide + (dy + kStampReach)];
+    if (stamp.made)
+        return stamp;
+    const int before = FloorToInt(-width / 2.0 - 0.5) + 1;
+    const int after = FloorToInt(width / 2.0 - 0.5);
+    const int left = std::min<int>(0, int(dx)) + before, top = std::min<int>(0, int(dy)) + before;
+    const int right = std::max<int>(0, int(dx)) + after + 1;
+    const int bottom = std::max<int>(0, int(dy)) + after + 1;
+    stamp.left = left;
+    stamp.top = top;
+    stamp.width = right - left;
+    stamp.height = bottom - top;
+    LineSpans(Box{left, top, right, bottom}, 0, 0, dx, dy, width, [&](int y, int x0, int x1) {
+        stamp.runs.push_back(Run{x0 - left, y - top, x1 - x0, 0});
+    });
+    stamp.made = true;
+    return stamp;
+}
+} // namespace
+
+void FillLine(const Surface& surface, Box clip, std::int64_t ax, std::int64_t ay, std::int64_t bx,
+              std::int64_t by, int width, std::uint32_t color) {
+    if (ax == bx && ay == by)
+        return;
+    clip = Intersect(clip, SurfaceBox(surface));
+    if (clip.IsEmpty())
+        return;
+    const std::int64_t dx = bx - ax, dy = by - ay;
+    if (width <= kStampMaxWidth && dx >= -kStampReach && dx <= kStampReach && dy >= -kStampReach &&
+        dy <= kStampReach) {
+        const Stamp& stamp = StampOf(dx, dy, width);
+        CopyRunsWith(surface, clip, ax + stamp.left, ay + stamp.top, stamp.width, stamp.height,
+                     stamp.runs, [color](const Run&) { return color; });
+        return;
+    }
+    LineSpans(clip, ax, ay, bx, by, width,
+              [&](int y, int x0, int x1) { FillSpan(surface, y, x0, x1, color); });
 }
 
 bool RunsOfOpaquePixels(const std::uint32_t* pixels, std::ptrdiff_t stride, int width, int height,
@@ -313,22 +409,7 @@ bool RunsOfOpaquePixels(const std::uint32_t* pixels, std::ptrdiff_t stride, int 
 
 void CopyRuns(const Surface& surface, Box clip, std::int64_t x, std::int64_t y, int width,
               int height, std::span<const Run> runs) {
-    clip = Intersect(clip, SurfaceBox(surface));
-    if (clip.IsEmpty() || x >= clip.right || y >= clip.bottom || x + width <= clip.left ||
-        y + height <= clip.top)
-        return;
-    // Within the clip now, so the picture's corner is within the int range
-    // give or take its size.
-    const int ox = static_cast<int>(x), oy = static_cast<int>(y);
-    for (const Run& run : runs) {
-        const int row = oy + run.y;
-        if (row < clip.top)
-            continue;
-        if (row >= clip.bottom)
-            break;
-        FillSpan(surface, row, std::max(ox + run.x, clip.left),
-                 std::min(ox + run.x + run.length, clip.right), run.color);
-    }
+    CopyRunsWith(surface, clip, x, y, width, height, runs, [](const Run& run) { return run.color; });
 }
 
 } // namespace pixel_raster
