@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 using namespace board;
 
@@ -34,55 +35,135 @@ constexpr Halo kHalos[] = {{5, RGB(0, 0, 0)}, {3, RGB(0, 255, 255)}};
 
 int Grown(int size, int grow) { return SaturateToInt(std::int64_t{AbsSaturated(size)} + grow); }
 
-void DrawTracks(const BoardScene& scene, CDC& dc, const CRect& clip, const Halo* halo) {
-    const int width = halo ? Grown(std::max(g_nLineWidth, 1), 2 * halo->grow) : g_nLineWidth;
+// The indices of the objects a pass may draw: all of them, or those a
+// first sweep kept.
+template <typename Each>
+void ForEachIndex(std::size_t count, const std::vector<int>* only, Each each) {
+    if (only) {
+        for (const int i : *only)
+            each(static_cast<std::size_t>(i));
+    } else {
+        for (std::size_t i = 0; i < count; ++i)
+            each(i);
+    }
+}
+
+int TrackPenWidth(const Halo* halo) {
+    return halo ? Grown(std::max(g_nLineWidth, 1), 2 * halo->grow) : g_nLineWidth;
+}
+
+// The client box a track's stroke may reach, or false when it is not drawn
+// at all (hidden layer, no such layer, not a number).
+bool TrackReach(const BoardScene& scene, const Track& t, int reach, CPoint* a, CPoint* b,
+                CRect* box) {
+    const int layer = TrackLayer(t);
+    if (layer == 0 || (scene.layerVisible && (*scene.layerVisible)[layer] == 0))
+        return false;
+    if (!ToClient(t.x1, t.y1, scene.scroll, a) || !ToClient(t.x2, t.y2, scene.scroll, b))
+        return false;
+    *box = BoxOf(*a, *b);
+    InflateSaturated(box, reach);
+    return true;
+}
+
+void DrawTracks(const BoardScene& scene, CDC& dc, const CRect& clip, const Halo* halo,
+                const std::vector<int>* only) {
+    const int width = TrackPenWidth(halo);
     const int reach = StrokeReach(width);
-    const CPoint scroll = scene.scroll;
-    for (const Track& t : scene.tracks) {
-        const int layer = TrackLayer(t);
-        if (layer == 0 || (scene.layerVisible && (*scene.layerVisible)[layer] == 0))
-            continue;
+    ForEachIndex(scene.tracks.size(), only, [&](std::size_t i) {
+        const Track& t = scene.tracks[i];
         CPoint a, b;
-        if (!ToClient(t.x1, t.y1, scroll, &a) || !ToClient(t.x2, t.y2, scroll, &b))
-            continue;
-        CRect box = BoxOf(a, b);
-        InflateSaturated(&box, reach);
-        if (!Touches(box, clip))
-            continue;
-        const COLORREF color = halo ? halo->color : g_crLayerColor[layer];
+        CRect box;
+        if (!TrackReach(scene, t, reach, &a, &b, &box) || !Touches(box, clip))
+            return;
+        const COLORREF color = halo ? halo->color : g_crLayerColor[TrackLayer(t)];
         const Pen previous = dc.SelectPen(Pen{width, color});
         dc.MoveTo(a.x, a.y);
         dc.LineTo(b.x, b.y);
         dc.SelectPen(previous);
-    }
+    });
 }
 
 // A pad is drawn only when its centre lies in the client rectangle, edges
 // included, even though part of a disc centred just outside would show.
-void DrawPads(const BoardScene& scene, CDC& dc, const CRect& clip, const Halo* halo) {
-    const Pen pen = halo ? Pen{1, halo->color} : Pen{kPadPenWidth, kPadOutline};
-    const int radiusX = halo ? Grown(g_nPadRadiusX, halo->grow) : g_nPadRadiusX;
-    const int radiusY = halo ? Grown(g_nPadRadiusY, halo->grow) : g_nPadRadiusY;
-    const Pen oldPen = dc.SelectPen(pen);
-    const Brush oldBrush = dc.SelectBrush(Brush{halo ? halo->color : kPadFill});
-    const int reach = StrokeReach(pen.width);
-    const CPoint scroll = scene.scroll;
+struct PadLook {
+    Pen pen;
+    int radiusX;
+    int radiusY;
+};
+
+PadLook PadLookOf(const Halo* halo) {
+    if (halo)
+        return {Pen{1, halo->color}, Grown(g_nPadRadiusX, halo->grow), Grown(g_nPadRadiusY, halo->grow)};
+    return {Pen{kPadPenWidth, kPadOutline}, g_nPadRadiusX, g_nPadRadiusY};
+}
+
+// The pad's disc and the client box its outline may reach, or false when
+// it is not drawn at all (centre outside the client rectangle or not a number).
+bool PadReach(const BoardScene& scene, const Pad& p, int radiusX, int radiusY, int reach,
+              CRect* disc, CRect* box) {
+    CPoint c;
+    if (!ToClient(p.x, p.y, scene.scroll, &c))
+        return false;
     const CRect& client = scene.client;
-    for (const Pad& p : scene.pads) {
-        CPoint c;
-        if (!ToClient(p.x, p.y, scroll, &c))
-            continue;
-        if (c.x < client.left || c.x > client.right || c.y < client.top || c.y > client.bottom)
-            continue;
-        const CRect disc = BoxAround(c, radiusX, radiusY);
-        CRect reachBox = BoxOf({disc.left, disc.top}, {disc.right, disc.bottom});
-        InflateSaturated(&reachBox, reach);
-        if (!Touches(reachBox, clip))
-            continue;
+    if (c.x < client.left || c.x > client.right || c.y < client.top || c.y > client.bottom)
+        return false;
+    *disc = BoxAround(c, radiusX, radiusY);
+    *box = BoxOf({disc->left, disc->top}, {disc->right, disc->bottom});
+    InflateSaturated(box, reach);
+    return true;
+}
+
+void DrawPads(const BoardScene& scene, CDC& dc, const CRect& clip, const Halo* halo,
+              const std::vector<int>* only) {
+    const PadLook look = PadLookOf(halo);
+    const Pen oldPen = dc.SelectPen(look.pen);
+    const Brush oldBrush = dc.SelectBrush(Brush{halo ? halo->color : kPadFill});
+    const int reach = StrokeReach(look.pen.width);
+    ForEachIndex(scene.pads.size(), only, [&](std::size_t i) {
+        CRect disc, box;
+        if (!PadReach(scene, scene.pads[i], look.radiusX, look.radiusY, reach, &disc, &box) ||
+            !Touches(box, clip))
+            return;
         dc.Ellipse(disc.left, disc.top, disc.right, disc.bottom);
-    }
+    });
     dc.SelectBrush(oldBrush);
     dc.SelectPen(oldPen);
+}
+
+// Select-all draws every object three times; one sweep over the board
+// keeps those that the widest of the passes could show, and the passes go
+// through these alone, in array order.
+struct ShownObjects {
+    std::vector<int> tracks;
+    std::vector<int> pads;
+};
+
+ShownObjects ObjectsAnyPassShows(const BoardScene& scene, const CRect& clip) {
+    int trackReach = StrokeReach(TrackPenWidth(nullptr));
+    PadLook widest = PadLookOf(nullptr);
+    int padReach = StrokeReach(widest.pen.width);
+    for (const Halo& halo : kHalos) {
+        trackReach = std::max(trackReach, StrokeReach(TrackPenWidth(&halo)));
+        const PadLook look = PadLookOf(&halo);
+        widest.radiusX = std::max(widest.radiusX, look.radiusX);
+        widest.radiusY = std::max(widest.radiusY, look.radiusY);
+        padReach = std::max(padReach, StrokeReach(look.pen.width));
+    }
+    ShownObjects shown;
+    for (std::size_t i = 0; i < scene.tracks.size(); ++i) {
+        CPoint a, b;
+        CRect box;
+        if (TrackReach(scene, scene.tracks[i], trackReach, &a, &b, &box) && Touches(box, clip))
+            shown.tracks.push_back(static_cast<int>(i));
+    }
+    for (std::size_t i = 0; i < scene.pads.size(); ++i) {
+        CRect disc, box;
+        if (PadReach(scene, scene.pads[i], widest.radiusX, widest.radiusY, padReach, &disc, &box) &&
+            Touches(box, clip))
+            shown.pads.push_back(static_cast<int>(i));
+    }
+    return shown;
 }
 
 void DrawRubberBand(CDibView& view, CDC& dc, CPoint scroll, const CRect& client) {
@@ -103,13 +184,18 @@ void DrawRubberBand(CDibView& view, CDC& dc, CPoint scroll, const CRect& client)
 // change a pixel.
 void PaintBoard(CDC& dc, const BoardScene& scene) {
     const CRect clip = dc.GetClipBox();
-    if (scene.highlightAll)
-        for (const Halo& halo : kHalos) {
-            DrawTracks(scene, dc, clip, &halo);
-            DrawPads(scene, dc, clip, &halo);
-        }
-    DrawTracks(scene, dc, clip, nullptr);
-    DrawPads(scene, dc, clip, nullptr);
+    if (!scene.highlightAll) {
+        DrawTracks(scene, dc, clip, nullptr, nullptr);
+        DrawPads(scene, dc, clip, nullptr, nullptr);
+        return;
+    }
+    const ShownObjects shown = ObjectsAnyPassShows(scene, clip);
+    for (const Halo& halo : kHalos) {
+        DrawTracks(scene, dc, clip, &halo, &shown.tracks);
+        DrawPads(scene, dc, clip, &halo, &shown.pads);
+    }
+    DrawTracks(scene, dc, clip, nullptr, &shown.tracks);
+    DrawPads(scene, dc, clip, nullptr, &shown.pads);
 }
 
 // Draws with a client context of its own, never the one being painted, so a

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPaintDevice>
 #include <QPainterPath>
+#include <QRegion>
 #include <QPrinter>
 
 #include <algorithm>
@@ -55,6 +56,27 @@ QPen ToQPen(const Pen& pen) {
 // which only absurd pad radii give, are painted each time rather than held
 // as a picture of that size.
 constexpr std::int64_t kMaxPictureSide = 2048;
+
+std::uint32_t ToPixel(COLORREF c) {
+    return 0xFF000000u | (static_cast<std::uint32_t>(GetRValue(c)) << 16) |
+           (static_cast<std::uint32_t>(GetGValue(c)) << 8) | static_cast<std::uint32_t>(GetBValue(c));
+}
+
+// The whole-pixel shift of a translation, or false.
+bool WholeShift(const QTransform& t, std::int64_t* dx, std::int64_t* dy) {
+    constexpr qreal kLimit = qreal(std::int64_t{1} << 31);
+    if (t.type() > QTransform::TxTranslate || t.dx() != std::floor(t.dx()) ||
+        t.dy() != std::floor(t.dy()) || std::abs(t.dx()) > kLimit || std::abs(t.dy()) > kLimit)
+        return false;
+    *dx = static_cast<std::int64_t>(t.dx());
+    *dy = static_cast<std::int64_t>(t.dy());
+    return true;
+}
+
+bool IsDirectFormat(QImage::Format f) {
+    return f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 ||
+           f == QImage::Format_ARGB32_Premultiplied;
+}
 } // namespace
 
 QtPainterDC::QtPainterDC(QImage& image)
@@ -65,11 +87,98 @@ QtPainterDC::QtPainterDC(QImage& image)
         m_clipBox = QRect(0, 0, static_cast<int>(std::ceil(image.width() / ratio)),
                           static_cast<int>(std::ceil(image.height() / ratio)));
     m_painter->setRenderHint(QPainter::Antialiasing, false);
+    PrepareDirectDrawing();
 }
 
 QtPainterDC::QtPainterDC(QPainter& painter, const QTransform& transform, const QRect& clipBox)
     : m_painter(&painter), m_transform(transform), m_clipBox(clipBox) {
     m_painter->setRenderHint(QPainter::Antialiasing, false);
+    PrepareDirectDrawing();
+}
+
+void QtPainterDC::PrepareDirectDrawing() {
+    m_wholeShift = WholeShift(m_transform, &m_deviceShiftX, &m_deviceShiftY);
+    if (!m_wholeShift || !m_painter->isActive() || m_painter->viewTransformEnabled())
+        return;
+    m_clipped = m_painter->hasClipping();
+    if (m_clipped) {
+        // The clip region is given in the painter's present coordinates.
+        std::int64_t cx = 0, cy = 0;
+        if (!WholeShift(m_painter->combinedTransform(), &cx, &cy) || std::abs(cx) > kCoordLimit ||
+            std::abs(cy) > kCoordLimit)
+            return;
+        const QRegion clip = m_painter->clipRegion().translated(int(cx), int(cy));
+        for (const QRect& r : clip)
+            m_deviceClip.push_back({r.left(), r.top(), r.left() + r.width(), r.top() + r.height()});
+    }
+    m_directPossible = true;
+}
+
+bool QtPainterDC::DirectSurface(pixel_raster::Surface* surface) const {
+    if (!m_directPossible)
+        return false;
+    const QPainter& p = *m_painter;
+    const QPainter::CompositionMode mode = p.compositionMode();
+    if (p.hasClipping() != m_clipped || p.viewTransformEnabled() || p.opacity() != 1.0 ||
+        (mode != QPainter::CompositionMode_SourceOver && mode != QPainter::CompositionMode_Source) ||
+        p.testRenderHint(QPainter::Antialiasing))
+        return false;
+    QPaintDevice* device = p.device();
+    if (!device || device->devType() != QInternal::Image)
+        return false;
+    QImage& image = *static_cast<QImage*>(device);
+    // A shared picture would be copied by bits(), away from the painter's.
+    if (!image.isDetached())
+        return false;
+    // While its pixels stay where they are, a picture keeps its format; the
+    // size and ratio are looked at again all the same.
+    const uchar* bits = image.constBits();
+    if (&image != m_directImage || bits != m_directBits || image.width() != m_directSurface.width ||
+        image.height() != m_directSurface.height) {
+        m_directImage = nullptr;
+        if (!IsDirectFormat(image.format()))
+            return false;
+        m_directSurface = {reinterpret_cast<std::uint32_t*>(image.bits()), image.bytesPerLine() / 4,
+                           image.width(), image.height()};
+        m_directImage = &image;
+        m_directBits = bits;
+    }
+    if (image.devicePixelRatio() != 1.0)
+        return false;
+    *surface = m_directSurface;
+    return true;
+}
+
+bool QtPainterDC::LineDirect(CPoint from, CPoint to) {
+    pixel_raster::Surface surface;
+    const int width = StrokeWidth(m_pen);
+    const std::int64_t ax = from.x + m_deviceShiftX, ay = from.y + m_deviceShiftY;
+    const std::int64_t bx = to.x + m_deviceShiftX, by = to.y + m_deviceShiftY;
+    if (width < 2 || !pixel_raster::LineFits(ax, ay, bx, by, width) || !DirectSurface(&surface))
+        return false;
+    const std::uint32_t color = ToPixel(m_pen.color);
+    if (!m_clipped)
+        pixel_raster::FillLine(surface, {0, 0, surface.width, surface.height}, ax, ay, bx, by,
+                               width, color);
+    for (const pixel_raster::Box& box : m_deviceClip)
+        pixel_raster::FillLine(surface, box, ax, ay, bx, by, width, color);
+    return true;
+}
+
+bool QtPainterDC::EllipseDirect(int x, int y, const QSize& size) {
+    pixel_raster::Surface surface;
+    if (!DirectSurface(&surface))
+        return false;
+    UpdateEllipsePicture(size);
+    if (!m_ellipse.hasRuns)
+        return false;
+    const std::int64_t dx = x + m_deviceShiftX, dy = y + m_deviceShiftY;
+    if (!m_clipped)
+        pixel_raster::CopyRuns(surface, {0, 0, surface.width, surface.height}, dx, dy,
+                               size.width(), size.height(), m_ellipse.runs);
+    for (const pixel_raster::Box& box : m_deviceClip)
+        pixel_raster::CopyRuns(surface, box, dx, dy, size.width(), size.height(), m_ellipse.runs);
+    return true;
 }
 
 QtPainterDC::~QtPainterDC() = default;
@@ -81,10 +190,23 @@ void QtPainterDC::PrepareTransform() {
 
 void QtPainterDC::Touch(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1,
                         int penWidth) {
-    const QRect r(QPoint(Limited(std::min(x0, x1) - penWidth), Limited(std::min(y0, y1) - penWidth)),
-                  QPoint(Limited(std::max(x0, x1) + penWidth + 1),
-                         Limited(std::max(y0, y1) + penWidth + 1)));
-    m_touched |= m_transform.mapRect(r);
+    // A whole-pixel shift (the usual case) moves the box without the
+    // transform's floating-point mapping.
+    const std::int64_t sx = m_wholeShift ? m_deviceShiftX : 0;
+    const std::int64_t sy = m_wholeShift ? m_deviceShiftY : 0;
+    const QRect r(QPoint(Limited(std::min(x0, x1) - penWidth + sx),
+                         Limited(std::min(y0, y1) - penWidth + sy)),
+                  QPoint(Limited(std::max(x0, x1) + penWidth + 1 + sx),
+                         Limited(std::max(y0, y1) + penWidth + 1 + sy)));
+    const QRect moved = m_wholeShift ? r : m_transform.mapRect(r);
+    if (m_touched.isEmpty()) {
+        m_touched = moved;
+    } else if (!moved.isEmpty()) {
+        m_touched.setCoords(std::min(m_touched.left(), moved.left()),
+                            std::min(m_touched.top(), moved.top()),
+                            std::max(m_touched.right(), moved.right()),
+                            std::max(m_touched.bottom(), moved.bottom()));
+    }
 }
 
 void QtPainterDC::TouchSized(int x, int y, std::int64_t width, std::int64_t height) {
@@ -116,6 +238,10 @@ bool QtPainterDC::LineTo(int x, int y) {
     m_current = CPoint(x, y);
     if (!m_painter->isActive())
         return false;
+    if (LineDirect(from, m_current)) {
+        Touch(from.x, from.y, x, y, StrokeWidth(m_pen));
+        return true;
+    }
     PrepareTransform();
     m_painter->setPen(ToQPen(m_pen));
     // Aliased strokes cover the device pixel right of and below a point; on
@@ -174,26 +300,38 @@ bool QtPainterDC::Ellipse(int left, int top, int right, int bottom) {
     const std::int64_t height = std::int64_t{std::max(top, bottom)} - y;
     if (width == 0 || height == 0)
         return true;
+    const bool small = width <= kMaxPictureSide && height <= kMaxPictureSide;
+    const QSize size(static_cast<int>(small ? width : 0), static_cast<int>(small ? height : 0));
+    if (small && EllipseDirect(x, y, size)) {
+        TouchSized(x, y, width, height);
+        return true;
+    }
     PrepareTransform();
     const QRectF box(x, y, static_cast<qreal>(width), static_cast<qreal>(height));
-    if (width > kMaxPictureSide || height > kMaxPictureSide || !CanCopyEllipse()) {
+    if (!small || !CanCopyEllipse()) {
         PaintEllipse(*m_painter, box);
     } else {
-        const QSize size(static_cast<int>(width), static_cast<int>(height));
-        if (m_ellipse.image.isNull() || m_ellipse.size != size || m_ellipse.pen != m_pen ||
-            m_ellipse.brush != m_brush) {
-            QImage image(size, QImage::Format_ARGB32_Premultiplied);
-            image.fill(Qt::transparent);
-            QPainter painter(&image);
-            painter.setRenderHint(QPainter::Antialiasing, false);
-            PaintEllipse(painter, QRectF(QPointF(0, 0), QSizeF(size)));
-            painter.end();
-            m_ellipse = EllipsePicture{size, m_pen, m_brush, image};
-        }
+        UpdateEllipsePicture(size);
         m_painter->drawImage(QPoint(x, y), m_ellipse.image);
     }
     TouchSized(x, y, width, height);
     return true;
+}
+
+void QtPainterDC::UpdateEllipsePicture(const QSize& size) {
+    if (!m_ellipse.image.isNull() && m_ellipse.size == size && m_ellipse.pen == m_pen &&
+        m_ellipse.brush == m_brush)
+        return;
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    PaintEllipse(painter, QRectF(QPointF(0, 0), QSizeF(size)));
+    painter.end();
+    m_ellipse = EllipsePicture{size, m_pen, m_brush, image, {}, false};
+    m_ellipse.hasRuns = pixel_raster::RunsOfOpaquePixels(
+        reinterpret_cast<const std::uint32_t*>(image.constBits()), image.bytesPerLine() / 4,
+        image.width(), image.height(), &m_ellipse.runs);
 }
 
 void QtPainterDC::FillSolidRect(const CRect& rect, COLORREF color) {

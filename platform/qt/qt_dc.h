@@ -4,9 +4,20 @@
 // pixel rules of the Windows device contexts the view code was written for:
 // thin pens leave out the last pixel of a line, wide pens have round caps
 // and joins, and an ellipse stays inside its bounding box.
+//
+// Wide lines and copied ellipses go straight into the pixels when the
+// painter draws plainly on a 32-bit picture (the window's back buffer, an
+// off-screen picture): whole-pixel translation, ratio 1, opaque colours,
+// SourceOver or Source. Those are the painter's pixels, save a few whose
+// centres lie within a tenth of a pixel of a line's outline, where the
+// painter's flattened round ends and fixed-point edges fall the other way
+// (pixel_raster.h).
+// The painter's clip is taken when the context is made; while the context
+// draws, the clip may be switched off but not changed otherwise.
 #pragma once
 
 #include "platform/device_context.h"
+#include "platform/qt/pixel_raster.h"
 
 #include <QPainter>
 #include <QRect>
@@ -14,6 +25,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class QImage;
 class QPaintDevice;
@@ -76,6 +88,16 @@ class QtPainterDC : public CDC {
     // same pixels as painting it there: the painter only moves by whole
     // pixels and draws plainly.
     bool CanCopyEllipse() const;
+    // Takes the translation to device pixels and the painter's clip, when
+    // both are in whole pixels; only then may the context draw directly.
+    void PrepareDirectDrawing();
+    // The picture to draw into directly, when the painter's present state
+    // allows it.
+    bool DirectSurface(pixel_raster::Surface* surface) const;
+    bool LineDirect(CPoint from, CPoint to);
+    bool EllipseDirect(int x, int y, const QSize& size);
+    // Brings the picture of the ellipse up to date for this size, pen and brush.
+    void UpdateEllipsePicture(const QSize& size);
 
     // The last ellipse drawn as a picture, reused while size and colours
     // stay the same (every pad of a board looks alike).
@@ -84,6 +106,8 @@ class QtPainterDC : public CDC {
         Pen pen;
         Brush brush;
         QImage image;
+        std::vector<pixel_raster::Run> runs; // of the image, when it is all opaque or clear
+        bool hasRuns = false;
     };
 
     std::unique_ptr<QPainter> m_ownPainter; // set when drawing on an image
@@ -98,6 +122,16 @@ class QtPainterDC : public CDC {
     CPalette* m_palette = nullptr;
     bool m_printing = false;
     EllipsePicture m_ellipse;
+    bool m_wholeShift = false; // m_transform moves by m_deviceShift only
+    bool m_directPossible = false;
+    bool m_clipped = false;
+    std::vector<pixel_raster::Box> m_deviceClip;
+    std::int64_t m_deviceShiftX = 0;
+    std::int64_t m_deviceShiftY = 0;
+    // The picture last found fit for direct drawing, and its pixels then.
+    mutable const QImage* m_directImage = nullptr;
+    mutable const uchar* m_directBits = nullptr;
+    mutable pixel_raster::Surface m_directSurface;
 };
 
 // The context of a printout or of print preview: IsPrinting is true and the

@@ -3,6 +3,7 @@
 #include "view_fixture.h"
 
 #include "board/mode_status.h"
+#include "tests/board/params_guard.h"
 #include "res/resource.h"
 
 #include <limits>
@@ -204,6 +205,27 @@ TEST_F(ModeStatusTest, HalosReachIntoTheClipBox) {
     view.OnSelectAll();
     view.DrawBoard();
     EXPECT_EQ(DrawnOf(DrawOp::LineTo).size(), 2u);
+}
+
+// The halos are drawn from one sweep over the board; an object that only
+// the plain pass reaches (a pen wider than its halos: the width is taken
+// by size, a halo grows from at least 1) is still drawn, in order.
+TEST_F(ModeStatusTest, ObjectsOnlyThePlainPassReachesAreStillDrawn) {
+    ParamsGuard params;
+    host.clientDrawing.clipBox = CRect(100, 100, 400, 400);
+    g_nLineWidth = -60; // strokes 60 wide, halos 11 and 7
+    AddTrack(150, 60, 300, 60); // 40 above the clip box
+    AddTrack(150, 200, 300, 200);
+    view.OnSelectAll();
+    view.DrawBoard();
+    const std::vector<DrawOp> lines = DrawnOf(DrawOp::LineTo);
+    // The inner track's two halos, then the plain pass in array order.
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0].b, 200);
+    EXPECT_EQ(lines[1].b, 200);
+    EXPECT_EQ(lines[2].b, 60);
+    EXPECT_EQ(lines[2].pen.width, -60);
+    EXPECT_EQ(lines[3].b, 200);
 }
 
 } // namespace

@@ -1,0 +1,79 @@
+// Drawing straight into the pixels of a 32-bit picture, for the shapes a
+// board has by the ten thousand: wide lines with round ends and copies of a
+// small picture made of opaque runs. A pixel is covered when the point
+// just up and left of its centre, (x + 1/2 - e, y + 1/2 - e) for a
+// vanishing e, lies in the exact shape: the rule an aliased QPainter
+// follows, which only approximates the shape (a pixel within a tenth of a
+// pixel of the outline may come out the other way there).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace pixel_raster {
+
+// Rows of 32-bit pixels; `stride` counts pixels.
+struct Surface {
+    std::uint32_t* bits = nullptr;
+    std::ptrdiff_t stride = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// Pixels x in [left, right) and y in [top, bottom).
+struct Box {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    bool IsEmpty() const { return left >= right || top >= bottom; }
+};
+
+// Lines are drawn here when every end lies within this distance of the
+// origin and the pen is at most kMaxLineWidth wide; the floating-point span
+// bounds are then good to better than kNearWhole (see pixel_raster.cpp).
+constexpr std::int64_t kMaxLineCoord = std::int64_t{1} << 24;
+constexpr int kMaxLineWidth = 4096;
+
+inline bool LineFits(std::int64_t ax, std::int64_t ay, std::int64_t bx, std::int64_t by,
+                     int width) {
+    const auto fits = [](std::int64_t v) { return v >= -kMaxLineCoord && v <= kMaxLineCoord; };
+    return width >= 1 && width <= kMaxLineWidth && fits(ax) && fits(ay) && fits(bx) && fits(by);
+}
+
+// True when pixel (x, y) belongs to the line from a to b drawn `width`
+// wide with round ends: its centre is within width / 2 of the segment (on
+// the edge: as the point just up and left of the centre). A line of zero
+// length covers nothing, as with QPainter. Exact for pixels and ends within
+// 2^32 of the origin and widths up to 32767.
+bool LineCovers(std::int64_t x, std::int64_t y, std::int64_t ax, std::int64_t ay, std::int64_t bx,
+                std::int64_t by, int width);
+
+// Paints the pixels LineCovers gives, within `clip` and the surface, in
+// `color`. The ends and the width must satisfy LineFits.
+void FillLine(const Surface& surface, Box clip, std::int64_t ax, std::int64_t ay, std::int64_t bx,
+              std::int64_t by, int width, std::uint32_t color);
+
+// A horizontal run of one colour in a small picture, at (x, y) from its
+// top-left corner.
+struct Run {
+    int x;
+    int y;
+    int length;
+    std::uint32_t color;
+};
+
+// The runs of equal fully opaque pixels of a premultiplied ARGB picture,
+// row by row; transparent pixels are left out. False when the picture has
+// a pixel that is neither (copying it would need blending).
+bool RunsOfOpaquePixels(const std::uint32_t* pixels, std::ptrdiff_t stride, int width, int height,
+                        std::vector<Run>* runs);
+
+// Copies runs with their top-left corner at (x, y), within `clip` and the
+// surface; the runs lie within a picture of the given size.
+void CopyRuns(const Surface& surface, Box clip, std::int64_t x, std::int64_t y, int width,
+              int height, std::span<const Run> runs);
+
+} // namespace pixel_raster
