@@ -57,11 +57,12 @@ void DrawTracing(QPainter& painter, const CDibView& view, double panelPerStored)
         painter.setPen(QPen(ToQColor(g_crLayerColor[layer]), 0));
         painter.drawLine(QPointF(at(t.x1), at(t.y1)), QPointF(at(t.x2), at(t.y2)));
     }
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(255, 0, 0));
+    // A pad is one pixel here: a board's thousands of pads would hide the
+    // picture under anything bigger.
+    painter.setPen(QPen(QColor(255, 0, 0), 0));
     for (int i = 0; view.m_pPads && i < view.m_nPadCount; ++i) {
         const Pad& p = view.m_pPads[i];
-        painter.drawRect(QRectF(at(p.x) - 1, at(p.y) - 1, 2, 2));
+        painter.drawPoint(QPointF(at(p.x), at(p.y)));
     }
 }
 } // namespace
