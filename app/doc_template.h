@@ -73,6 +73,9 @@ class CMultiDocTemplate : public QObject {
 
   private:
     CChildFrame* AddFrame(CDibDoc* document);
+    // Shows the new frame, then reads the file into its document.
+    bool OpenInShownFrame(CChildFrame* frame, const std::string& path, bool maximized);
+    void ShowFrame(CChildFrame* frame, bool maximized);
     // Puts a new window into the area at its place in the cascade.
     void AddToArea(CChildFrame* frame);
     void OnViewDestroyed(CChildFrame* frame, CDibDoc* document);

@@ -12,6 +12,7 @@
 #include "board/dib_view.h"
 #include "board/help_hook.h"
 #include "image/dib_doc.h"
+#include "platform/qt/qt_background_work.h"
 #include "platform/qt/qt_scale_memory.h"
 #include "platform/qt/qt_session.h"
 #include "platform/qt/qt_user_services.h"
@@ -65,6 +66,7 @@ CTraceApp::CTraceApp(Options options)
         m_qtServices->SetImageProvider(&CTraceApp::ResourceImage);
         base = m_qtServices.get();
         m_qtSession = std::make_unique<QtSession>();
+        m_qtWork = std::make_unique<QtBackgroundWork>();
     }
     m_services = std::make_unique<ShellServices>(*base);
     m_services->SetRecentAdder([this](const std::string& path) {

@@ -1,8 +1,9 @@
 #include "image/dib_doc.h"
 
-#include "image/formats/image_open.h"
 #include "image/formats/image_writer.h"
+#include "image/scan_load.h"
 #include "platform/atomic_file.h"
+#include "platform/background_work.h"
 #include "platform/user_services.h"
 
 #include <cerrno>
@@ -32,13 +33,9 @@ std::string BaseName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-DecodeProgress OpeningProgress(const std::string& path, unsigned long long fileBytes) {
-    if (fileBytes < kProgressFileBytes)
-        return {};
-    return [name = BaseName(path)](double done) {
-        Services().SetStatusPaneText(
-            0, "Opening " + name + "... " + std::to_string(static_cast<int>(done * 100)) + "%");
-    };
+std::string OpeningText(const std::string& path, double done) {
+    return "Opening " + BaseName(path) + "... " + std::to_string(static_cast<int>(done * 100)) +
+           "%";
 }
 
 // A refused BMP says what it always said; the other formats say what is
@@ -127,12 +124,13 @@ bool CDibDoc::OnOpenDocument(const std::string& path) {
         return false;
     }
     DeleteContents();
-    DecodeResult result;
-    {
-        CWaitCursor wait;
-        result = DecodeImageStream(file.Stream(), OpeningProgress(path, file.GetLength()));
-    }
+    const DecodeResult result = DecodeOffInterface(file, path);
     file.Abort();
+    m_openCancelled = result.failure == DecodeFailure::Cancelled;
+    if (m_openCancelled) {
+        Services().SetStatusPaneText(0, "Opening " + BaseName(path) + " cancelled");
+        return false;
+    }
     if (result.failure == DecodeFailure::ReadError) {
         const CFileException e(CFileException::CauseFromErrno(result.osError), result.osError,
                                path);
@@ -148,6 +146,27 @@ bool CDibDoc::OnOpenDocument(const std::string& path) {
     SetPathName(path);
     SetModifiedFlag(false);
     return true;
+}
+
+DecodeResult CDibDoc::DecodeOffInterface(CFile& file, const std::string& path) {
+    // Only the stream and the scan cross to the worker; the messages come
+    // after it has returned.
+    std::FILE* stream = file.Stream();
+    const bool showsProgress = file.GetLength() >= kProgressFileBytes;
+    DecodedScan scan;
+    int shownPercent = -1;
+    CWaitCursor wait;
+    BackgroundWork().Run([&scan, stream](WorkControl& control) { scan = DecodeScan(stream, control); },
+                         [&](const WorkStatus& status) {
+                             const std::string text = OpeningText(path, status.progress);
+                             const int percent = static_cast<int>(status.progress * 100);
+                             if (showsProgress && percent != shownPercent)
+                                 Services().SetStatusPaneText(0, text);
+                             shownPercent = percent;
+                             if (m_openStatus)
+                                 m_openStatus(text, status);
+                         });
+    return scan.decode;
 }
 
 ImageFormat CDibDoc::SaveFormat(const std::string& path) const {

@@ -4,7 +4,12 @@
 
 #include "image/dib.h"
 #include "image/formats/image_format.h"
+#include "platform/background_work.h"
 #include "platform/document.h"
+#include "platform/file.h"
+
+#include <functional>
+#include <string>
 
 class CDibDoc : public CDocument {
   public:
@@ -24,6 +29,14 @@ class CDibDoc : public CDocument {
     bool OnOpenDocument(const std::string& path) override;
     // Lets OnOpenDocument read a pipe or device too (see SpecialFiles).
     void ReadSpecialFiles() { m_readSpecialFiles = true; }
+    // OnOpenDocument decodes through BackgroundWork(); this hears, on the
+    // interface thread, how far it has got ("Opening scan.tif... 40%").
+    using OpenStatusHandler = std::function<void(const std::string& text, const WorkStatus&)>;
+    void SetOpenStatusHandler(OpenStatusHandler handler) { m_openStatus = std::move(handler); }
+    // Whether the last OnOpenDocument failed because it was cancelled (then
+    // it showed no message, only "Opening scan.tif cancelled" in the status
+    // bar).
+    bool WasOpenCancelled() const { return m_openCancelled; }
     bool OnSaveDocument(const std::string& path) override;
 
     // Validates the current block, records its size and builds its palette.
@@ -36,6 +49,8 @@ class CDibDoc : public CDocument {
     bool AcceptDibBlock(HDIB block);
 
   private:
+    // Runs the decode through the work runner and hands its result back.
+    DecodeResult DecodeOffInterface(CFile& file, const std::string& path);
     // The format a save to this path writes; Unknown when none fits.
     ImageFormat SaveFormat(const std::string& path) const;
     bool WritePicture(ImageFormat format, std::FILE* stream, const std::string& path,
@@ -43,6 +58,8 @@ class CDibDoc : public CDocument {
 
     HDIB m_hDibBlock = nullptr;
     bool m_readSpecialFiles = false;
+    bool m_openCancelled = false;
+    OpenStatusHandler m_openStatus;
     CPalette* m_pDibPalette = nullptr;
     CSize m_sizeImage{1, 1};
     ImageHeaderInfo m_fileInfo;

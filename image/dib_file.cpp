@@ -14,6 +14,7 @@ namespace {
 
 // Large files are moved in pieces that fit the file layer's byte counts.
 constexpr std::size_t kChunk = std::size_t{1} << 30;
+constexpr std::size_t kProgressChunk = std::size_t{8} << 20;
 
 using WriteBytes = std::function<void(const void*, std::size_t)>;
 
@@ -129,21 +130,27 @@ std::uint64_t DibBytesNeeded(const BYTE* p, std::size_t have, std::size_t bitsOf
     return bits + (width * bitCount + 31) / 32 * 4 * height;
 }
 
-// Reads `count` bytes, or fewer only at the end of the file.
-std::size_t ReadUpTo(CFile& file, BYTE* p, std::size_t count) {
+// Reads `count` bytes, or fewer only at the end of the file (or when
+// `goOn` says to stop).
+std::size_t ReadUpTo(CFile& file, BYTE* p, std::size_t count,
+                     const std::function<bool(double)>& goOn = {}) {
+    // Parts small enough that a stop is heard within a fraction of a second.
+    const std::size_t chunk = goOn ? kProgressChunk : kChunk;
     std::size_t done = 0;
     while (done < count) {
-        const auto n = static_cast<UINT>(std::min(kChunk, count - done));
+        const auto n = static_cast<UINT>(std::min(chunk, count - done));
         const UINT got = file.Read(p + done, n);
         done += got;
-        if (got < n)
+        if (got < n || (goOn && !goOn(static_cast<double>(done) / static_cast<double>(count))))
             break;
     }
     return done;
 }
 } // namespace
 
-HDIB DibReadFile(CFile& file) {
+HDIB DibReadFile(CFile& file) { return DibReadFile(file, {}); }
+
+HDIB DibReadFile(CFile& file, const std::function<bool(double)>& goOn) {
     BITMAPFILEHEADER header{};
     if (file.Read(&header, sizeof header) < sizeof header || header.bfType != DIB_FILE_TYPE)
         return nullptr;
@@ -175,7 +182,7 @@ HDIB DibReadFile(CFile& file) {
         const std::size_t fromHead = std::min(total, headBytes);
         std::memcpy(p, head, fromHead);
         try {
-            if (fromHead + ReadUpTo(file, p + fromHead, total - fromHead) < total) {
+            if (fromHead + ReadUpTo(file, p + fromHead, total - fromHead, goOn) < total) {
                 GlobalUnlock(dib);
                 GlobalFree(dib);
                 return nullptr;

@@ -1,0 +1,24 @@
+// What opening a scan does off the interface thread: the decode, then the
+// work on the decoded block that must come before it is shown. Both run on
+// the worker with the same WorkControl; neither touches a document.
+#pragma once
+
+#include "image/formats/image_format.h"
+#include "platform/background_work.h"
+
+#include <cstdio>
+
+// A scan as the worker hands it to the interface thread.
+struct DecodedScan {
+    DecodeResult decode; // block owned by whoever holds the scan
+};
+
+// Decodes the stream (progress 0 to 1 through the control, which stops it
+// when asked), then runs AfterScanDecoded on a good block. A stop gives
+// Cancelled with nothing allocated.
+DecodedScan DecodeScan(std::FILE* stream, WorkControl& control);
+
+// The step after a successful decode, on the worker, with the decoded block
+// and the control: the place for work the whole picture needs before it is
+// painted (a reduced-resolution copy). False when it was asked to stop.
+bool AfterScanDecoded(HDIB block, WorkControl& control);
