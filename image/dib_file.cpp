@@ -14,7 +14,7 @@ namespace {
 
 // Large files are moved in pieces that fit the file layer's byte counts.
 constexpr std::size_t kChunk = std::size_t{1} << 30;
-constexpr std::size_t kProgressChunk = std::size_t{8} << 20;
+constexpr std::size_t kProgressChunk = std::size_t{1} << 20;
 
 using WriteBytes = std::function<void(const void*, std::size_t)>;
 
