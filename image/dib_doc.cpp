@@ -156,7 +156,8 @@ DecodeResult CDibDoc::DecodeOffInterface(CFile& file, const std::string& path) {
     DecodedScan scan;
     int shownPercent = -1;
     CWaitCursor wait;
-    BackgroundWork().Run([&scan, stream](WorkControl& control) { scan = DecodeScan(stream, control); },
+    const WorkOutcome outcome = BackgroundWork().Run(
+        [&scan, stream](WorkControl& control) { scan = DecodeScan(stream, control); },
                          [&](const WorkStatus& status) {
                              const std::string text = OpeningText(path, status.progress);
                              const int percent = static_cast<int>(status.progress * 100);
@@ -166,6 +167,12 @@ DecodeResult CDibDoc::DecodeOffInterface(CFile& file, const std::string& path) {
                              if (m_openStatus)
                                  m_openStatus(text, status);
                          });
+    // A cancel that came as the decode ended still cancels.
+    if (outcome == WorkOutcome::Stopped && scan.decode.block) {
+        GlobalFree(scan.decode.block);
+        scan.decode.block = nullptr;
+        scan.decode.failure = DecodeFailure::Cancelled;
+    }
     return scan.decode;
 }
 
