@@ -134,6 +134,7 @@ bool CMultiDocTemplate::OpenInShownFrame(CChildFrame* frame, const std::string& 
         frame->ShowLoadingStatus(QString::fromStdString(text), status.seconds);
     });
     const bool opened = document->OnOpenDocument(path);
+    m_lastOpenCancelled = document->WasOpenCancelled();
     document->SetOpenStatusHandler({});
     frame->EndLoading();
     return opened;

@@ -150,11 +150,15 @@ bool CTraceApp::InitInstance(const std::vector<std::string>& arguments) {
         }
     }
     bool anyOpened = files.empty() && OpenDocumentFile(QString()) != nullptr;
-    for (const std::string& file : files)
+    // A read the user cancelled leaves the program running, with nothing open.
+    bool anyCancelled = false;
+    for (const std::string& file : files) {
         anyOpened = (m_template && m_template->OpenDocumentFile(file)) || anyOpened;
+        anyCancelled = anyCancelled || (m_template && m_template->LastOpenCancelled());
+    }
     if (anyOpened)
         m_template->OfferRecovery();
-    return anyOpened;
+    return anyOpened || anyCancelled;
 }
 
 CDibDoc* CTraceApp::OpenDocumentFile(const QString& path) {

@@ -113,6 +113,14 @@ TEST_F(BackgroundOpenTest, ClosingTheWindowDuringTheReadCancelsItAndLeavesTheOth
     EXPECT_EQ(services.statusPanes[0], "Opening second.bmp cancelled");
 }
 
+TEST_F(BackgroundOpenTest, AStartUpFileWhoseReadIsCancelledLeavesTheProgramRunning) {
+    work.stopAt = 0.0;
+    EXPECT_TRUE(Start({path}));
+    EXPECT_TRUE(Frame().isVisible());
+    EXPECT_TRUE(Children().empty());
+    EXPECT_EQ(OpenMessages(), std::vector<std::string>{});
+}
+
 TEST_F(BackgroundOpenTest, AFailedReadRemovesItsWindowAfterSayingWhy) {
     ASSERT_TRUE(Start());
     {
