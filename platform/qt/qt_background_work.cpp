@@ -6,6 +6,7 @@
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QTimer>
+#include <QWindow>
 
 #include <chrono>
 #include <condition_variable>
@@ -159,7 +160,10 @@ bool QtBackgroundWork::eventFilter(QObject* watched, QEvent* event) {
         event->ignore();
         return true;
     }
-    if (!IsUserInput(event->type()) || MayReceiveInput(watched))
+    // The system's input comes to a top-level window first, which hands it
+    // to the widget it is for; the widget decides.
+    if (!IsUserInput(event->type()) || qobject_cast<QWindow*>(watched) ||
+        MayReceiveInput(watched))
         return false;
     const bool key =
         event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride;

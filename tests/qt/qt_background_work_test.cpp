@@ -98,6 +98,20 @@ TEST_F(QtBackgroundWorkTest, InputReachesOnlyTheCancelControl) {
     EXPECT_TRUE(plainClicked);
 }
 
+// Clicks from the system reach the top-level window first.
+TEST_F(QtBackgroundWorkTest, AClickThroughTheWindowReachesTheCancelControlOnly) {
+    QWindow* shown = window.windowHandle();
+    ASSERT_NE(shown, nullptr);
+    const auto at = [&](QWidget* w) { return w->mapTo(&window, w->rect().center()); };
+    QTimer::singleShot(100, [&] {
+        QTest::mouseClick(shown, Qt::LeftButton, {}, at(plain));
+        QTest::mouseClick(shown, Qt::LeftButton, {}, at(cancel));
+    });
+    EXPECT_EQ(RunUntilStopped(), WorkOutcome::Stopped);
+    EXPECT_TRUE(sawStop) << "the cancel control was not reached";
+    EXPECT_FALSE(plainClicked);
+}
+
 TEST_F(QtBackgroundWorkTest, EscapeStopsTheJob) {
     QTimer::singleShot(100, [&] { QTest::keyClick(edit, Qt::Key_Escape); });
     EXPECT_EQ(RunUntilStopped(), WorkOutcome::Stopped);
