@@ -103,8 +103,12 @@ CDibDoc* CMultiDocTemplate::OpenDocumentFile(const std::string& path) {
         opened = OpenInShownFrame(frame, absolute, maximized);
     }
     if (!opened) {
-        // Destroying the only view drops the document as well.
+        // Destroying the only view drops the document as well. The window
+        // leaves the area while it is whole, so that what follows the active
+        // window never sees it half destroyed.
         frame->DestroyView();
+        if (m_area && frame->mdiArea())
+            m_area->removeSubWindow(frame);
         delete frame;
         NotifyChanged();
         return nullptr;

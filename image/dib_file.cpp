@@ -175,23 +175,22 @@ HDIB DibReadFile(CFile& file, const std::function<bool(double)>& goOn) {
     HDIB dib = GlobalAlloc(GHND, static_cast<std::size_t>(bytes));
     if (!dib)
         return nullptr;
-    {
+    bool complete = false;
+    try {
+        // The lock ends before a short read frees the block.
         GlobalLockGuard lock(dib);
         auto* p = static_cast<BYTE*>(lock.get());
         const auto total = static_cast<std::size_t>(bytes);
         const std::size_t fromHead = std::min(total, headBytes);
         std::memcpy(p, head, fromHead);
-        try {
-            if (fromHead + ReadUpTo(file, p + fromHead, total - fromHead, goOn) < total) {
-                GlobalUnlock(dib);
-                GlobalFree(dib);
-                return nullptr;
-            }
-        } catch (...) {
-            GlobalUnlock(dib);
-            GlobalFree(dib);
-            throw;
-        }
+        complete = fromHead + ReadUpTo(file, p + fromHead, total - fromHead, goOn) == total;
+    } catch (...) {
+        GlobalFree(dib);
+        throw;
+    }
+    if (!complete) {
+        GlobalFree(dib);
+        return nullptr;
     }
     DibNormalizeBlock(dib, bitsOffset);
     return dib;
@@ -222,17 +221,18 @@ HDIB DibReadFileHeaders(CFile& file, std::uint64_t* pixelBytes) {
     HDIB dib = GlobalAlloc(GHND, static_cast<std::size_t>(headers));
     if (!dib)
         return nullptr;
+    bool complete = false;
     {
         GlobalLockGuard lock(dib);
         auto* p = static_cast<BYTE*>(lock.get());
         const std::size_t fromHead = std::min<std::size_t>(static_cast<std::size_t>(headers), headBytes);
         std::memcpy(p, head, fromHead);
         const auto total = static_cast<std::size_t>(headers);
-        if (fromHead + ReadUpTo(file, p + fromHead, total - fromHead) < total) {
-            GlobalUnlock(dib);
-            GlobalFree(dib);
-            return nullptr;
-        }
+        complete = fromHead + ReadUpTo(file, p + fromHead, total - fromHead) == total;
+    }
+    if (!complete) {
+        GlobalFree(dib);
+        return nullptr;
     }
     DibNormalizeBlock(dib, 0);
     return dib;
