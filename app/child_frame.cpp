@@ -1,7 +1,9 @@
 #include "app/child_frame.h"
 
+#include "app/loading_panel.h"
 #include "app/toolbar_art.h"
 #include "board/dib_view.h"
+#include "platform/background_work.h"
 #include "platform/qt/qt_view_widget.h"
 
 #include <QCloseEvent>
@@ -62,7 +64,31 @@ QSize CChildFrame::sizeHint() const {
     return area ? CascadedChildGeometry(area->viewport()->size(), 0, 1).size() : kUsualChildSize;
 }
 
+void CChildFrame::BeginLoading(const QString& text) {
+    if (!m_loading) {
+        m_loading = new LoadingPanel(m_viewWidget);
+        connect(m_loading, &LoadingPanel::cancelRequested, this,
+                [] { BackgroundWork().RequestStop(); });
+    }
+    m_loading->ShowStatus(text, 0);
+}
+
+void CChildFrame::ShowLoadingStatus(const QString& text, double seconds) {
+    if (m_loading)
+        m_loading->ShowStatus(text, seconds);
+}
+
+void CChildFrame::EndLoading() {
+    delete m_loading;
+    m_loading = nullptr;
+}
+
 void CChildFrame::closeEvent(QCloseEvent* event) {
+    if (m_loading) {
+        event->ignore();
+        BackgroundWork().RequestStop();
+        return;
+    }
     if (m_view && m_closeQuery && !m_closeQuery(this)) {
         event->ignore();
         return;

@@ -13,6 +13,7 @@
 
 class CDibDoc;
 class CDibView;
+class LoadingPanel;
 class QtViewWidget;
 
 class CChildFrame : public QMdiSubWindow {
@@ -41,6 +42,13 @@ class CChildFrame : public QMdiSubWindow {
     void DestroyView();
     bool IsViewDestroyed() const { return !m_view; }
 
+    // While the scan is read the window shows how far the read has got over
+    // its view, and a request to close it cancels the read instead.
+    void BeginLoading(const QString& text);
+    void ShowLoadingStatus(const QString& text, double seconds);
+    void EndLoading();
+    LoadingPanel* Loading() const { return m_loading; }
+
     // The size a new window takes, which Window, Cascade gives every window.
     QSize sizeHint() const override;
 
@@ -57,6 +65,7 @@ class CChildFrame : public QMdiSubWindow {
     QtViewWidget* m_viewWidget;
     CloseQuery m_closeQuery;
     QString m_name;
+    LoadingPanel* m_loading = nullptr;
 };
 
 // A window title for `name` with Qt's place for the modified mark at its

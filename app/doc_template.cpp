@@ -7,6 +7,7 @@
 #include "exchange/recovery_offer.h"
 #include "exchange/recovery_session.h"
 #include "image/dib_doc.h"
+#include "platform/background_work.h"
 #include "platform/directory.h"
 #include "platform/user_services.h"
 
@@ -89,6 +90,8 @@ CDibDoc* CMultiDocTemplate::OpenDocumentFile(const std::string& path) {
     CDibDoc* document = m_documents.back().get();
     document->SetTitleChangedHandler(&CMultiDocTemplate::OnTitleChanged, this);
     CChildFrame* frame = AddFrame(document);
+    const bool maximized =
+        m_area && m_area->currentSubWindow() && m_area->currentSubWindow()->isMaximized();
 
     bool opened;
     if (absolute.empty()) {
@@ -97,28 +100,57 @@ CDibDoc* CMultiDocTemplate::OpenDocumentFile(const std::string& path) {
         if (opened)
             ++m_nUntitledCount;
     } else {
-        opened = document->OnOpenDocument(absolute);
+        opened = OpenInShownFrame(frame, absolute, maximized);
     }
     if (!opened) {
-        // Destroying the only view drops the document as well.
+        // Destroying the only view drops the document as well. The window
+        // leaves the area while it is whole, so that what follows the active
+        // window never sees it half destroyed.
         frame->DestroyView();
+        if (m_area && frame->mdiArea())
+            m_area->removeSubWindow(frame);
         delete frame;
+        NotifyChanged();
         return nullptr;
     }
 
-    const bool maximized =
-        m_area && m_area->currentSubWindow() && m_area->currentSubWindow()->isMaximized();
-    AddToArea(frame);
+    if (frame->isHidden()) {
+        AddToArea(frame);
+        ShowFrame(frame, maximized);
+    }
     frame->View()->OnInitialUpdate();
     UpdateFrameTitles(document);
+    NotifyChanged();
+    return document;
+}
+
+bool CMultiDocTemplate::OpenInShownFrame(CChildFrame* frame, const std::string& path,
+                                         bool maximized) {
+    // The window is there at once, saying how far the read has got, while
+    // the decode runs off the interface thread.
+    CDibDoc* document = frame->Document();
+    const QString name = QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).fileName();
+    frame->SetName(name);
+    frame->BeginLoading(tr("Opening %1...").arg(name));
+    AddToArea(frame);
+    ShowFrame(frame, maximized);
+    document->SetOpenStatusHandler([frame](const std::string& text, const WorkStatus& status) {
+        frame->ShowLoadingStatus(QString::fromStdString(text), status.seconds);
+    });
+    const bool opened = document->OnOpenDocument(path);
+    m_lastOpenCancelled = document->WasOpenCancelled();
+    document->SetOpenStatusHandler({});
+    frame->EndLoading();
+    return opened;
+}
+
+void CMultiDocTemplate::ShowFrame(CChildFrame* frame, bool maximized) {
     if (maximized)
         frame->showMaximized();
     else
         frame->show();
     if (m_area)
         m_area->setActiveSubWindow(frame);
-    NotifyChanged();
-    return document;
 }
 
 CChildFrame* CMultiDocTemplate::CreateNewFrame(CDibDoc* document) {

@@ -36,6 +36,8 @@ class CMultiDocTemplate : public QObject {
     // The same with the path as the system's bytes, which need not be valid
     // UTF-8 (names given on the command line).
     CDibDoc* OpenDocumentFile(const std::string& path);
+    // Whether the last file OpenDocumentFile read was cancelled by the user.
+    bool LastOpenCancelled() const { return m_lastOpenCancelled; }
     // Another window with its own view on an open document.
     CChildFrame* CreateNewFrame(CDibDoc* document);
 
@@ -73,6 +75,9 @@ class CMultiDocTemplate : public QObject {
 
   private:
     CChildFrame* AddFrame(CDibDoc* document);
+    // Shows the new frame, then reads the file into its document.
+    bool OpenInShownFrame(CChildFrame* frame, const std::string& path, bool maximized);
+    void ShowFrame(CChildFrame* frame, bool maximized);
     // Puts a new window into the area at its place in the cascade.
     void AddToArea(CChildFrame* frame);
     void OnViewDestroyed(CChildFrame* frame, CDibDoc* document);
@@ -90,6 +95,7 @@ class CMultiDocTemplate : public QObject {
     std::vector<std::unique_ptr<CDibDoc>> m_documents;
     std::vector<CChildFrame*> m_frames; // in creation order
     int m_nUntitledCount = 0;
+    bool m_lastOpenCancelled = false;
     std::function<void()> m_changed;
     std::vector<std::function<void(CDibView*)>> m_boardListeners;
     std::unique_ptr<RecoverySession> m_recovery; // null without session services

@@ -13,6 +13,7 @@
 #include "board/dib_view.h"
 #include "board/help_hook.h"
 #include "image/dib_doc.h"
+#include "platform/qt/qt_background_work.h"
 #include "platform/qt/qt_scale_memory.h"
 #include "platform/qt/qt_session.h"
 #include "platform/qt/qt_user_services.h"
@@ -68,6 +69,7 @@ CTraceApp::CTraceApp(Options options)
         m_qtServices->SetImageProvider(&CTraceApp::ResourceImage);
         base = m_qtServices.get();
         m_qtSession = std::make_unique<QtSession>();
+        m_qtWork = std::make_unique<QtBackgroundWork>();
     }
     m_services = std::make_unique<ShellServices>(*base);
     m_services->SetRecentAdder([this](const std::string& path) {
@@ -153,11 +155,15 @@ bool CTraceApp::InitInstance(const std::vector<std::string>& arguments) {
         }
     }
     bool anyOpened = files.empty() && OpenDocumentFile(QString()) != nullptr;
-    for (const std::string& file : files)
+    // A read the user cancelled leaves the program running, with nothing open.
+    bool anyCancelled = false;
+    for (const std::string& file : files) {
         anyOpened = (m_template && m_template->OpenDocumentFile(file)) || anyOpened;
+        anyCancelled = anyCancelled || (m_template && m_template->LastOpenCancelled());
+    }
     if (anyOpened)
         m_template->OfferRecovery();
-    return anyOpened;
+    return anyOpened || anyCancelled;
 }
 
 CDibDoc* CTraceApp::OpenDocumentFile(const QString& path) {

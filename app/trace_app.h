@@ -5,6 +5,7 @@
 
 #include "app/command_router.h"
 #include "app/recent_files.h"
+#include "platform/background_work.h"
 #include "platform/session_services.h"
 
 #include <QObject>
@@ -86,6 +87,7 @@ class CTraceApp : public QObject {
     Options m_options;
     std::unique_ptr<QtUserServices> m_qtServices;
     std::unique_ptr<ISessionServices> m_qtSession; // autosave and recovery, with the Qt services
+    std::unique_ptr<IBackgroundWork> m_qtWork;      // scans decoded off the interface thread
     std::unique_ptr<ShellServices> m_services;
     std::unique_ptr<QtScaleMemory> m_scaleMemory;
     IScaleMemory* m_previousScaleMemory = nullptr;

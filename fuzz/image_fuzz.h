@@ -33,6 +33,7 @@ inline int FuzzImageReader(const ImageReader& reader, FuzzWriter write, const st
     DecodeResult result = reader.Decode(in, [](double done) {
         if (!(done >= 0 && done <= 1))
             __builtin_trap();
+        return true;
     });
     std::fclose(in);
     if (!result.block)

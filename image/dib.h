@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 using HDIB = HGLOBAL;
@@ -49,6 +50,9 @@ void DibNormalizeBlock(HDIB dib, std::size_t bitsOffset);
 
 // BMP files.
 HDIB DibReadFile(CFile& file);
+// The same, telling `goOn` the share of the pixels read now and then (0 to
+// 1); when it returns false the read stops and gives null.
+HDIB DibReadFile(CFile& file, const std::function<bool(double)>& goOn);
 // Reads only a .bmp file's headers and colour table, laid out as
 // DibReadFile lays them out, and the number of pixel bytes the file holds
 // after them, for DibCheckHeaders. Null when the file is not a BMP, or when

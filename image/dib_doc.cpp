@@ -1,9 +1,10 @@
 #include "image/dib_doc.h"
 
-#include "image/formats/image_open.h"
 #include "image/formats/image_writer.h"
+#include "image/scan_load.h"
 #include "image/scan_pyramid.h"
 #include "platform/atomic_file.h"
+#include "platform/background_work.h"
 #include "platform/user_services.h"
 
 #include <cerrno>
@@ -33,13 +34,9 @@ std::string BaseName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-DecodeProgress OpeningProgress(const std::string& path, unsigned long long fileBytes) {
-    if (fileBytes < kProgressFileBytes)
-        return {};
-    return [name = BaseName(path)](double done) {
-        Services().SetStatusPaneText(
-            0, "Opening " + name + "... " + std::to_string(static_cast<int>(done * 100)) + "%");
-    };
+std::string OpeningText(const std::string& path, double done) {
+    return "Opening " + BaseName(path) + "... " + std::to_string(static_cast<int>(done * 100)) +
+           "%";
 }
 
 // A refused BMP says what it always said; the other formats say what is
@@ -71,7 +68,9 @@ CDibDoc::~CDibDoc() {
 
 bool CDibDoc::OnNewDocument() { return CDocument::OnNewDocument(); }
 
-bool CDibDoc::AcceptDibBlock(HDIB block) {
+bool CDibDoc::AcceptDibBlock(HDIB block) { return AcceptDibBlock(block, nullptr); }
+
+bool CDibDoc::AcceptDibBlock(HDIB block, std::unique_ptr<ScanPyramid> levels) {
     switch (DibCheckBlock(block)) {
     case DibCheck::TooLarge:
         GlobalFree(block);
@@ -85,7 +84,10 @@ bool CDibDoc::AcceptDibBlock(HDIB block) {
     }
     ReplaceDibBlock(block);
     PrepareDib();
-    BuildPyramid();
+    if (levels && m_hDibBlock)
+        SetPyramid(std::move(levels));
+    else
+        BuildPyramid();
     return m_hDibBlock != nullptr;
 }
 
@@ -134,12 +136,14 @@ bool CDibDoc::OnOpenDocument(const std::string& path) {
         return false;
     }
     DeleteContents();
-    DecodeResult result;
-    {
-        CWaitCursor wait;
-        result = DecodeImageStream(file.Stream(), OpeningProgress(path, file.GetLength()));
-    }
+    DecodedScan scan = DecodeOffInterface(file, path);
+    const DecodeResult& result = scan.decode;
     file.Abort();
+    m_openCancelled = result.failure == DecodeFailure::Cancelled;
+    if (m_openCancelled) {
+        Services().SetStatusPaneText(0, "Opening " + BaseName(path) + " cancelled");
+        return false;
+    }
     if (result.failure == DecodeFailure::ReadError) {
         const CFileException e(CFileException::CauseFromErrno(result.osError), result.osError,
                                path);
@@ -147,7 +151,8 @@ bool CDibDoc::OnOpenDocument(const std::string& path) {
         return false;
     }
     // A picture that cannot be shown never replaces the one the document has.
-    if (result.failure != DecodeFailure::None || !AcceptDibBlock(result.block)) {
+    if (result.failure != DecodeFailure::None ||
+        !AcceptDibBlock(result.block, std::move(scan.levels))) {
         ShowOpenFailure(path, result);
         return false;
     }
@@ -155,6 +160,35 @@ bool CDibDoc::OnOpenDocument(const std::string& path) {
     SetPathName(path);
     SetModifiedFlag(false);
     return true;
+}
+
+DecodedScan CDibDoc::DecodeOffInterface(CFile& file, const std::string& path) {
+    // Only the stream and the scan cross to the worker; the messages come
+    // after it has returned.
+    std::FILE* stream = file.Stream();
+    const bool showsProgress = file.GetLength() >= kProgressFileBytes;
+    DecodedScan scan;
+    int shownPercent = -1;
+    CWaitCursor wait;
+    const WorkOutcome outcome = BackgroundWork().Run(
+        [&scan, stream](WorkControl& control) { scan = DecodeScan(stream, control); },
+                         [&](const WorkStatus& status) {
+                             const std::string text = OpeningText(path, status.progress);
+                             const int percent = static_cast<int>(status.progress * 100);
+                             if (showsProgress && percent != shownPercent)
+                                 Services().SetStatusPaneText(0, text);
+                             shownPercent = percent;
+                             if (m_openStatus)
+                                 m_openStatus(text, status);
+                         });
+    // A cancel that came as the decode ended still cancels.
+    if (outcome == WorkOutcome::Stopped && scan.decode.block) {
+        GlobalFree(scan.decode.block);
+        scan.decode.block = nullptr;
+        scan.decode.failure = DecodeFailure::Cancelled;
+        scan.levels.reset();
+    }
+    return scan;
 }
 
 ImageFormat CDibDoc::SaveFormat(const std::string& path) const {

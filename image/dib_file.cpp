@@ -14,6 +14,7 @@ namespace {
 
 // Large files are moved in pieces that fit the file layer's byte counts.
 constexpr std::size_t kChunk = std::size_t{1} << 30;
+constexpr std::size_t kProgressChunk = std::size_t{1} << 20;
 
 using WriteBytes = std::function<void(const void*, std::size_t)>;
 
@@ -129,21 +130,27 @@ std::uint64_t DibBytesNeeded(const BYTE* p, std::size_t have, std::size_t bitsOf
     return bits + (width * bitCount + 31) / 32 * 4 * height;
 }
 
-// Reads `count` bytes, or fewer only at the end of the file.
-std::size_t ReadUpTo(CFile& file, BYTE* p, std::size_t count) {
+// Reads `count` bytes, or fewer only at the end of the file (or when
+// `goOn` says to stop).
+std::size_t ReadUpTo(CFile& file, BYTE* p, std::size_t count,
+                     const std::function<bool(double)>& goOn = {}) {
+    // Parts small enough that a stop is heard within a fraction of a second.
+    const std::size_t chunk = goOn ? kProgressChunk : kChunk;
     std::size_t done = 0;
     while (done < count) {
-        const auto n = static_cast<UINT>(std::min(kChunk, count - done));
+        const auto n = static_cast<UINT>(std::min(chunk, count - done));
         const UINT got = file.Read(p + done, n);
         done += got;
-        if (got < n)
+        if (got < n || (goOn && !goOn(static_cast<double>(done) / static_cast<double>(count))))
             break;
     }
     return done;
 }
 } // namespace
 
-HDIB DibReadFile(CFile& file) {
+HDIB DibReadFile(CFile& file) { return DibReadFile(file, {}); }
+
+HDIB DibReadFile(CFile& file, const std::function<bool(double)>& goOn) {
     BITMAPFILEHEADER header{};
     if (file.Read(&header, sizeof header) < sizeof header || header.bfType != DIB_FILE_TYPE)
         return nullptr;
@@ -168,23 +175,22 @@ HDIB DibReadFile(CFile& file) {
     HDIB dib = GlobalAlloc(GHND, static_cast<std::size_t>(bytes));
     if (!dib)
         return nullptr;
-    {
+    bool complete = false;
+    try {
+        // The lock ends before a short read frees the block.
         GlobalLockGuard lock(dib);
         auto* p = static_cast<BYTE*>(lock.get());
         const auto total = static_cast<std::size_t>(bytes);
         const std::size_t fromHead = std::min(total, headBytes);
         std::memcpy(p, head, fromHead);
-        try {
-            if (fromHead + ReadUpTo(file, p + fromHead, total - fromHead) < total) {
-                GlobalUnlock(dib);
-                GlobalFree(dib);
-                return nullptr;
-            }
-        } catch (...) {
-            GlobalUnlock(dib);
-            GlobalFree(dib);
-            throw;
-        }
+        complete = fromHead + ReadUpTo(file, p + fromHead, total - fromHead, goOn) == total;
+    } catch (...) {
+        GlobalFree(dib);
+        throw;
+    }
+    if (!complete) {
+        GlobalFree(dib);
+        return nullptr;
     }
     DibNormalizeBlock(dib, bitsOffset);
     return dib;
@@ -215,17 +221,18 @@ HDIB DibReadFileHeaders(CFile& file, std::uint64_t* pixelBytes) {
     HDIB dib = GlobalAlloc(GHND, static_cast<std::size_t>(headers));
     if (!dib)
         return nullptr;
+    bool complete = false;
     {
         GlobalLockGuard lock(dib);
         auto* p = static_cast<BYTE*>(lock.get());
         const std::size_t fromHead = std::min<std::size_t>(static_cast<std::size_t>(headers), headBytes);
         std::memcpy(p, head, fromHead);
         const auto total = static_cast<std::size_t>(headers);
-        if (fromHead + ReadUpTo(file, p + fromHead, total - fromHead) < total) {
-            GlobalUnlock(dib);
-            GlobalFree(dib);
-            return nullptr;
-        }
+        complete = fromHead + ReadUpTo(file, p + fromHead, total - fromHead) == total;
+    }
+    if (!complete) {
+        GlobalFree(dib);
+        return nullptr;
     }
     DibNormalizeBlock(dib, 0);
     return dib;

@@ -64,7 +64,7 @@ class BmpReader final : public ImageReader {
         return ParseHeader(head, n, info, error);
     }
 
-    DecodeResult Decode(std::FILE* stream, const DecodeProgress&) const override {
+    DecodeResult Decode(std::FILE* stream, const DecodeProgress& progress) const override {
         DecodeResult result;
         const long start = std::ftell(stream);
         if (ReadHeader(stream, result.info, result.error) == DecodeFailure::ReadError) {
@@ -77,8 +77,15 @@ class BmpReader final : public ImageReader {
         const bool rewound = start >= 0 && std::fseek(stream, start, SEEK_SET) == 0;
         CFile file;
         file.Attach(stream, "");
+        bool stopped = false;
+        const auto goOn = [&](double done) {
+            stopped = !progress(done);
+            return !stopped;
+        };
         try {
-            result.block = rewound ? DibReadFile(file) : nullptr;
+            result.block = !rewound    ? nullptr
+                           : progress ? DibReadFile(file, goOn)
+                                      : DibReadFile(file);
         } catch (const CFileException& e) {
             file.Detach();
             result.failure = DecodeFailure::ReadError;
@@ -86,8 +93,14 @@ class BmpReader final : public ImageReader {
             return result;
         }
         file.Detach();
-        if (!result.block)
+        if (stopped) {
+            if (result.block)
+                GlobalFree(result.block);
+            result.block = nullptr;
+            result.failure = DecodeFailure::Cancelled;
+        } else if (!result.block) {
             result.failure = DecodeFailure::Corrupt;
+        }
         return result;
     }
 };

@@ -2,6 +2,7 @@
 
 #include "platform/dib_types.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -98,14 +99,22 @@ BYTE* DibBuilder::Row(std::uint64_t y) {
     return m_bits + static_cast<std::size_t>(m_height - 1 - y) * m_rowBytes;
 }
 
-void DibBuilder::ReportProgress(double done) {
-    if (!m_progress || !*m_progress)
-        return;
+bool DibBuilder::ReportProgress(double done) {
+    if (m_stopped || !m_progress || !*m_progress)
+        return !m_stopped;
     const int percent = static_cast<int>(std::fmin(std::fmax(done, 0.0), 1.0) * 100.0);
     if (percent == m_lastPercent)
-        return;
+        return true;
     m_lastPercent = percent;
-    (*m_progress)(percent / 100.0);
+    m_stopped = !(*m_progress)(percent / 100.0);
+    return !m_stopped;
+}
+
+bool DibBuilder::PollStop() {
+    if (m_stopped || !m_progress || !*m_progress)
+        return m_stopped;
+    m_stopped = !(*m_progress)(std::max(m_lastPercent, 0) / 100.0);
+    return m_stopped;
 }
 
 HDIB DibBuilder::Release() {

@@ -35,8 +35,14 @@ class DibBuilder {
     BYTE* Row(std::uint64_t y);
 
     // Reports progress through `progress`, at most once per percent.
+    // False once the callback has asked to stop: the reader then gives up
+    // (the block is freed with the builder).
     void SetProgress(const DecodeProgress* progress) { m_progress = progress; }
-    void ReportProgress(double done);
+    bool ReportProgress(double done);
+    // Asks the callback again, with the share last reported, whether to
+    // stop: for long stretches that report no rows. True to stop.
+    bool PollStop();
+    bool Stopped() const { return m_stopped; }
 
     // Hands the finished block over to the caller.
     HDIB Release();
@@ -52,6 +58,7 @@ class DibBuilder {
     std::size_t m_rowBytes = 0;
     const DecodeProgress* m_progress = nullptr;
     int m_lastPercent = -1;
+    bool m_stopped = false;
 };
 
 // Pixel conversions the readers share. Each converts one row of `width`

@@ -54,6 +54,7 @@ enum class DecodeFailure {
     Corrupt,  // not a picture of this format, damaged or cut short
     NoMemory,
     ReadError, // the file system failed; osError says why
+    Cancelled, // the progress callback asked the decode to stop
 };
 
 struct DecodeResult {
@@ -66,8 +67,10 @@ struct DecodeResult {
     int osError = 0;
 };
 
-// Called now and then during a decode with the share done, 0 to 1.
-using DecodeProgress = std::function<void(double)>;
+// Called now and then during a decode with the share done, 0 to 1; it
+// returns false to stop the decode, which then gives Cancelled and frees
+// what it allocated. It runs on the decoding thread.
+using DecodeProgress = std::function<bool(double)>;
 
 class ImageReader {
   public:

@@ -71,8 +71,18 @@ DecodeResult DecodeImageStream(std::FILE* stream, const DecodeProgress& progress
         return result;
     }
     std::fseek(in, start, SEEK_SET);
-    result = reader->Decode(in, progress);
+    // A stop asked for at the very end still gives Cancelled.
+    bool stopped = false;
+    DecodeProgress watched;
+    if (progress)
+        watched = [&](double done) {
+            stopped = stopped || !progress(done);
+            return !stopped;
+        };
+    result = reader->Decode(in, watched);
     result.info.format = format;
+    if (stopped)
+        result.failure = DecodeFailure::Cancelled;
     if (result.failure != DecodeFailure::None && result.block) {
         GlobalFree(result.block);
         result.block = nullptr;

@@ -210,7 +210,8 @@ void DecodeStep(JpegSession& s) {
             ReadDirectLine(s, job);
         else
             ReadPlacedLines(s, job);
-        job.builder->ReportProgress(double(s.cinfo.output_scanline) / s.cinfo.output_height);
+        if (!job.builder->ReportProgress(double(s.cinfo.output_scanline) / s.cinfo.output_height))
+            return;
     }
 }
 
@@ -269,7 +270,15 @@ class JpegReader final : public ImageReader {
         }
         job.builder = &builder;
         (*session).job = &job;
-        if (!RunGuarded(*session, DecodeStep)) {
+        (*session).stopRequested = [](void* j) {
+            return static_cast<JpegDecodeJob*>(j)->builder->PollStop();
+        };
+        const bool decoded = RunGuarded(*session, DecodeStep);
+        if (builder.Stopped()) {
+            result.failure = DecodeFailure::Cancelled;
+            return result;
+        }
+        if (!decoded) {
             result.failure = FailureOf(*session, result.error, result.osError);
             return result;
         }

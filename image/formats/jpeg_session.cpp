@@ -43,6 +43,11 @@ void OnProgress(j_common_ptr cinfo) {
                       "more than %d scans in a progressive file", kMaxScans);
         std::longjmp(session.jump, 1);
     }
+    JpegSession& session = SessionOf(cinfo);
+    if (session.stopRequested && session.stopRequested(session.job)) {
+        std::snprintf(session.message, sizeof session.message, "cancelled");
+        std::longjmp(session.jump, 1);
+    }
 }
 
 void CreateStep(JpegSession& s) {

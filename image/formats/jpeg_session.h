@@ -18,6 +18,8 @@ struct JpegSession {
     std::jmp_buf jump{};
     std::FILE* stream = nullptr;
     void* job = nullptr; // what the step works on
+    // Asked while libjpeg reads a progressive file's scans; true stops it.
+    bool (*stopRequested)(void* job) = nullptr;
     char message[JMSG_LENGTH_MAX] = {};
 };
 

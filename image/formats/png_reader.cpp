@@ -183,7 +183,8 @@ void ReadPixelsStep(PngSession& s) {
     for (int pass = 0; pass < passes; ++pass) {
         for (std::uint64_t y = 0; y < height; ++y) {
             png_read_row(s.png, builder.Row(y), nullptr);
-            builder.ReportProgress((static_cast<double>(pass) * height + y + 1) / rows);
+            if (!builder.ReportProgress((static_cast<double>(pass) * height + y + 1) / rows))
+                return;
         }
     }
 }
@@ -232,6 +233,10 @@ class PngReader final : public ImageReader {
             result.failure = (*session).osError ? DecodeFailure::ReadError : DecodeFailure::Corrupt;
             result.error = (*session).message;
             return Failed(result, *session);
+        }
+        if (builder.Stopped()) {
+            result.failure = DecodeFailure::Cancelled;
+            return result;
         }
         result.block = builder.Release();
         return result;

@@ -353,7 +353,10 @@ class PnmReader final : public ImageReader {
                 result.osError = in.Failed() ? errno : 0;
                 return result;
             }
-            builder.ReportProgress(double(y + 1) / header.height);
+            if (!builder.ReportProgress(double(y + 1) / header.height)) {
+                result.failure = DecodeFailure::Cancelled;
+                return result;
+            }
         }
         result.block = builder.Release();
         return result;

@@ -170,7 +170,8 @@ DecodeFailure ReadRows(TIFF* tif, const Layout& layout, DibBuilder& builder, std
         if (!rows.Next(y, planes, out, builder.RowBytes()))
             return DecodeFailure::Corrupt;
         ConvertRow(layout, planes, out);
-        builder.ReportProgress(double(y + 1) / layout.height);
+        if (!builder.ReportProgress(double(y + 1) / layout.height))
+            return DecodeFailure::Cancelled;
     }
     return DecodeFailure::None;
 }

@@ -195,7 +195,8 @@ DecodeFailure ReadRgba(TIFF* tif, const Layout& layout, DibBuilder& builder, std
                     AbgrOverWhiteToBgr(raster.data() + (th - 1 - r) * tw,
                                        builder.Row(y + r) + x * 3, columns);
             }
-            builder.ReportProgress(double(y + th) / height);
+            if (!builder.ReportProgress(double(y + th) / height))
+                return DecodeFailure::Cancelled;
         }
         return DecodeFailure::None;
     }
@@ -209,7 +210,8 @@ DecodeFailure ReadRgba(TIFF* tif, const Layout& layout, DibBuilder& builder, std
         for (std::uint32_t r = 0; r < rows; ++r)
             AbgrOverWhiteToBgr(raster.data() + std::size_t(rows - 1 - r) * width,
                                builder.Row(y + r), width);
-        builder.ReportProgress(double(y + rows) / height);
+        if (!builder.ReportProgress(double(y + rows) / height))
+            return DecodeFailure::Cancelled;
     }
     return DecodeFailure::None;
 }

@@ -98,8 +98,9 @@ VP8StatusCode RunDecoder(const std::vector<BYTE>& bytes, WebPDecBuffer& output,
         if (status != VP8_STATUS_SUSPENDED)
             break;
         int lastY = 0;
-        if (WebPIDecodedArea(run.decoder, nullptr, nullptr, nullptr, &lastY))
-            builder.ReportProgress(double(lastY) / double(builder.Height()));
+        if (WebPIDecodedArea(run.decoder, nullptr, nullptr, nullptr, &lastY) &&
+            !builder.ReportProgress(double(lastY) / double(builder.Height())))
+            return VP8_STATUS_USER_ABORT;
     }
     if (status == VP8_STATUS_OK)
         builder.ReportProgress(1.0);
@@ -196,6 +197,10 @@ class WebPReader final : public ImageReader {
         }
         const VP8StatusCode status =
             features.has_alpha ? DecodeWithAlpha(bytes, builder) : DecodeOpaque(bytes, builder);
+        if (builder.Stopped()) {
+            result.failure = DecodeFailure::Cancelled;
+            return result;
+        }
         if (status != VP8_STATUS_OK) {
             result.failure = FailureFor(status);
             result.error = StatusText(status);

@@ -123,6 +123,7 @@ TEST(DibBuilder, ProgressIsReportedOncePerPercent) {
         ++calls;
         EXPECT_GT(done, last);
         last = done;
+        return true;
     };
     DibBuilder builder;
     builder.SetProgress(&progress);

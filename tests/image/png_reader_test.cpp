@@ -170,7 +170,7 @@ TEST(PngReader, ReportsProgressToTheEnd) {
     ASSERT_TRUE(Convert(kSource + " -interlace PNG progress.png"));
     std::vector<double> seen;
     const DecodeResult result = formattest::DecodeFile(
-        PngImageReader(), "progress.png", [&](double done) { seen.push_back(done); });
+        PngImageReader(), "progress.png", [&](double done) { seen.push_back(done); return true; });
     testutil::OwnedDib owned(result.block);
     ASSERT_FALSE(seen.empty());
     EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));

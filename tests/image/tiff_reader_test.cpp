@@ -100,7 +100,7 @@ TEST(TiffReader, DecodesEveryKindAsImageMagickDoes) {
         const std::string path = MakeKind(dir, kind);
         std::vector<double> progress;
         DecodeResult r = magick::DecodeFile(TiffImageReader(), path,
-                                            [&](double done) { progress.push_back(done); });
+                                            [&](double done) { progress.push_back(done); return true; });
         testutil::OwnedDib owned(r.block);
         ASSERT_EQ(r.failure, DecodeFailure::None) << r.error;
         EXPECT_EQ(r.info.width, std::uint64_t(kWidth));

@@ -59,7 +59,7 @@ TEST(WebPReader, ReportsProgressToTheEnd) {
     const std::string path = MakeWebP("progress", " -resize 400x300! -quality 90");
     std::vector<double> seen;
     const DecodeResult result =
-        formattest::DecodeFile(WebPImageReader(), path, [&](double d) { seen.push_back(d); });
+        formattest::DecodeFile(WebPImageReader(), path, [&](double d) { seen.push_back(d); return true; });
     testutil::OwnedDib owned(result.block);
     ASSERT_EQ(result.failure, DecodeFailure::None);
     ASSERT_FALSE(seen.empty());
