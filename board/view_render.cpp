@@ -6,6 +6,7 @@
 #include "board/view_geometry.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -66,22 +67,28 @@ bool TrackReach(const BoardScene& scene, const Track& t, int reach, CPoint* a, C
     return true;
 }
 
+// Objects go to the context in batches of this many.
+constexpr std::size_t kBatch = 512;
+
 void DrawTracks(const BoardScene& scene, CDC& dc, const CRect& clip, const Halo* halo,
                 const std::vector<int>* only) {
     const int width = TrackPenWidth(halo);
     const int reach = StrokeReach(width);
+    std::array<ColoredLine, kBatch> batch;
+    std::size_t count = 0;
     ForEachIndex(scene.tracks.size(), only, [&](std::size_t i) {
         const Track& t = scene.tracks[i];
         CPoint a, b;
         CRect box;
         if (!TrackReach(scene, t, reach, &a, &b, &box) || !Touches(box, clip))
             return;
-        const COLORREF color = halo ? halo->color : g_crLayerColor[TrackLayer(t)];
-        const Pen previous = dc.SelectPen(Pen{width, color});
-        dc.MoveTo(a.x, a.y);
-        dc.LineTo(b.x, b.y);
-        dc.SelectPen(previous);
+        batch[count++] = {a, b, halo ? halo->color : g_crLayerColor[TrackLayer(t)]};
+        if (count == kBatch) {
+            dc.DrawLines(batch, width);
+            count = 0;
+        }
     });
+    dc.DrawLines({batch.data(), count}, width);
 }
 
 // A pad is drawn only when its centre lies in the client rectangle, edges
@@ -120,13 +127,20 @@ void DrawPads(const BoardScene& scene, CDC& dc, const CRect& clip, const Halo* h
     const Pen oldPen = dc.SelectPen(look.pen);
     const Brush oldBrush = dc.SelectBrush(Brush{halo ? halo->color : kPadFill});
     const int reach = StrokeReach(look.pen.width);
+    std::array<CRect, kBatch> batch;
+    std::size_t count = 0;
     ForEachIndex(scene.pads.size(), only, [&](std::size_t i) {
         CRect disc, box;
         if (!PadReach(scene, scene.pads[i], look.radiusX, look.radiusY, reach, &disc, &box) ||
             !Touches(box, clip))
             return;
-        dc.Ellipse(disc.left, disc.top, disc.right, disc.bottom);
+        batch[count++] = disc;
+        if (count == kBatch) {
+            dc.DrawEllipses(batch);
+            count = 0;
+        }
     });
+    dc.DrawEllipses({batch.data(), count});
     dc.SelectBrush(oldBrush);
     dc.SelectPen(oldPen);
 }

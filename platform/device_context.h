@@ -7,11 +7,19 @@
 #include "platform/types.h"
 
 #include <cstddef>
+#include <span>
 
 struct Pen {
     int width = 1;
     COLORREF color = RGB(0, 0, 0);
     bool operator==(const Pen&) const = default;
+};
+
+// One line of a batch: its ends and the colour of its pen.
+struct ColoredLine {
+    CPoint from;
+    CPoint to;
+    COLORREF color;
 };
 
 struct Brush {
@@ -38,6 +46,24 @@ class CDC {
     virtual bool LineTo(int x, int y) = 0;
     // Filled with the brush, outlined with the pen, inside the bounding box.
     virtual bool Ellipse(int left, int top, int right, int bottom) = 0;
+    // Batches, for the many objects of a board: the same as drawing each
+    // item on its own, as written below, which is what they do here; a
+    // context that can do better draws them in one go.
+    // Each line with a pen of `width` in its colour; the pen selected before
+    // stays selected and the current position is the last line's end.
+    virtual void DrawLines(std::span<const ColoredLine> lines, int width) {
+        for (const ColoredLine& line : lines) {
+            const Pen previous = SelectPen(Pen{width, line.color});
+            MoveTo(line.from.x, line.from.y);
+            LineTo(line.to.x, line.to.y);
+            SelectPen(previous);
+        }
+    }
+    // An ellipse in each box with the pen and brush selected.
+    virtual void DrawEllipses(std::span<const CRect> boxes) {
+        for (const CRect& box : boxes)
+            Ellipse(box.left, box.top, box.right, box.bottom);
+    }
     // Fills the rectangle with one colour; no pen, no brush.
     virtual void FillSolidRect(const CRect& rect, COLORREF color) = 0;
 

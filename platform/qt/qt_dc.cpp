@@ -149,26 +149,30 @@ bool QtPainterDC::DirectSurface(pixel_raster::Surface* surface) const {
     return true;
 }
 
-bool QtPainterDC::LineDirect(CPoint from, CPoint to) {
-    pixel_raster::Surface surface;
-    const int width = StrokeWidth(m_pen);
+bool QtPainterDC::FillLineOn(const pixel_raster::Surface& surface, CPoint from, CPoint to,
+                             int width, COLORREF color) const {
     const std::int64_t ax = from.x + m_deviceShiftX, ay = from.y + m_deviceShiftY;
     const std::int64_t bx = to.x + m_deviceShiftX, by = to.y + m_deviceShiftY;
-    if (width < 2 || !pixel_raster::LineFits(ax, ay, bx, by, width) || !DirectSurface(&surface))
+    if (!pixel_raster::LineFits(ax, ay, bx, by, width))
         return false;
-    const std::uint32_t color = ToPixel(m_pen.color);
+    const std::uint32_t pixel = ToPixel(color);
     if (!m_clipped)
         pixel_raster::FillLine(surface, {0, 0, surface.width, surface.height}, ax, ay, bx, by,
-                               width, color);
+                               width, pixel);
     for (const pixel_raster::Box& box : m_deviceClip)
-        pixel_raster::FillLine(surface, box, ax, ay, bx, by, width, color);
+        pixel_raster::FillLine(surface, box, ax, ay, bx, by, width, pixel);
     return true;
 }
 
-bool QtPainterDC::EllipseDirect(int x, int y, const QSize& size) {
+bool QtPainterDC::LineDirect(CPoint from, CPoint to) {
     pixel_raster::Surface surface;
-    if (!DirectSurface(&surface))
-        return false;
+    const int width = StrokeWidth(m_pen);
+    return width >= 2 && DirectSurface(&surface) &&
+           FillLineOn(surface, from, to, width, m_pen.color);
+}
+
+bool QtPainterDC::CopyEllipseOn(const pixel_raster::Surface& surface, int x, int y,
+                                const QSize& size) {
     UpdateEllipsePicture(size);
     if (!m_ellipse.hasRuns)
         return false;
@@ -179,6 +183,74 @@ bool QtPainterDC::EllipseDirect(int x, int y, const QSize& size) {
     for (const pixel_raster::Box& box : m_deviceClip)
         pixel_raster::CopyRuns(surface, box, dx, dy, size.width(), size.height(), m_ellipse.runs);
     return true;
+}
+
+bool QtPainterDC::EllipseDirect(int x, int y, const QSize& size) {
+    pixel_raster::Surface surface;
+    return DirectSurface(&surface) && CopyEllipseOn(surface, x, y, size);
+}
+
+namespace {
+// The box around the points given to it, both corners included.
+struct Bounds {
+    std::int64_t left = INT64_MAX, top = INT64_MAX, right = INT64_MIN, bottom = INT64_MIN;
+    void Add(std::int64_t x, std::int64_t y) {
+        left = std::min(left, x);
+        top = std::min(top, y);
+        right = std::max(right, x);
+        bottom = std::max(bottom, y);
+    }
+    bool IsEmpty() const { return left > right; }
+};
+} // namespace
+
+// What the direct path drew is touched as one box: the union of the boxes
+// each line would have touched.
+void QtPainterDC::DrawLines(std::span<const ColoredLine> lines, int width) {
+    pixel_raster::Surface surface;
+    const int stroke = StrokeWidth(Pen{width, 0});
+    if (lines.empty() || stroke < 2 || !m_painter->isActive() || !DirectSurface(&surface)) {
+        CDC::DrawLines(lines, width);
+        return;
+    }
+    Bounds drawn;
+    for (const ColoredLine& line : lines) {
+        if (FillLineOn(surface, line.from, line.to, stroke, line.color)) {
+            drawn.Add(line.from.x, line.from.y);
+            drawn.Add(line.to.x, line.to.y);
+        } else {
+            CDC::DrawLines({&line, 1}, width);
+        }
+    }
+    m_current = lines.back().to;
+    if (!drawn.IsEmpty())
+        Touch(drawn.left, drawn.top, drawn.right, drawn.bottom, stroke);
+}
+
+void QtPainterDC::DrawEllipses(std::span<const CRect> boxes) {
+    pixel_raster::Surface surface;
+    if (boxes.empty() || !m_painter->isActive() || !DirectSurface(&surface)) {
+        CDC::DrawEllipses(boxes);
+        return;
+    }
+    Bounds drawn;
+    for (const CRect& box : boxes) {
+        const int x = std::min(box.left, box.right);
+        const int y = std::min(box.top, box.bottom);
+        const std::int64_t width = std::int64_t{std::max(box.left, box.right)} - x;
+        const std::int64_t height = std::int64_t{std::max(box.top, box.bottom)} - y;
+        if (width == 0 || height == 0)
+            continue;
+        if (width <= kMaxPictureSide && height <= kMaxPictureSide &&
+            CopyEllipseOn(surface, x, y, QSize(int(width), int(height)))) {
+            drawn.Add(x, y);
+            drawn.Add(x + width - 1, y + height - 1);
+        } else {
+            Ellipse(box.left, box.top, box.right, box.bottom);
+        }
+    }
+    if (!drawn.IsEmpty())
+        Touch(drawn.left, drawn.top, drawn.right, drawn.bottom, 0);
 }
 
 QtPainterDC::~QtPainterDC() = default;

@@ -52,6 +52,9 @@ class QtPainterDC : public CDC {
     CPoint MoveTo(int x, int y) override;
     bool LineTo(int x, int y) override;
     bool Ellipse(int left, int top, int right, int bottom) override;
+    // The painter's state is looked at once for the whole batch.
+    void DrawLines(std::span<const ColoredLine> lines, int width) override;
+    void DrawEllipses(std::span<const CRect> boxes) override;
     void FillSolidRect(const CRect& rect, COLORREF color) override;
     int SetStretchBltMode(int mode) override;
     CPalette* SelectPalette(CPalette* palette, bool forceBackground) override;
@@ -95,7 +98,14 @@ class QtPainterDC : public CDC {
     // allows it.
     bool DirectSurface(pixel_raster::Surface* surface) const;
     bool LineDirect(CPoint from, CPoint to);
+    // The line's pixels on the surface, or false when it is too far out or
+    // too wide to be drawn there.
+    bool FillLineOn(const pixel_raster::Surface& surface, CPoint from, CPoint to, int width,
+                    COLORREF color) const;
     bool EllipseDirect(int x, int y, const QSize& size);
+    // The ellipse's picture copied onto the surface, or false when it has
+    // none made of opaque runs.
+    bool CopyEllipseOn(const pixel_raster::Surface& surface, int x, int y, const QSize& size);
     // Brings the picture of the ellipse up to date for this size, pen and brush.
     void UpdateEllipsePicture(const QSize& size);
 

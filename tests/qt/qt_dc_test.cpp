@@ -7,8 +7,10 @@
 #include <QImage>
 #include <QPainter>
 #include <QPrinter>
+#include <QRegion>
 
 #include <limits>
+#include <vector>
 
 namespace {
 constexpr QRgb kWhite = 0xFFFFFFFF;
@@ -320,4 +322,83 @@ TEST(QtPrintDC, ReportsPrintingAndThePrintersCapabilities) {
     dc.SelectPen(Pen{4, RGB(0, 0, 0)});
     dc.MoveTo(100, 100);
     EXPECT_TRUE(dc.LineTo(1000, 100));
+}
+
+namespace {
+struct BatchResult {
+    QImage image;
+    QRect touched;
+    CPoint current;
+    Pen pen;
+};
+
+// Lines and ellipses on a moved painter clipped to two boxes, either in
+// batches or one by one.
+BatchResult DrawBoardLike(bool batched) {
+    BatchResult result{WhiteImage(120, 120), {}, {}, {}};
+    QPainter painter(&result.image);
+    painter.setClipRegion(QRegion(5, 5, 60, 100) + QRegion(70, 20, 40, 40));
+    QtPainterDC dc(painter, QTransform::fromTranslate(-7, 13), QRect(0, 0, 120, 120));
+    const std::vector<ColoredLine> lines = {
+        {{10, 10}, {40, 17}, RGB(255, 0, 0)},   {{50, 60}, {52, 100}, RGB(0, 0, 255)},
+        {{60, 40}, {1 << 30, 40}, RGB(0, 255, 255)}, {{20, 90}, {20, 90}, RGB(0, 0, 0)},
+        {{-3, 30}, {150, 30}, RGB(255, 0, 255)}, {{70, 0}, {110, 40}, RGB(0, 128, 0)},
+    };
+    const std::vector<CRect> boxes = {{30, 30, 41, 41}, {95, 25, 84, 40}, {5, 5, 5, 20},
+                                      {60, 60, 70, 90}, {-3000, -3000, 3100, 10}};
+    dc.SelectPen(Pen{1, RGB(9, 9, 9)});
+    for (int width : {1, 2, 5, 12}) {
+        if (batched) {
+            dc.DrawLines(lines, width);
+        } else {
+            for (const ColoredLine& line : lines) {
+                const Pen previous = dc.SelectPen(Pen{width, line.color});
+                dc.MoveTo(line.from.x, line.from.y);
+                dc.LineTo(line.to.x, line.to.y);
+                dc.SelectPen(previous);
+            }
+        }
+    }
+    dc.SelectPen(Pen{2, RGB(255, 0, 0)});
+    dc.SelectBrush(Brush{RGB(0, 0, 0)});
+    if (batched) {
+        dc.DrawEllipses(boxes);
+    } else {
+        for (const CRect& box : boxes)
+            dc.Ellipse(box.left, box.top, box.right, box.bottom);
+    }
+    result.touched = dc.TouchedRect();
+    result.current = dc.MoveTo(0, 0);
+    result.pen = dc.SelectPen(Pen{});
+    painter.end();
+    return result;
+}
+} // namespace
+
+// A board hands its tracks and pads over in batches, which the context
+// draws straight into the pixels where it can and item by item where it
+// cannot (thin pens, lines far out, huge ellipses): the outcome is the
+// same as drawing each item on its own.
+TEST(QtPainterDC, BatchesDrawWhatTheirItemsDrawOneByOne) {
+    const BatchResult one = DrawBoardLike(false);
+    const BatchResult batch = DrawBoardLike(true);
+    EXPECT_EQ(batch.image, one.image);
+    EXPECT_EQ(batch.touched, one.touched);
+    EXPECT_EQ(batch.current, one.current);
+    EXPECT_EQ(batch.pen, one.pen);
+    EXPECT_EQ(batch.pen, (Pen{2, RGB(255, 0, 0)}));
+    EXPECT_FALSE(PaintedBounds(one.image).isEmpty());
+    EXPECT_FALSE(Painted(one.image, 67, 50)); // between the clip boxes
+}
+
+TEST(QtPainterDC, EmptyBatchesDrawNothing) {
+    QImage image = WhiteImage(20, 20);
+    QtPainterDC dc(image);
+    dc.MoveTo(3, 4);
+    dc.DrawLines({}, 5);
+    dc.DrawEllipses({});
+    EXPECT_EQ(dc.MoveTo(0, 0), CPoint(3, 4));
+    EXPECT_TRUE(dc.TouchedRect().isEmpty());
+    dc.Painter().end();
+    EXPECT_TRUE(PaintedBounds(image).isEmpty());
 }
