@@ -68,20 +68,20 @@ std::string ZoomName(int exponent) {
     return exponent >= 0 ? std::to_string(1 << exponent) : "1/" + std::to_string(1 << -exponent);
 }
 
-// The program's window on a document with the big scan and a full board.
+// Gives the document the big scan; false when there is no memory for it
+// and its levels.
+bool LoadScan(CDibDoc& doc, int bitCount) {
+    return doc.AcceptDibBlock(bench::MakeStructuredScan(kScanWidth, kScanHeight, bitCount)) &&
+           doc.GetPyramid();
+}
+
+// The program's window on a document with the big scan, and a full board.
 struct Scene {
-    ScriptedServices services;
-    CDibDoc doc;
+    CDibDoc& doc;
     std::unique_ptr<CDibView> view;
     std::unique_ptr<QtViewWidget> widget;
-    std::string error;
 
-    explicit Scene(int bitCount) {
-        if (!doc.AcceptDibBlock(bench::MakeStructuredScan(kScanWidth, kScanHeight, bitCount)) ||
-            !doc.GetPyramid()) {
-            error = "no memory for the scan and its levels";
-            return;
-        }
+    explicit Scene(CDibDoc& document) : doc(document) {
         view = std::make_unique<CDibView>();
         doc.AddView(view.get());
         widget = std::make_unique<QtViewWidget>(view.get());
@@ -167,6 +167,9 @@ struct Table {
     double reference = 0;
     double budget = 0;
     int failures = 0;
+    std::string only; // runs only the cases whose names hold it
+
+    bool Wanted(const std::string& name) const { return name.find(only) != std::string::npos; }
 
     void Row(const std::string& name, double ms, const std::string& note = {}) {
         const bool pass = ms <= budget;
@@ -180,27 +183,35 @@ struct Table {
     }
 };
 
+// The jump's frame again with only part of the board: with --breakdown.
+std::string JumpBreakdown(Scene& scene, int runs, std::mt19937& random) {
+    CDibView& view = *scene.view;
+    const int pads = view.m_nPadCount, tracks = view.m_nTrackCount;
+    const auto time = [&](int padCount, int trackCount) {
+        view.m_nPadCount = padCount;
+        view.m_nTrackCount = trackCount;
+        return TimeFrames(scene, runs, nullptr, [&] { scene.Jump(random); });
+    };
+    const double picture = time(0, 0), withTracks = time(0, tracks), withPads = time(pads, 0);
+    view.m_nPadCount = pads;
+    view.m_nTrackCount = tracks;
+    char text[96];
+    std::snprintf(text, sizeof text, "  picture %.2f, +tracks %.2f, +pads %.2f", picture,
+                  withTracks - picture, withPads - picture);
+    return text;
+}
+
 void JumpCases(Scene& scene, Table& table, int runs, std::mt19937& random, bool breakdown) {
     for (int exponent : kJumpExponents) {
         const std::string name = "jump, zoom " + ZoomName(exponent);
+        if (!table.Wanted(name))
+            continue;
         if (!scene.SetZoom(exponent)) {
             table.Skip(name, "zoom not reached");
             continue;
         }
         const double ms = TimeFrames(scene, runs, nullptr, [&] { scene.Jump(random); });
-        std::string note;
-        if (breakdown) {
-            CDibView& view = *scene.view;
-            const int pads = view.m_nPadCount, tracks = view.m_nTrackCount;
-            view.m_nPadCount = view.m_nTrackCount = 0;
-            const double picture = TimeFrames(scene, runs, nullptr, [&] { scene.Jump(random); });
-            view.m_nPadCount = pads;
-            view.m_nTrackCount = tracks;
-            char text[64];
-            std::snprintf(text, sizeof text, "  (picture alone %.2f ms)", picture);
-            note = text;
-        }
-        table.Row(name, ms, note);
+        table.Row(name, ms, breakdown ? JumpBreakdown(scene, runs, random) : std::string());
     }
 }
 
@@ -219,6 +230,8 @@ void ZoomCases(Scene& scene, Table& table, int runs, std::mt19937& random) {
         {"zoom to fit from 8", 3, [&] { view.OnZoomToFit(); }},
     };
     for (const Case& c : cases) {
+        if (!table.Wanted(c.name))
+            continue;
         const auto prepare = [&] {
             scene.SetZoom(c.from);
             scene.Jump(random);
@@ -237,6 +250,8 @@ void ScrollCases(Scene& scene, Table& table, int runs, std::mt19937& random) {
         for (int step : kScrollSteps) {
             const std::string name =
                 "scroll " + std::to_string(step) + " px, zoom " + ZoomName(exponent);
+            if (!table.Wanted(name))
+                continue;
             if (maxY < step) {
                 table.Skip(name, "no room to scroll");
                 continue;
@@ -261,9 +276,12 @@ void ScrollCases(Scene& scene, Table& table, int runs, std::mt19937& random) {
     }
 }
 
-void SelectAllCases(Scene& scene, Table& table, int runs, std::mt19937& random) {
+void SelectAllCases(Scene& scene, Table& table, int runs, std::mt19937& random, bool breakdown) {
     CDibView& view = *scene.view;
     for (int exponent : kSelectAllExponents) {
+        const std::string zoom = ", zoom " + ZoomName(exponent);
+        if (!table.Wanted("rotate-all" + zoom) && !table.Wanted("mirror-all" + zoom))
+            continue;
         scene.SetZoom(exponent);
         view.ScrollToPosition(scene.RandomPlace(random));
         scene.Repaint();
@@ -287,48 +305,87 @@ void SelectAllCases(Scene& scene, Table& table, int runs, std::mt19937& random) 
             view.OnKeyDown(VK_KEY_X, 1, 0);
             scene.Repaint();
         }
+        std::string rotateNote, mirrorNote;
+        if (breakdown) {
+            // The keys alone, without the repaint (Space and Return, X twice).
+            std::vector<double> rotateKeys, mirrorKeys;
+            for (int i = 0; i < runs; ++i) {
+                const auto start = Clock::now();
+                view.OnKeyDown(i % 2 == 0 ? VK_SPACE : VK_RETURN, 1, 0);
+                view.OnKeyUp(VK_SPACE, 1, 0);
+                const auto rotated = Clock::now();
+                view.OnKeyDown(VK_KEY_X, 1, 0);
+                rotateKeys.push_back(Millis(rotated - start));
+                mirrorKeys.push_back(Millis(Clock::now() - rotated));
+            }
+            if (runs % 2 == 1)
+                view.OnKeyDown(VK_RETURN, 1, 0);
+            if (runs % 2 == 1)
+                view.OnKeyDown(VK_KEY_X, 1, 0);
+            scene.Repaint();
+            char text[64];
+            std::snprintf(text, sizeof text, "  key alone %.2f", Median(rotateKeys));
+            rotateNote = text;
+            std::snprintf(text, sizeof text, "  key alone %.2f", Median(mirrorKeys));
+            mirrorNote = text;
+        }
         view.OnEscape();
-        table.Row("rotate-all, zoom " + ZoomName(exponent), rotate);
-        table.Row("mirror-all, zoom " + ZoomName(exponent), mirror);
+        table.Row("rotate-all" + zoom, rotate, rotateNote);
+        table.Row("mirror-all" + zoom, mirror, mirrorNote);
     }
 }
 
 // In a fresh process: the window at 3840 x 2160 on the document, its levels
-// and the full board, after repaints at fit and at zoom 1; prints the peak
-// memory in KB and the scan's DIB bytes.
+// and the full board, after repaints at fit and at zoom 1. Prints the peak
+// memory in KB of the program alone, with the scan and its levels, and at
+// the end, then the scan's DIB bytes and the levels' bytes.
 int MeasureMemory(int bitCount) {
-    Scene scene(bitCount);
-    if (!scene.error.empty() || !scene.Resize(QSize(3840, 2160)) || !scene.SetZoom(kFitExponent) ||
-        !scene.SetZoom(0))
+    const long empty = bench::StatusKb("VmHWM:");
+    ScriptedServices services;
+    CDibDoc doc;
+    if (!LoadScan(doc, bitCount))
         return 1;
-    std::printf("%ld %zu\n", bench::StatusKb("VmHWM:"), GlobalSize(scene.doc.GetDibBlock()));
+    const long withScan = bench::StatusKb("VmHWM:");
+    Scene scene(doc);
+    if (!scene.Resize(QSize(3840, 2160)) || !scene.SetZoom(kFitExponent) || !scene.SetZoom(0))
+        return 1;
+    std::printf("%ld %ld %ld %zu %zu\n", empty, withScan, bench::StatusKb("VmHWM:"),
+                GlobalSize(doc.GetDibBlock()), doc.GetPyramid()->Bytes());
     return 0;
 }
 
 void ReportMemory(int bitCount) {
-    long peakKb = 0;
-    std::size_t dib = 0;
+    long emptyKb = 0, scanKb = 0, peakKb = 0;
+    std::size_t dib = 0, levels = 0;
     const std::string text =
         bench::RunMeasuringChild("/proc/self/exe", std::to_string(bitCount), "--measure-memory");
     std::printf("  peak memory, %d-bit scan: ", bitCount);
-    if (std::sscanf(text.c_str(), "%ld %zu", &peakKb, &dib) != 2) {
+    if (std::sscanf(text.c_str(), "%ld %ld %ld %zu %zu", &emptyKb, &scanKb, &peakKb, &dib,
+                    &levels) != 5) {
         std::printf("not measured\n");
         return;
     }
-    const double mb = 1e6;
-    const double peak = peakKb * 1024.0;
+    const double mb = 1e6, kb = 1024;
+    const double peak = peakKb * kb;
     const double limit = dib * 1.25 + 100 * mb;
     std::printf("VmHWM %.0f MB, limit DIB %.0f MB * 1.25 + 100 MB = %.0f MB, %.2f of it  %s\n",
                 peak / mb, dib / mb, limit / mb, peak / limit, peak <= limit ? "PASS" : "FAIL");
+    std::printf("    the program with Qt alone %.0f MB; + scan and levels %.0f MB (levels %.0f MB); "
+                "+ window, board and repaints %.0f MB\n",
+                emptyKb * kb / mb, (scanKb - emptyKb) * kb / mb, levels / mb,
+                (peakKb - scanKb) * kb / mb);
 }
 
-int ReportScan(int bitCount, const std::vector<QSize>& views, int runs, bool breakdown) {
+int ReportScan(int bitCount, const std::vector<QSize>& views, int runs, bool breakdown,
+               const std::string& only) {
     const auto made = Clock::now();
-    Scene scene(bitCount);
-    if (!scene.error.empty()) {
-        std::printf("%d-bit scan: %s\n", bitCount, scene.error.c_str());
+    ScriptedServices services;
+    CDibDoc doc;
+    if (!LoadScan(doc, bitCount)) {
+        std::printf("%d-bit scan: no memory for it and its levels\n", bitCount);
         return 1;
     }
+    Scene scene(doc);
     std::printf("\n%d-bit scan %d x %d, %d levels, 20000 pads and 20000 tracks; set up in %.1f s\n",
                 bitCount, kScanWidth, kScanHeight, scene.doc.GetPyramid()->LevelCount(),
                 Millis(Clock::now() - made) / 1000);
@@ -336,6 +393,7 @@ int ReportScan(int bitCount, const std::vector<QSize>& views, int runs, bool bre
     int failures = 0;
     for (const QSize& size : views) {
         Table table;
+        table.only = only;
         table.reference = bench::MemcpyFrameMs(size.width(), size.height(), runs * 4);
         table.budget = size.width() > 2000 ? 16 : 8;
         std::printf(" window %dx%d: memcpy of one 32-bit frame %.3f ms (the ratios' unit)\n",
@@ -349,7 +407,7 @@ int ReportScan(int bitCount, const std::vector<QSize>& views, int runs, bool bre
         JumpCases(scene, table, runs, random, breakdown);
         ZoomCases(scene, table, runs, random);
         ScrollCases(scene, table, runs, random);
-        SelectAllCases(scene, table, runs, random);
+        SelectAllCases(scene, table, runs, random, breakdown);
         failures += table.failures;
     }
     return failures;
@@ -363,6 +421,7 @@ int main(int argc, char** argv) {
     std::vector<int> scans = {24, 8};
     std::vector<QSize> views = {QSize(1600, 1000), QSize(3840, 2160)};
     int measureMemory = 0;
+    std::string only;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--measure-memory" && i + 1 < argc)
@@ -373,6 +432,8 @@ int main(int argc, char** argv) {
             scans = {std::atoi(argv[++i]) == 8 ? 8 : 24};
         else if (arg == "--view" && i + 1 < argc)
             views = {std::atoi(argv[++i]) == 3840 ? QSize(3840, 2160) : QSize(1600, 1000)};
+        else if (arg == "--only" && i + 1 < argc)
+            only = argv[++i];
         else if (arg == "--breakdown")
             breakdown = true;
     }
@@ -387,10 +448,11 @@ int main(int argc, char** argv) {
                 runs);
     int failures = 0;
     for (int bitCount : scans)
-        failures += ReportScan(bitCount, views, runs, breakdown);
+        failures += ReportScan(bitCount, views, runs, breakdown, only);
     std::printf("\n");
-    for (int bitCount : scans)
-        ReportMemory(bitCount);
+    if (only.empty())
+        for (int bitCount : scans)
+            ReportMemory(bitCount);
     std::printf("%d frame cases over budget\n", failures);
     return 0;
 }
