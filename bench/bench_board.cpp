@@ -21,6 +21,7 @@
 //      --benchmark_report_aggregates_only=true
 // The window is made on Qt's offscreen platform unless QT_QPA_PLATFORM says
 // otherwise.
+#include "bench/bench_util.h"
 #include "board/dib_view.h"
 #include "board/keys.h"
 #include "board/view_geometry.h"
@@ -38,7 +39,6 @@
 #include <QScrollBar>
 
 #include <cstring>
-#include <random>
 
 namespace {
 
@@ -99,20 +99,8 @@ class BenchHost : public ScriptedViewHost {
     QImage* picture = nullptr;
 };
 
-// Tracks run from a random point to a neighbour within 200 pixels, as a
-// traced board's do; pads sit at random points.
 void FillBoard(CDibView& view) {
-    std::mt19937 rng(42);
-    std::uniform_real_distribution<float> x(0, kImageWidth), y(0, kImageHeight);
-    std::uniform_real_distribution<float> step(-200, 200);
-    std::uniform_int_distribution<int> layer(1, 12);
-    while (view.m_nPadCount < g_nMaxItems)
-        view.AppendPad(std::floor(x(rng)), std::floor(y(rng)));
-    while (view.m_nTrackCount < g_nMaxItems) {
-        const float x1 = std::floor(x(rng)), y1 = std::floor(y(rng));
-        view.AppendTrack(x1, y1, x1 + std::floor(step(rng)), y1 + std::floor(step(rng)),
-                         layer(rng));
-    }
+    bench::FillBoard(view, kImageWidth, kImageHeight);
 }
 
 struct Board {

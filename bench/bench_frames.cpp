@@ -52,41 +52,8 @@ using bench::Millis;
 // after the picture, with the frame's context (and its clip) and zoom.
 using BoardPainter = std::function<void(CDC& dc, int zoomExponent)>;
 
-// The brightness of scan pixel (x, y): stripes and checks, with thin dark
-// traces (1 to 3 pixels wide) every few hundred pixels each way.
-BYTE Brightness(int x, int y, int channel) {
-    if (x % 97 < 1 + (y / 500) % 3 || y % 131 < 1 + (x / 700) % 3)
-        return BYTE(20 + channel * 10);
-    const int check = ((x / 16 + y / 16) & 1) ? 200 : 150;
-    return BYTE(check + ((x * (3 + channel) + y * 5) & 31));
-}
-
-// A bottom-up scan of kScanWidth x kScanHeight at 24 or 8 bits (grey).
 HDIB MakeScan(int bitCount) {
-    const std::size_t stride = (std::size_t(kScanWidth) * bitCount / 8 + 3) / 4 * 4;
-    const std::size_t table = bitCount == 8 ? 1024 : 0;
-    const std::size_t image = stride * kScanHeight;
-    HDIB dib = GlobalAlloc(GHND, sizeof(BITMAPINFOHEADER) + table + image);
-    if (!dib)
-        return nullptr;
-    auto* p = static_cast<BYTE*>(GlobalLock(dib));
-    const BITMAPINFOHEADER header{40, kScanWidth, kScanHeight, 1, WORD(bitCount), BI_RGB,
-                                  DWORD(image), 39370, 39370, bitCount == 8 ? 256u : 0u, 0};
-    std::memcpy(p, &header, sizeof header);
-    for (std::size_t i = 0; i < table / 4; ++i)
-        std::memset(p + sizeof header + 4 * i, int(i), 3);
-    BYTE* bits = p + sizeof header + table;
-    for (int y = 0; y < kScanHeight; ++y) {
-        BYTE* row = bits + std::size_t(kScanHeight - 1 - y) * stride;
-        for (int x = 0; x < kScanWidth; ++x)
-            if (bitCount == 8)
-                row[x] = Brightness(x, y, 1);
-            else
-                for (int c = 0; c < 3; ++c)
-                    row[3 * x + c] = Brightness(x, y, c);
-    }
-    GlobalUnlock(dib);
-    return dib;
+    return bench::MakeStructuredScan(kScanWidth, kScanHeight, bitCount);
 }
 
 // Paints the part `dirty` of the buffer (window pixels) with the view
@@ -118,16 +85,7 @@ void ShiftUp(QImage& buffer, int dy) {
 }
 
 double MemcpyFrame(const QSize& view, int frames) {
-    std::vector<std::uint32_t> from(std::size_t(view.width()) * view.height(), 0x01020304u);
-    std::vector<std::uint32_t> to(from.size());
-    std::vector<double> times;
-    for (int i = 0; i < frames * 4; ++i) {
-        const auto start = Clock::now();
-        std::memcpy(to.data(), from.data(), from.size() * 4);
-        times.push_back(Millis(Clock::now() - start));
-        from[std::size_t(i) % from.size()] = to[(std::size_t(i) * 7) % to.size()] + 1;
-    }
-    return Median(times);
+    return bench::MemcpyFrameMs(view.width(), view.height(), frames * 4);
 }
 
 struct Extent {
