@@ -67,6 +67,13 @@ class ScriptedServices : public IUserServices {
     std::deque<std::function<void(CDialog&)>> dialogScripts;
 
     // What happened.
+    // The texts of the message boxes shown, in order.
+    std::vector<std::string> MessageTexts() const {
+        std::vector<std::string> texts;
+        for (const ShownMessage& m : messages)
+            texts.push_back(m.text);
+        return texts;
+    }
     std::vector<ShownMessage> messages;
     std::vector<FileDialogRequest> fileRequests;
     std::vector<COLORREF> colorRequests;

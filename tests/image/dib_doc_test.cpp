@@ -16,12 +16,7 @@ namespace {
 
 class DibDocTest : public ::testing::Test {
   protected:
-    std::vector<std::string> Texts() const {
-        std::vector<std::string> texts;
-        for (const ShownMessage& m : services.messages)
-            texts.push_back(m.text);
-        return texts;
-    }
+    std::vector<std::string> Texts() const { return services.MessageTexts(); }
     std::string Write(const std::string& name, const corpus::Recipe& recipe) {
         return testutil::WriteTemp(name, corpus::Make(recipe).file);
     }

@@ -36,12 +36,7 @@ class ScanFormatsDocTest : public ::testing::Test {
         const CSize size = doc.GetImageSize();
         return testutil::Decode(doc.GetDibBlock(), 0, 0, size.cx, size.cy);
     }
-    std::vector<std::string> Texts() const {
-        std::vector<std::string> texts;
-        for (const ShownMessage& m : services.messages)
-            texts.push_back(m.text);
-        return texts;
-    }
+    std::vector<std::string> Texts() const { return services.MessageTexts(); }
 
     corpus::Recipe recipe;
     std::string bmp;

@@ -147,12 +147,7 @@ TEST(DecodeScan, BuildsTheReducedLevelsOnTheWorkerTooAndDropsThemOnAStop) {
 
 class DocumentOpen : public ::testing::Test {
   protected:
-    std::vector<std::string> Texts() const {
-        std::vector<std::string> texts;
-        for (const ShownMessage& m : services.messages)
-            texts.push_back(m.text);
-        return texts;
-    }
+    std::vector<std::string> Texts() const { return services.MessageTexts(); }
     ScriptedServices services;
 };
 
