@@ -35,14 +35,7 @@ bool WriteScan(const std::string& path) { return bench::WriteBmpScan(path, kWidt
 
 double OpenDocument(const std::string& path, bool huge) {
     SetGlobalHugePages(huge);
-    ScriptedServices services;
-    const auto start = Clock::now();
-    auto doc = std::make_unique<CDibDoc>();
-    const bool ok = doc->OnOpenDocument(path);
-    const double ms = Millis(Clock::now() - start);
-    if (!ok)
-        std::fprintf(stderr, "open failed\n");
-    return ms;
+    return bench::TimedDocumentOpen(path);
 }
 
 double FillBlock(bool huge) {

@@ -70,16 +70,7 @@ double PlainRead(const std::string& path) {
     return ms;
 }
 
-double DocumentOpen(const std::string& path) {
-    ScriptedServices services;
-    const auto start = Clock::now();
-    auto doc = std::make_unique<CDibDoc>();
-    const bool ok = doc->OnOpenDocument(path);
-    const double ms = Millis(Clock::now() - start);
-    if (!ok)
-        std::fprintf(stderr, "open failed\n");
-    return ms;
-}
+double DocumentOpen(const std::string& path) { return bench::TimedDocumentOpen(path); }
 
 // Run in a fresh process: peak memory before and after opening.
 int MeasureOpenMemory(const std::string& path) {

@@ -6,8 +6,10 @@
 
 #include "board/dib_view.h"
 #include "board/params.h"
+#include "image/dib_doc.h"
 #include "platform/dib_types.h"
 #include "platform/global_memory.h"
+#include "platform/scripted/scripted_services.h"
 
 #include <algorithm>
 #include <chrono>
@@ -17,6 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <spawn.h>
 #include <string>
@@ -56,6 +59,19 @@ inline double MemcpyFrameMs(int width, int height, int runs) {
 }
 
 // A field of /proc/self/status in KB ("VmHWM:"); -1 when missing.
+// Opens a scan as a document with scripted services; the time it took, in
+// milliseconds (it says so on stderr when the open failed).
+inline double TimedDocumentOpen(const std::string& path) {
+    ScriptedServices services;
+    const auto start = Clock::now();
+    auto doc = std::make_unique<CDibDoc>();
+    const bool ok = doc->OnOpenDocument(path);
+    const double ms = Millis(Clock::now() - start);
+    if (!ok)
+        std::fprintf(stderr, "open failed\n");
+    return ms;
+}
+
 inline long StatusKb(const char* field) {
     std::ifstream in("/proc/self/status");
     std::string line;

@@ -5,6 +5,7 @@
 #include "platform/scripted/scripted_host.h"
 #include "platform/scripted/scripted_services.h"
 #include "tests/board/params_guard.h"
+#include "tests/support/read_file.h"
 
 #include <gtest/gtest.h>
 
@@ -13,12 +14,7 @@
 #include <sstream>
 
 namespace {
-std::string Bytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+std::string Bytes(const std::string& path) { return ReadFileBytes(path); }
 
 std::vector<std::string> MessageTexts(const ScriptedServices& services) {
     std::vector<std::string> texts;

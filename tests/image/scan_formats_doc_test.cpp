@@ -4,6 +4,7 @@
 #include "board/scan_lines.h"
 #include "image/dib_doc.h"
 #include "platform/scripted/scripted_services.h"
+#include "tests/support/read_file.h"
 
 #include <gtest/gtest.h>
 
@@ -13,12 +14,7 @@
 
 namespace {
 
-std::string Bytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+std::string Bytes(const std::string& path) { return ReadFileBytes(path); }
 
 bool Convert(const std::string& arguments) {
     return std::system(("convert " + arguments + " 2>/dev/null").c_str()) == 0;
