@@ -38,6 +38,7 @@ namespace {
 constexpr const char* kToolbarPrefix = "toolbar:";
 // Whether the Navigator dock was shown when the program last ended.
 constexpr const char* kNavigatorShownKey = "view/navigator";
+constexpr const char* kRealSizesKey = "view/realSizes";
 
 std::unique_ptr<QSettings> OpenSettings(const QString& file) {
     if (!file.isEmpty())
@@ -132,8 +133,11 @@ bool CTraceApp::InitInstance(const std::vector<std::string>& arguments) {
     connect(m_mainFrame.get(), &CMainFrame::filesDropped, this, &CTraceApp::OpenFiles);
     m_mainFrame->SetCloseQuery([this] { return CloseAllForExit(); });
 
-    m_mainFrame->Navigator()->setVisible(
-        OpenSettings(m_options.settingsFile)->value(kNavigatorShownKey, false).toBool());
+    {
+        const std::unique_ptr<QSettings> settings = OpenSettings(m_options.settingsFile);
+        m_mainFrame->Navigator()->setVisible(settings->value(kNavigatorShownKey, false).toBool());
+        g_bShowRealSizes = settings->value(kRealSizesKey, false).toBool();
+    }
     m_mainFrame->show();
     m_mainFrame->setAcceptDrops(true);
 
@@ -282,6 +286,15 @@ void CTraceApp::RegisterFrameCommands() {
             SaveSettings();
         },
         [this](CCmdUI& ui) { ui.SetCheck(m_mainFrame && !m_mainFrame->Navigator()->isHidden()); });
+    m_router.Add(
+        ID_VIEW_REAL_SIZES,
+        [this] {
+            g_bShowRealSizes = !g_bShowRealSizes;
+            for (CDibView* view : CDibView::AllViews())
+                view->Invalidate(false);
+            SaveSettings();
+        },
+        [](CCmdUI& ui) { ui.SetCheck(g_bShowRealSizes); });
     m_router.Add(ID_APP_EXIT, [this] { m_mainFrame->close(); });
 }
 
@@ -351,6 +364,7 @@ void CTraceApp::SaveSettings() {
     m_recentFiles.Save(*settings);
     if (m_mainFrame)
         settings->setValue(kNavigatorShownKey, !m_mainFrame->Navigator()->isHidden());
+    settings->setValue(kRealSizesKey, g_bShowRealSizes);
 }
 
 void CTraceApp::OnAppAbout() {

@@ -62,13 +62,21 @@ bool ValidIndexes(const std::vector<int>& indexes, int count) {
     return true;
 }
 
+// Sizes are in mils, whatever the zoom.
+PadSize Convert(PadSize s, ZoomFactor, ZoomFactor) { return s; }
+TrackSize Convert(TrackSize s, ZoomFactor, ZoomFactor) { return s; }
+
+// Takes the entries at `indexes` out of the first `count` items, keeping the
+// order of the rest; nothing when the array is absent.
 template <typename T>
-std::vector<T> TakeOut(T* items, int* count, const std::vector<int>& indexes) {
+std::vector<T> TakeOut(T* items, int count, const std::vector<int>& indexes) {
     std::vector<T> taken;
+    if (!items)
+        return taken;
     taken.reserve(indexes.size());
     std::size_t next = 0;
     int kept = 0;
-    for (int i = 0; i < *count; ++i) {
+    for (int i = 0; i < count; ++i) {
         if (next < indexes.size() && indexes[next] == i) {
             taken.push_back(items[i]);
             ++next;
@@ -76,31 +84,27 @@ std::vector<T> TakeOut(T* items, int* count, const std::vector<int>& indexes) {
             items[kept++] = items[i];
         }
     }
-    *count = kept;
     return taken;
 }
 
-// Puts entries back at the indexes they were taken from.
+// Puts entries back at the indexes they were taken from, among the first
+// `count` items; `total` is the count afterwards. Values missing for an
+// array that is there (a step recorded without sizes) become defaults.
 template <typename T>
-bool PutBack(T* items, int* count, int capacity, const std::vector<int>& indexes,
+void PutBack(T* items, int count, long long total, const std::vector<int>& indexes,
              const std::vector<T>& values, ZoomFactor from, ZoomFactor to) {
-    if (indexes.empty())
-        return true;
-    if (!items || !count || values.size() != indexes.size())
-        return false;
-    const long long total = static_cast<long long>(*count) + static_cast<long long>(indexes.size());
-    if (total > capacity || indexes.back() >= total)
-        return false;
-    long long source = *count - 1;
+    if (!items)
+        return;
+    long long source = count - 1;
     long long value = static_cast<long long>(indexes.size()) - 1;
     for (long long i = total - 1; i >= 0; --i) {
-        if (value >= 0 && indexes[static_cast<std::size_t>(value)] == i)
-            items[i] = Convert(values[static_cast<std::size_t>(value--)], from, to);
-        else
+        if (value >= 0 && indexes[static_cast<std::size_t>(value)] == i) {
+            const auto v = static_cast<std::size_t>(value--);
+            items[i] = v < values.size() ? Convert(values[v], from, to) : T{};
+        } else {
             items[i] = items[source--];
+        }
     }
-    *count = static_cast<int>(total);
-    return true;
 }
 
 template <typename T>
@@ -110,6 +114,16 @@ std::vector<T> Copy(const T* items, int from, int to) {
     return std::vector<T>(items + from, items + to);
 }
 
+// Writes values at items[start...]; a value missing becomes a default.
+template <typename T>
+void WriteAt(T* items, int start, std::size_t count, const std::vector<T>& values, ZoomFactor from,
+             ZoomFactor to) {
+    if (!items)
+        return;
+    for (std::size_t i = 0; i < count; ++i)
+        items[start + static_cast<int>(i)] = i < values.size() ? Convert(values[i], from, to) : T{};
+}
+
 bool UndoAppend(AppendChange& c, const BoardArrays& b) {
     const int padEnd = c.padStart + static_cast<int>(c.pads.size());
     const int trackEnd = c.trackStart + static_cast<int>(c.tracks.size());
@@ -117,6 +131,8 @@ bool UndoAppend(AppendChange& c, const BoardArrays& b) {
         return false;
     c.pads = Copy(b.pads, c.padStart, padEnd);
     c.tracks = Copy(b.tracks, c.trackStart, trackEnd);
+    c.padSizes = Copy(b.padSizes, c.padStart, padEnd);
+    c.trackSizes = Copy(b.trackSizes, c.trackStart, trackEnd);
     if (b.pads)
         *b.padCount = c.padStart;
     if (b.tracks)
@@ -131,10 +147,10 @@ bool RedoAppend(const AppendChange& c, const BoardArrays& b, ZoomFactor from, Zo
     if (c.padStart + static_cast<long long>(c.pads.size()) > b.capacity ||
         c.trackStart + static_cast<long long>(c.tracks.size()) > b.capacity)
         return false;
-    for (std::size_t i = 0; i < c.pads.size(); ++i)
-        b.pads[c.padStart + static_cast<int>(i)] = Convert(c.pads[i], from, to);
-    for (std::size_t i = 0; i < c.tracks.size(); ++i)
-        b.tracks[c.trackStart + static_cast<int>(i)] = Convert(c.tracks[i], from, to);
+    WriteAt(b.pads, c.padStart, c.pads.size(), c.pads, from, to);
+    WriteAt(b.padSizes, c.padStart, c.pads.size(), c.padSizes, from, to);
+    WriteAt(b.tracks, c.trackStart, c.tracks.size(), c.tracks, from, to);
+    WriteAt(b.trackSizes, c.trackStart, c.tracks.size(), c.trackSizes, from, to);
     if (!c.pads.empty())
         *b.padCount += static_cast<int>(c.pads.size());
     if (!c.tracks.empty())
@@ -158,9 +174,36 @@ bool SwapPoints(PointChange& c, const BoardArrays& b, ZoomFactor from, ZoomFacto
     return true;
 }
 
+// Room for the entries and indexes that fit the counts after putting back.
+bool CanPutBack(const void* items, int count, int capacity, const std::vector<int>& indexes,
+                std::size_t values) {
+    if (indexes.empty())
+        return true;
+    if (!items || values != indexes.size())
+        return false;
+    const long long total = static_cast<long long>(count) + static_cast<long long>(indexes.size());
+    return total <= capacity && indexes.back() < total;
+}
+
 bool UndoRemove(const RemoveChange& c, const BoardArrays& b, ZoomFactor from, ZoomFactor to) {
-    return PutBack(b.pads, b.padCount, b.capacity, c.padIndexes, c.pads, from, to) &&
-           PutBack(b.tracks, b.trackCount, b.capacity, c.trackIndexes, c.tracks, from, to);
+    const int pads = PadCount(b);
+    const int tracks = TrackCount(b);
+    if (!CanPutBack(b.pads, pads, b.capacity, c.padIndexes, c.pads.size()) ||
+        !CanPutBack(b.tracks, tracks, b.capacity, c.trackIndexes, c.tracks.size()))
+        return false;
+    if (!c.padIndexes.empty()) {
+        const long long total = pads + static_cast<long long>(c.padIndexes.size());
+        PutBack(b.pads, pads, total, c.padIndexes, c.pads, from, to);
+        PutBack(b.padSizes, pads, total, c.padIndexes, c.padSizes, from, to);
+        *b.padCount = static_cast<int>(total);
+    }
+    if (!c.trackIndexes.empty()) {
+        const long long total = tracks + static_cast<long long>(c.trackIndexes.size());
+        PutBack(b.tracks, tracks, total, c.trackIndexes, c.tracks, from, to);
+        PutBack(b.trackSizes, tracks, total, c.trackIndexes, c.trackSizes, from, to);
+        *b.trackCount = static_cast<int>(total);
+    }
+    return true;
 }
 
 bool RedoRemove(RemoveChange& c, const BoardArrays& b) {
@@ -177,18 +220,37 @@ bool SwapBoard(ReplaceChange& c, const BoardArrays& b, ZoomFactor from, ZoomFact
         return false;
     if ((!c.pads.empty() && !b.pads) || (!c.tracks.empty() && !b.tracks))
         return false;
-    std::vector<Pad> shownPads = Copy(b.pads, 0, PadCount(b));
-    std::vector<Track> shownTracks = Copy(b.tracks, 0, TrackCount(b));
-    for (std::size_t i = 0; i < c.pads.size(); ++i)
-        b.pads[i] = Convert(c.pads[i], from, to);
-    for (std::size_t i = 0; i < c.tracks.size(); ++i)
-        b.tracks[i] = Convert(c.tracks[i], from, to);
+    ReplaceChange shown{Copy(b.pads, 0, PadCount(b)), Copy(b.tracks, 0, TrackCount(b)),
+                        Copy(b.padSizes, 0, PadCount(b)), Copy(b.trackSizes, 0, TrackCount(b))};
+    WriteAt(b.pads, 0, c.pads.size(), c.pads, from, to);
+    WriteAt(b.padSizes, 0, c.pads.size(), c.padSizes, from, to);
+    WriteAt(b.tracks, 0, c.tracks.size(), c.tracks, from, to);
+    WriteAt(b.trackSizes, 0, c.tracks.size(), c.trackSizes, from, to);
     if (b.pads)
         *b.padCount = static_cast<int>(c.pads.size());
     if (b.tracks)
         *b.trackCount = static_cast<int>(c.tracks.size());
-    c.pads = std::move(shownPads);
-    c.tracks = std::move(shownTracks);
+    c = std::move(shown);
+    return true;
+}
+
+template <typename T>
+void SwapEach(T* items, const std::vector<int>& indexes, std::vector<T>& values) {
+    for (std::size_t i = 0; i < indexes.size(); ++i)
+        std::swap(items[indexes[i]], values[i]);
+}
+
+bool SwapSizes(SizeChange& c, const BoardArrays& b) {
+    const bool padsFit = c.padIndexes.empty() ||
+                         (b.padSizes && ValidIndexes(c.padIndexes, PadCount(b)) &&
+                          c.padSizes.size() == c.padIndexes.size());
+    const bool tracksFit = c.trackIndexes.empty() ||
+                           (b.trackSizes && ValidIndexes(c.trackIndexes, TrackCount(b)) &&
+                            c.trackSizes.size() == c.trackIndexes.size());
+    if (!padsFit || !tracksFit)
+        return false;
+    SwapEach(b.padSizes, c.padIndexes, c.padSizes);
+    SwapEach(b.trackSizes, c.trackIndexes, c.trackSizes);
     return true;
 }
 
@@ -203,6 +265,8 @@ bool Apply(Step& step, const BoardArrays& b, ZoomFactor scale, bool undo) {
         applied = undo ? UndoRemove(*remove, b, from, scale) : RedoRemove(*remove, b);
     else if (auto* replace = std::get_if<ReplaceChange>(&step.change))
         applied = SwapBoard(*replace, b, from, scale);
+    else if (auto* sizes = std::get_if<SizeChange>(&step.change))
+        applied = SwapSizes(*sizes, b);
     if (applied)
         step.scale = scale;
     return applied;
@@ -230,6 +294,7 @@ std::string_view StepName(StepKind kind) {
     case StepKind::OpenWorkFile: return "Open Work File";
     case StepKind::ImportProtel: return "Import Protel File";
     case StepKind::RecoverBoard: return "Recover Board";
+    case StepKind::ChangeSize: return "Change Size";
     }
     return "Edit";
 }
@@ -243,9 +308,14 @@ std::size_t StepBytes(const Step& step) {
                 bytes += VectorBytes(c.points);
             } else if constexpr (std::is_same_v<C, RemoveChange>) {
                 bytes += VectorBytes(c.padIndexes) + VectorBytes(c.pads) +
-                         VectorBytes(c.trackIndexes) + VectorBytes(c.tracks);
+                         VectorBytes(c.trackIndexes) + VectorBytes(c.tracks) +
+                         VectorBytes(c.padSizes) + VectorBytes(c.trackSizes);
+            } else if constexpr (std::is_same_v<C, SizeChange>) {
+                bytes += VectorBytes(c.padIndexes) + VectorBytes(c.padSizes) +
+                         VectorBytes(c.trackIndexes) + VectorBytes(c.trackSizes);
             } else {
-                bytes += VectorBytes(c.pads) + VectorBytes(c.tracks);
+                bytes += VectorBytes(c.pads) + VectorBytes(c.tracks) + VectorBytes(c.padSizes) +
+                         VectorBytes(c.trackSizes);
             }
         },
         step.change);
@@ -255,11 +325,17 @@ std::size_t StepBytes(const Step& step) {
 RemoveChange RemoveEntries(const BoardArrays& board, std::vector<int> pads, std::vector<int> tracks) {
     RemoveChange change;
     if (ValidIndexes(pads, PadCount(board)) && !pads.empty()) {
-        change.pads = TakeOut(board.pads, board.padCount, pads);
+        const int count = PadCount(board);
+        change.pads = TakeOut(board.pads, count, pads);
+        change.padSizes = TakeOut(board.padSizes, count, pads);
+        *board.padCount = count - static_cast<int>(pads.size());
         change.padIndexes = std::move(pads);
     }
     if (ValidIndexes(tracks, TrackCount(board)) && !tracks.empty()) {
-        change.tracks = TakeOut(board.tracks, board.trackCount, tracks);
+        const int count = TrackCount(board);
+        change.tracks = TakeOut(board.tracks, count, tracks);
+        change.trackSizes = TakeOut(board.trackSizes, count, tracks);
+        *board.trackCount = count - static_cast<int>(tracks.size());
         change.trackIndexes = std::move(tracks);
     }
     return change;
@@ -343,7 +419,10 @@ bool BoardHistory::TakeDroppedNotice() {
 void BoardHistory::Open(StepKind kind, ZoomFactor scale) {
     if (m_open)
         return;
-    m_open = Step{kind, scale, AppendChange{-1, -1, {}, {}}};
+    AppendChange nothingYet;
+    nothingYet.padStart = -1;
+    nothingYet.trackStart = -1;
+    m_open = Step{kind, scale, std::move(nothingYet)};
     m_openPoints.clear();
 }
 
@@ -396,6 +475,8 @@ void BoardHistory::Close(const BoardArrays& board) {
             return;
         append->pads = Copy(board.pads, append->padStart, PadCount(board));
         append->tracks = Copy(board.tracks, append->trackStart, TrackCount(board));
+        append->padSizes = Copy(board.padSizes, append->padStart, PadCount(board));
+        append->trackSizes = Copy(board.trackSizes, append->trackStart, TrackCount(board));
         if (append->pads.empty() && append->tracks.empty())
             return;
     }

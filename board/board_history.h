@@ -33,6 +33,7 @@ enum class StepKind {
     OpenWorkFile,
     ImportProtel,
     RecoverBoard,
+    ChangeSize,
 };
 
 // "Add Pad", "Move", "Rotate All", "Open Work File", ...
@@ -45,6 +46,9 @@ struct BoardArrays {
     Track* tracks = nullptr;
     int* trackCount = nullptr;
     int capacity = 0;
+    // The sizes beside the records; without them only the records change.
+    PadSize* padSizes = nullptr;
+    TrackSize* trackSizes = nullptr;
 };
 
 // Which coordinate pair a point change names: pad p, or the track end with
@@ -64,6 +68,8 @@ struct AppendChange {
     int trackStart = 0;
     std::vector<Pad> pads;
     std::vector<Track> tracks;
+    std::vector<PadSize> padSizes;
+    std::vector<TrackSize> trackSizes;
 };
 // Coordinate pairs set to new values; each holds the value not on the board.
 struct PointChange {
@@ -75,11 +81,23 @@ struct RemoveChange {
     std::vector<Pad> pads;
     std::vector<int> trackIndexes;
     std::vector<Track> tracks;
+    std::vector<PadSize> padSizes;
+    std::vector<TrackSize> trackSizes;
 };
 // The whole board that is not shown.
 struct ReplaceChange {
     std::vector<Pad> pads;
     std::vector<Track> tracks;
+    std::vector<PadSize> padSizes;
+    std::vector<TrackSize> trackSizes;
+};
+// Sizes of some objects set to new values; each holds the size not on the
+// board, indexes ascending.
+struct SizeChange {
+    std::vector<int> padIndexes;
+    std::vector<PadSize> padSizes;
+    std::vector<int> trackIndexes;
+    std::vector<TrackSize> trackSizes;
 };
 
 struct Step {
@@ -87,7 +105,7 @@ struct Step {
     // The zoom factor the step's values are stored at. Zooming scales the
     // board by powers of two, so the values convert exactly when applied.
     ZoomFactor scale;
-    std::variant<AppendChange, PointChange, RemoveChange, ReplaceChange> change;
+    std::variant<AppendChange, PointChange, RemoveChange, ReplaceChange, SizeChange> change;
 };
 
 std::size_t StepBytes(const Step& step);

@@ -53,15 +53,21 @@ class CDibView : public CScrollView {
     // is recorded as one undoable step, or joins the step opened by
     // BeginEdit. False (and nothing added) when the array is full or was not
     // allocated.
+    // Without a size, the size for new objects.
     bool AppendPad(float x, float y);
+    bool AppendPad(float x, float y, PadSize size);
     bool AppendTrack(float x1, float y1, float x2, float y2, int layer);
+    bool AppendTrack(float x1, float y1, float x2, float y2, int layer, TrackSize size);
     // Sets pad `pad`, or the track end with coordinate index `coord`.
     void SetPadPosition(int pad, float x, float y);
     void SetTrackEnd(int coord, float x, float y);
     // Takes out the given pads and tracks; indexes that name nothing are ignored.
     void RemoveObjects(std::vector<int> pads, std::vector<int> tracks, board::StepKind kind);
     // False (and the board unchanged) when it holds more than the arrays can.
-    bool ReplaceBoard(std::span<const Pad> pads, std::span<const Track> tracks, board::StepKind kind);
+    // Sizes that are not one per object leave every object at the default.
+    bool ReplaceBoard(std::span<const Pad> pads, std::span<const Track> tracks, board::StepKind kind,
+                      std::span<const PadSize> padSizes = {},
+                      std::span<const TrackSize> trackSizes = {});
     // Gathers the changes until EndEdit into one step (a drag, a keyboard
     // move, a component mark). A step that changed nothing is not kept.
     void BeginEdit(board::StepKind kind);
@@ -109,6 +115,26 @@ class CDibView : public CScrollView {
     // Backspace in a chain: takes its last segment away and goes on from
     // the point before it.
     void RemoveLastChainSegment();
+
+    // --- Real sizes of pads and tracks (board/view_sizes.cpp) ---
+    // Sets sizes as one undoable step; objects already at the size, and
+    // indexes that name nothing, are left out.
+    void SetObjectSizes(const std::vector<int>& pads, PadSize padSize,
+                        const std::vector<int>& tracks, TrackSize trackSize);
+    // Properties: the size dialog of the object under the pointer in move
+    // status, or of all objects in select-all mode.
+    void OnObjectProperties();
+    bool CanShowProperties() const { return m_bMoveMode || m_bSelectAll; }
+    // Makes the size of the object under the pointer the size for new
+    // objects; a beep (and false) when nothing is there.
+    void OnPickUpSize();
+    bool PickUpSizeAt(CPoint client);
+    // The pad, else the track of the current layer, under a client point, as
+    // a grab finds them; both -1 when nothing is there.
+    void ObjectAt(CPoint client, int& pad, int& track);
+    // The pointer's place in the view, or where it last was in it when it
+    // is outside (a toolbar button or menu pressed); false when neither.
+    bool PointerInView(CPoint& client) const;
 
     // --- Parameters and colours (board/view_params.cpp) ---
     void OnChangeParameters();
@@ -233,6 +259,9 @@ class CDibView : public CScrollView {
     int m_nImageHeight = 0;
     Pad* m_pPads = nullptr;
     Track* m_pTracks = nullptr;
+    // The real size of each pad and track, index for index with the records.
+    PadSize* m_pPadSizes = nullptr;
+    TrackSize* m_pTrackSizes = nullptr;
     Cursor m_hCursorPad = Cursor::UpArrow;
     Cursor m_hCursorLine = Cursor::Cross;
     Cursor m_hCursorSelectAll = Cursor::No;

@@ -1,6 +1,7 @@
 #include "board/param_dlg.h"
 
 #include "board/params.h"
+#include "board/size_fields.h"
 #include "platform/user_services.h"
 #include "res/resource.h"
 
@@ -19,7 +20,6 @@ DialogTemplate ParamDialogTemplate() {
     t.id = IDD_PARAMETERS;
     t.title = "Change Parameters";
     t.cx = 208;
-    t.cy = 119;
     t.fontName = "System";
     t.fontPoints = 10;
     // In tab order.
@@ -38,8 +38,15 @@ DialogTemplate ParamDialogTemplate() {
         MakeControl(IDC_LINE_WIDTH, ControlKind::Edit, DluRect(66, 80, 40, 12)),
         MakeControl(-1, ControlKind::LText, DluRect(16, 97, 45, 8), "Current Layer"),
         LayerList(),
+        MakeControl(-1, ControlKind::LText, DluRect(7, 118, 120, 10), "Size for new objects"),
     };
+    t.cy = AddSizeFields(t, NewSizeFieldIds(), 132) + 4;
     return t;
+}
+
+SizeFieldIds NewSizeFieldIds() {
+    return {IDC_NEW_PAD_X,     IDC_NEW_PAD_Y,       IDC_NEW_HOLE,
+            IDC_NEW_PAD_SHAPE, IDC_NEW_TRACK_WIDTH, IDC_NEW_SIZE_UNIT};
 }
 
 CParamDlg::CParamDlg()
@@ -56,10 +63,27 @@ void CParamDlg::DoDataExchange(CDataExchange* dx) {
     DDX_Text(dx, IDC_SCAN_LINES_Y, m_nScanLinesY);
 }
 
+BOOL CParamDlg::OnInitDialog() {
+    const BOOL result = CDialog::OnInitDialog();
+    ShowSizes(*this, NewSizeFieldIds(), g_NewPadSize, g_NewTrackSize, m_nSizeUnit);
+    return result;
+}
+
+void CParamDlg::OnControlChanged(int id) {
+    if (id == IDC_NEW_SIZE_UNIT)
+        ChangeSizeUnit(*this, NewSizeFieldIds(), m_nSizeUnit);
+}
+
 void CParamDlg::OnOK() {
     // Nothing is applied until every field is valid, so a refused entry
     // never leaves the parameters half changed.
     if (!UpdateData(true))
+        return;
+    const std::optional<PadSize> padSize = ReadPadSize(*this, NewSizeFieldIds(), m_nSizeUnit);
+    if (!padSize)
+        return;
+    const std::optional<TrackSize> trackSize = ReadTrackSize(*this, NewSizeFieldIds(), m_nSizeUnit);
+    if (!trackSize)
         return;
     if (m_nScanLinesX <= 0 || m_nScanLinesY <= 0) {
         Services().MessageBox("Scan lines must be a whole number greater than 0.", "Quarzline",
@@ -77,5 +101,8 @@ void CParamDlg::OnOK() {
     if (m_nLayerIndex >= 0)
         g_nCurrentLayer = m_nLayerIndex + 1;
     g_nLineWidth = m_nLineWidth;
+    g_NewPadSize = *padSize;
+    g_NewTrackSize = *trackSize;
+    g_nSizeUnit = m_nSizeUnit;
     EndDialog(IDOK);
 }

@@ -1,6 +1,7 @@
 // Drawing parameters and layer colours shared by every board view.
 #pragma once
 
+#include "board/board_types.h"
 #include "board/zoom_factor.h"
 #include "platform/file.h"
 #include "platform/types.h"
@@ -20,6 +21,11 @@ extern float g_fMilPerPixelY;
 extern int g_nLineWidth;
 extern int g_nCurrentLayer;
 extern COLORREF g_crLayerColor[kLayerColorCount];
+// The size for new objects: what pads and tracks placed from now on get.
+extern PadSize g_NewPadSize;
+extern TrackSize g_NewTrackSize;
+// Draw each pad and track at its own size instead of the marker sizes.
+extern bool g_bShowRealSizes;
 
 // Name of a layer number as the status bar and the parameters dialog show it;
 // " " for numbers outside 1 to 12.

@@ -54,6 +54,8 @@ bool CDibView::OnCommand(UINT id) {
     case ID_VIEW_ZOOM_OUT: OnZoomOut(); return true;
     case ID_VIEW_ZOOM_FIT: OnZoomToFit(); return true;
     case ID_VIEW_ACTUAL_PIXELS: OnActualPixels(); return true;
+    case ID_EDIT_PROPERTIES: OnObjectProperties(); return true;
+    case ID_EDIT_PICK_UP_SIZE: OnPickUpSize(); return true;
     default:
         break;
     }
@@ -76,6 +78,8 @@ bool CDibView::OnUpdateCommand(UINT id, CCmdUI* ui) {
     case ID_VIEW_ZOOM_OUT: ui->Enable(board::CanZoomOut(*this)); return true;
     case ID_VIEW_ACTUAL_PIXELS: ui->SetCheck(m_nScale == 1); ui->Enable(true); return true;
     case ID_VIEW_ZOOM_FIT: ui->Enable(true); return true;
+    case ID_EDIT_PROPERTIES: ui->Enable(CanShowProperties() && !IsBoardEmpty()); return true;
+    case ID_EDIT_PICK_UP_SIZE: ui->Enable(!IsBoardEmpty()); return true;
     default:
         break;
     }

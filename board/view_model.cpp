@@ -51,6 +51,18 @@ CDibView::CDibView() {
     m_pTracks = new (std::nothrow) Track[g_nMaxItems];
     if (!m_pTracks)
         Services().MessageBox("No memory for data", kCaption, MB_OK | MB_ICONSTOP);
+    // The sizes go with the records: without one array the other is no use.
+    if (m_pPads)
+        m_pPadSizes = new (std::nothrow) PadSize[g_nMaxItems];
+    if (m_pTracks)
+        m_pTrackSizes = new (std::nothrow) TrackSize[g_nMaxItems];
+    if ((m_pPads && !m_pPadSizes) || (m_pTracks && !m_pTrackSizes)) {
+        Services().MessageBox("No memory for data", kCaption, MB_OK | MB_ICONSTOP);
+        if (!m_pPadSizes)
+            delete[] std::exchange(m_pPads, nullptr);
+        if (!m_pTrackSizes)
+            delete[] std::exchange(m_pTracks, nullptr);
+    }
 
     // The five cursor members are initialised in the class.
     m_bLineStarted = 0;
@@ -74,6 +86,10 @@ CDibView::~CDibView() {
     m_pPads = nullptr;
     delete[] m_pTracks;
     m_pTracks = nullptr;
+    delete[] m_pPadSizes;
+    m_pPadSizes = nullptr;
+    delete[] m_pTrackSizes;
+    m_pTrackSizes = nullptr;
 
     switch (WriteLayerColors(kLayerColorFile)) {
     case ColorFileWrite::Written:
@@ -93,7 +109,7 @@ CDibDoc* CDibView::GetDocument() const {
 }
 
 board::BoardArrays CDibView::Arrays() {
-    return {m_pPads, &m_nPadCount, m_pTracks, &m_nTrackCount, g_nMaxItems};
+    return {m_pPads, &m_nPadCount, m_pTracks, &m_nTrackCount, g_nMaxItems, m_pPadSizes, m_pTrackSizes};
 }
 
 void CDibView::NotifyBoardChanged() {
@@ -129,11 +145,16 @@ void CDibView::RunInStep(StepKind kind, Note note) {
 }
 
 bool CDibView::AppendPad(float x, float y) {
+    return AppendPad(x, y, g_NewPadSize);
+}
+
+bool CDibView::AppendPad(float x, float y, PadSize size) {
     if (!m_pPads || m_nPadCount >= g_nMaxItems)
         return false;
     const bool own = !m_History.IsOpen();
     RunInStep(StepKind::AddPad, [&] { return m_History.NoteAppend(m_nPadCount, m_nTrackCount); });
     m_pPads[m_nPadCount] = Pad{x, y};
+    m_pPadSizes[m_nPadCount] = size;
     ++m_nPadCount;
     if (own)
         EndEdit();
@@ -141,11 +162,16 @@ bool CDibView::AppendPad(float x, float y) {
 }
 
 bool CDibView::AppendTrack(float x1, float y1, float x2, float y2, int layer) {
+    return AppendTrack(x1, y1, x2, y2, layer, g_NewTrackSize);
+}
+
+bool CDibView::AppendTrack(float x1, float y1, float x2, float y2, int layer, TrackSize size) {
     if (!m_pTracks || m_nTrackCount >= g_nMaxItems)
         return false;
     const bool own = !m_History.IsOpen();
     RunInStep(StepKind::AddTrack, [&] { return m_History.NoteAppend(m_nPadCount, m_nTrackCount); });
     m_pTracks[m_nTrackCount] = Track{x1, y1, x2, y2, static_cast<float>(layer)};
+    m_pTrackSizes[m_nTrackCount] = size;
     ++m_nTrackCount;
     if (own)
         EndEdit();
@@ -194,7 +220,23 @@ void CDibView::RemoveObjects(std::vector<int> pads, std::vector<int> tracks, Ste
     RecordStep(std::move(step));
 }
 
-bool CDibView::ReplaceBoard(std::span<const Pad> pads, std::span<const Track> tracks, StepKind kind) {
+namespace {
+// Fills `to` with the sizes given, or with defaults when none are; the
+// sizes may already be the ones in `to` (a transform keeping them).
+template <typename Size>
+void WriteSizes(std::span<const Size> sizes, Size* to, std::size_t count) {
+    if (!to)
+        return;
+    if (sizes.size() != count)
+        std::fill(to, to + count, Size{});
+    else if (sizes.data() != to)
+        std::copy(sizes.begin(), sizes.end(), to);
+}
+} // namespace
+
+bool CDibView::ReplaceBoard(std::span<const Pad> pads, std::span<const Track> tracks, StepKind kind,
+                            std::span<const PadSize> padSizes,
+                            std::span<const TrackSize> trackSizes) {
     EndEdit();
     if (pads.size() > static_cast<std::size_t>(g_nMaxItems) ||
         tracks.size() > static_cast<std::size_t>(g_nMaxItems) || (!pads.empty() && !m_pPads) ||
@@ -204,12 +246,18 @@ bool CDibView::ReplaceBoard(std::span<const Pad> pads, std::span<const Track> tr
     if (kind != StepKind::MoveAll && kind != StepKind::RotateAll && kind != StepKind::MirrorAll)
         ResetEditState();
     ReplaceChange old;
-    if (m_pPads)
+    if (m_pPads) {
         old.pads.assign(m_pPads, m_pPads + m_nPadCount);
-    if (m_pTracks)
+        old.padSizes.assign(m_pPadSizes, m_pPadSizes + m_nPadCount);
+    }
+    if (m_pTracks) {
         old.tracks.assign(m_pTracks, m_pTracks + m_nTrackCount);
+        old.trackSizes.assign(m_pTrackSizes, m_pTrackSizes + m_nTrackCount);
+    }
     std::copy(pads.begin(), pads.end(), m_pPads);
     std::copy(tracks.begin(), tracks.end(), m_pTracks);
+    WriteSizes(padSizes, m_pPadSizes, pads.size());
+    WriteSizes(trackSizes, m_pTrackSizes, tracks.size());
     m_nPadCount = static_cast<int>(pads.size());
     m_nTrackCount = static_cast<int>(tracks.size());
     RecordStep(Step{kind, m_nScale, std::move(old)});

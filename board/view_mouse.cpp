@@ -278,9 +278,14 @@ int BandMargin() {
 }
 } // namespace board
 
-void CDibView::OnLButtonDown(UINT /*flags*/, CPoint point) {
+void CDibView::OnLButtonDown(UINT flags, CPoint point) {
     if (PanPress(*this, point))
         return;
+    // Alt-click picks up the size of what is under the pointer, in any mode.
+    if ((flags & MK_ALT) && !IsDragging(*this)) {
+        PickUpSizeAt(point);
+        return;
+    }
     if (m_bMeasureMode)
         MeasureClick(*this, point);
     else if (m_bMoveMode)

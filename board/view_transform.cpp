@@ -29,7 +29,9 @@ void TransformAll(CDibView& view, StepKind kind, PointFn fn) {
         fn(t.x1, t.y1);
         fn(t.x2, t.y2);
     }
-    view.ReplaceBoard(pads, tracks, kind);
+    // Every object keeps its size.
+    view.ReplaceBoard(pads, tracks, kind, {view.m_pPadSizes, pads.size()},
+                      {view.m_pTrackSizes, tracks.size()});
 }
 
 CPoint ScalePoint(CPoint p, bool doubling) {

@@ -22,6 +22,11 @@ void ReadReport::Merge(const ReadReport& other) {
     netsNotImported += other.netsNotImported;
 }
 
+void FillSizes(BoardData& board) {
+    board.padSizes.resize(board.pads.size());
+    board.trackSizes.resize(board.tracks.size());
+}
+
 bool NothingReadable(const BoardData& board, const ReadReport& report) {
     return board.pads.empty() && board.tracks.empty() && report.skippedRecords > 0;
 }
@@ -32,10 +37,14 @@ void TrimToCapacity(BoardData& board, int capacity, ReadReport& report) {
         report.padsLeftOut += static_cast<int>(board.pads.size() - cap);
         board.pads.resize(cap);
     }
+    if (board.padSizes.size() > cap)
+        board.padSizes.resize(cap);
     if (board.tracks.size() > cap) {
         report.tracksLeftOut += static_cast<int>(board.tracks.size() - cap);
         board.tracks.resize(cap);
     }
+    if (board.trackSizes.size() > cap)
+        board.trackSizes.resize(cap);
 }
 
 namespace {

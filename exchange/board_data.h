@@ -7,23 +7,48 @@
 
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
-// Pads and tracks in stored coordinates at some zoom factor.
+// Pads and tracks in stored coordinates at some zoom factor, and their
+// sizes: one per object, or none when every object has the default size.
 struct BoardData {
+    BoardData() = default;
+    BoardData(std::vector<Pad> p, std::vector<Track> t, std::vector<PadSize> ps = {},
+              std::vector<TrackSize> ts = {})
+        : pads(std::move(p)), tracks(std::move(t)), padSizes(std::move(ps)),
+          trackSizes(std::move(ts)) {}
+
     std::vector<Pad> pads;
     std::vector<Track> tracks;
+    std::vector<PadSize> padSizes;
+    std::vector<TrackSize> trackSizes;
 };
 
 // A read-only look at pads and tracks held elsewhere (the view's arrays).
 struct BoardSpan {
+    BoardSpan() = default;
+    BoardSpan(std::span<const Pad> p, std::span<const Track> t, std::span<const PadSize> ps = {},
+              std::span<const TrackSize> ts = {})
+        : pads(p), tracks(t), padSizes(ps), trackSizes(ts) {}
+
     std::span<const Pad> pads;
     std::span<const Track> tracks;
+    std::span<const PadSize> padSizes;
+    std::span<const TrackSize> trackSizes;
+
+    PadSize PadSizeAt(std::size_t i) const { return i < padSizes.size() ? padSizes[i] : PadSize{}; }
+    TrackSize TrackSizeAt(std::size_t i) const {
+        return i < trackSizes.size() ? trackSizes[i] : TrackSize{};
+    }
 };
 
 inline BoardSpan SpanOf(const BoardData& board) {
-    return {board.pads, board.tracks};
+    return {board.pads, board.tracks, board.padSizes, board.trackSizes};
 }
+
+// A size per object, the missing ones at the default.
+void FillSizes(BoardData& board);
 
 // What a reader had to leave out of a file.
 struct ReadReport {

@@ -4,14 +4,15 @@
 // As written:
 //   PCB FILE 4
 //   FP                        a pad, for each pad
-//   X Y 60 60 1 28 1 13
+//   X Y 60 60 1 28 1 13       X size, Y size, shape, hole
 //   0
 //   FT                        a track, for each track
-//   X1 Y1 X2 Y2 12 layer 1
+//   X1 Y1 X2 Y2 12 layer 1    the width after the ends
 //   ENDPCB
 //
 // X is the distance in mils from the image's left edge, Y the distance in
-// mils upwards from its bottom edge. Every line ends in CR LF.
+// mils upwards from its bottom edge; the sizes are the objects' own, in
+// mils (shape 1 round, 2 rectangle, 3 octagon). Every line ends in CR LF.
 #pragma once
 
 #include "board/zoom_factor.h"

@@ -24,16 +24,19 @@ std::optional<std::string> FormatProtel(BoardSpan board, const ProtelExportSetti
     std::string out;
     out.reserve((board.pads.size() + board.tracks.size() + 1) * kBytesPerRecord);
     AppendLine(out, "PCB FILE 4");
-    for (const Pad& pad : board.pads) {
-        int v[8] = {0, 0, 60, 60, 1, 28, 1, 13};
+    for (std::size_t i = 0; i < board.pads.size(); ++i) {
+        const Pad& pad = board.pads[i];
+        const PadSize size = board.PadSizeAt(i);
+        int v[8] = {0, 0, size.x, size.y, static_cast<int>(size.shape), size.hole, 1, 13};
         if (!mil.X(pad.x, v[0]) || !mil.Y(pad.y, v[1]))
             return std::nullopt;
         AppendLine(out, "FP");
         AppendIntegerLine(out, v, 8);
         AppendLine(out, "0");
     }
-    for (const Track& track : board.tracks) {
-        int v[7] = {0, 0, 0, 0, 12, 0, 1};
+    for (std::size_t i = 0; i < board.tracks.size(); ++i) {
+        const Track& track = board.tracks[i];
+        int v[7] = {0, 0, 0, 0, board.TrackSizeAt(i).width, 0, 1};
         if (!mil.X(track.x1, v[0]) || !mil.Y(track.y1, v[1]) || !mil.X(track.x2, v[2]) ||
             !mil.Y(track.y2, v[3]) || !TruncateToInt(track.layer, v[5]))
             return std::nullopt;

@@ -42,12 +42,18 @@ bool LooksLikeProtelFile(std::string_view text) {
 }
 
 namespace {
-// The numbers of a record's data line that the import uses: a track's ends,
+// The numbers of a record's data line that the import needs: a track's ends,
 // width and layer, and for every other kind the point that widens the area.
-// Whatever follows them is left alone, as files differ in their trailing
-// fields (a track's flag is missing in some, vias carry more in others).
-int FieldsUsed(ProtelRecord kind) {
+// A pad's sizes and shape follow its point; a pad without them gets the
+// default size. Whatever follows is left alone, as files differ in their
+// trailing fields (a track's flag is missing in some, vias carry more in
+// others).
+int FieldsNeeded(ProtelRecord kind) {
     return kind == ProtelRecord::Track ? 6 : 2;
+}
+constexpr int kPadFieldsWithSize = 6;
+int FieldsWanted(ProtelRecord kind) {
+    return kind == ProtelRecord::Pad ? kPadFieldsWithSize : FieldsNeeded(kind);
 }
 
 void CountNotImported(ProtelRecord kind, ReadReport& report) {
@@ -133,11 +139,13 @@ float ToPixels(int mils, int scanLines) {
 // A pad or track in pixels with y upwards, and the line it came from.
 struct RawPad {
     float x, y;
+    PadSize size;
     int line;
 };
 struct RawTrack {
     float x1, y1, x2, y2;
     int layer;
+    TrackSize size;
     int line;
 };
 
@@ -148,7 +156,7 @@ struct Scan {
     int maxY = 0;
 };
 
-void TakeRecord(ProtelRecord kind, const int* f, int line, const ProtelImportSettings& s,
+void TakeRecord(ProtelRecord kind, const int* f, int got, int line, const ProtelImportSettings& s,
                 Scan& scan) {
     scan.maxX = std::max(scan.maxX, f[0]);
     scan.maxY = std::max(scan.maxY, f[1]);
@@ -157,9 +165,12 @@ void TakeRecord(ProtelRecord kind, const int* f, int line, const ProtelImportSet
         scan.maxY = std::max(scan.maxY, f[3]);
         scan.tracks.push_back({ToPixels(f[0], s.scanLinesX), ToPixels(f[1], s.scanLinesY),
                                ToPixels(f[2], s.scanLinesX), ToPixels(f[3], s.scanLinesY), f[5],
-                               line});
+                               SaneTrackSize(f[4]), line});
     } else if (kind == ProtelRecord::Pad) {
-        scan.pads.push_back({ToPixels(f[0], s.scanLinesX), ToPixels(f[1], s.scanLinesY), line});
+        const PadSize size =
+            got == kPadFieldsWithSize ? SanePadSize(f[2], f[3], f[5], f[4]) : PadSize{};
+        scan.pads.push_back(
+            {ToPixels(f[0], s.scanLinesX), ToPixels(f[1], s.scanLinesY), size, line});
     }
 }
 
@@ -192,9 +203,9 @@ Scan ReadRecords(std::string_view text, const ProtelImportSettings& settings, Re
         if (!stored)
             CountNotImported(kind, report);
         int fields[6];
-        const int need = FieldsUsed(kind);
-        if (ReadIntegers(data, fields, need) == need)
-            TakeRecord(kind, fields, keywordLine, settings, scan);
+        const int got = ReadIntegers(data, fields, FieldsWanted(kind));
+        if (got >= FieldsNeeded(kind))
+            TakeRecord(kind, fields, got, keywordLine, settings, scan);
         else if (stored)
             report.Skip(keywordLine);
         if (HasTextLine(kind))
@@ -242,14 +253,18 @@ std::optional<ProtelImport> ImportProtel(std::string_view text,
     const float height = static_cast<float>(result.height);
     const ZoomFactor scale = settings.scale;
     result.board.pads.reserve(scan.pads.size());
+    result.board.padSizes.reserve(scan.pads.size());
     for (const RawPad& raw : scan.pads) {
         Pad pad{};
-        if (Place(raw.x, raw.y, height, scale, pad.x, pad.y))
+        if (Place(raw.x, raw.y, height, scale, pad.x, pad.y)) {
             result.board.pads.push_back(pad);
-        else
+            result.board.padSizes.push_back(raw.size);
+        } else {
             found.Skip(raw.line);
+        }
     }
     result.board.tracks.reserve(scan.tracks.size());
+    result.board.trackSizes.reserve(scan.tracks.size());
     for (const RawTrack& raw : scan.tracks) {
         Track track{};
         if (std::llabs(static_cast<std::int64_t>(raw.layer)) <= kMaxCoordinate &&
@@ -257,6 +272,7 @@ std::optional<ProtelImport> ImportProtel(std::string_view text,
             Place(raw.x2, raw.y2, height, scale, track.x2, track.y2)) {
             track.layer = static_cast<float>(raw.layer);
             result.board.tracks.push_back(track);
+            result.board.trackSizes.push_back(raw.size);
         } else {
             found.Skip(raw.line);
         }

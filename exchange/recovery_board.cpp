@@ -141,6 +141,9 @@ std::optional<BoardData> ParseRecoveryBoard(std::string_view text, const Recover
         error = "its exact positions do not agree with its work-file records";
         return std::nullopt;
     }
+    // Sizes are whole mils, which the work-file records hold exactly.
+    exact.board.padSizes = work.padSizes;
+    exact.board.trackSizes = work.trackSizes;
     return std::move(exact.board);
 }
 

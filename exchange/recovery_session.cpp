@@ -105,10 +105,14 @@ void RecoverySession::SaveNow(CDibView& view) {
 void RecoverySession::Save(Watched& watched) {
     const CDibView& view = *watched.view;
     BoardData board;
-    if (view.m_pPads)
+    if (view.m_pPads) {
         board.pads.assign(view.m_pPads, view.m_pPads + view.m_nPadCount);
-    if (view.m_pTracks)
+        board.padSizes.assign(view.m_pPadSizes, view.m_pPadSizes + view.m_nPadCount);
+    }
+    if (view.m_pTracks) {
         board.tracks.assign(view.m_pTracks, view.m_pTracks + view.m_nTrackCount);
+        board.trackSizes.assign(view.m_pTrackSizes, view.m_pTrackSizes + view.m_nTrackCount);
+    }
     RecoveryManifest manifest = ManifestOf(view);
     watched.savedRevision = manifest.revision;
     watched.savedScanLines = view.GetScanLines();

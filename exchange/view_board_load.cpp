@@ -10,12 +10,14 @@ void ReplaceViewBoard(CDibView& view, BoardData& board, ReadReport& report, boar
     if (!view.m_pPads) {
         report.padsLeftOut += static_cast<int>(board.pads.size());
         board.pads.clear();
+        board.padSizes.clear();
     }
     if (!view.m_pTracks) {
         report.tracksLeftOut += static_cast<int>(board.tracks.size());
         board.tracks.clear();
+        board.trackSizes.clear();
     }
-    view.ReplaceBoard(board.pads, board.tracks, kind);
+    view.ReplaceBoard(board.pads, board.tracks, kind, board.padSizes, board.trackSizes);
     // The board is what the file holds, so closing now loses nothing.
     view.MarkBoardSaved();
     view.Invalidate(false);
@@ -35,6 +37,10 @@ BoardSpan ViewBoard(const CDibView& view) {
         span.pads = {view.m_pPads, static_cast<std::size_t>(view.m_nPadCount)};
     if (view.m_pTracks)
         span.tracks = {view.m_pTracks, static_cast<std::size_t>(view.m_nTrackCount)};
+    if (view.m_pPadSizes)
+        span.padSizes = {view.m_pPadSizes, static_cast<std::size_t>(view.m_nPadCount)};
+    if (view.m_pTrackSizes)
+        span.trackSizes = {view.m_pTrackSizes, static_cast<std::size_t>(view.m_nTrackCount)};
     return span;
 }
 

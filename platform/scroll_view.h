@@ -18,6 +18,8 @@ constexpr UINT MK_RBUTTON = 0x0002;
 constexpr UINT MK_SHIFT = 0x0004;
 constexpr UINT MK_CONTROL = 0x0008;
 constexpr UINT MK_MBUTTON = 0x0010;
+// Alt held during a mouse message; ours, outside the range of the others.
+constexpr UINT MK_ALT = 0x1000;
 
 class CScrollView {
   public:

@@ -97,3 +97,24 @@ constexpr unsigned ID_VIEW_ZOOM_OUT = 511;
 constexpr unsigned ID_VIEW_ZOOM_FIT = 512;
 constexpr unsigned ID_VIEW_ACTUAL_PIXELS = 513;
 constexpr unsigned ID_VIEW_NAVIGATOR = 514;
+
+// Real sizes of pads and tracks.
+constexpr unsigned ID_VIEW_REAL_SIZES = 516;
+constexpr unsigned ID_EDIT_PROPERTIES = 517;
+constexpr unsigned ID_EDIT_PICK_UP_SIZE = 518;
+// The size for new objects in the "Change Parameters" dialog.
+constexpr unsigned IDC_NEW_PAD_X = 130;
+constexpr unsigned IDC_NEW_PAD_Y = 131;
+constexpr unsigned IDC_NEW_HOLE = 132;
+constexpr unsigned IDC_NEW_PAD_SHAPE = 133;
+constexpr unsigned IDC_NEW_TRACK_WIDTH = 134;
+constexpr unsigned IDC_NEW_SIZE_UNIT = 135;
+// The size dialog of one object, or of all of them.
+constexpr unsigned IDD_OBJECT_SIZE = 114;
+constexpr unsigned IDC_SIZE_PAD_X = 140;
+constexpr unsigned IDC_SIZE_PAD_Y = 141;
+constexpr unsigned IDC_SIZE_HOLE = 142;
+constexpr unsigned IDC_SIZE_SHAPE = 143;
+constexpr unsigned IDC_SIZE_WIDTH = 144;
+constexpr unsigned IDC_SIZE_UNIT = 145;
+constexpr unsigned IDC_SIZE_SCOPE = 146;

@@ -476,6 +476,8 @@ UINT QtMouseFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
         flags |= MK_SHIFT;
     if (modifiers & Qt::ControlModifier)
         flags |= MK_CONTROL;
+    if (modifiers & Qt::AltModifier)
+        flags |= MK_ALT;
     return flags;
 }
 

@@ -103,11 +103,12 @@ TEST_F(ShellTest, MenusHoldTheirItemsInOrder) {
                            "E&xit"}));
     EXPECT_EQ(MenuTexts(ShownMenu("&Edit")),
               QStringList({"&Undo\tCtrl+Z", "&Redo\tCtrl+Y", "-", "S&elect all\tCtrl+A", "-",
-                           "&Move Status\tCtrl+M"}));
+                           "&Move Status\tCtrl+M", "-", "&Properties...\tAlt+Return",
+                           "Pick &Up Size\tI"}));
     EXPECT_EQ(MenuTexts(ShownMenu("&View")),
               QStringList({"Tool&bar", "Stat&us Bar", "&Navigator", "-", "Zoom &In\tPage Up",
                            "Zoom &Out\tPage Down", "Zoom to &Fit\tHome", "&Actual Pixels\tCtrl+1", "-",
-                           "To&ggle Units", "Measure &Scale...", "Toggle &Layers>",
+                           "Show &Real Sizes", "To&ggle Units", "Measure &Scale...", "Toggle &Layers>",
                            "Top Layer", "1 Mid Layer", "2 Mid Layer", "3 Mid Layer", "4 Mid Layer",
                            "Bottom Layer", "Top Overlay", "Bottom Overlay", "Ground Plane",
                            "Power Plane", "Board Layer", "Keep Out Layer", "<", "Track Mode"}));

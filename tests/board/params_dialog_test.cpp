@@ -43,17 +43,19 @@ TEST(ParamsDialogTemplate, LayoutOfTemplate112) {
     EXPECT_EQ(t.fontName, "System");
     EXPECT_EQ(t.fontPoints, 10);
     EXPECT_EQ(t.cx, 208);
-    EXPECT_EQ(t.cy, 119);
-    // Tab order: the buttons, then each label before its field.
+    EXPECT_EQ(t.cy, 216) << "taller by the size for new objects";
+    // Tab order: the buttons, then each label before its field; the size for
+    // new objects follows, each field's label with an id of its own.
     std::vector<int> ids;
     for (const DialogControl& c : t.controls)
         ids.push_back(c.id);
     EXPECT_EQ(ids, (std::vector<int>{IDOK, IDCANCEL, -1, kPadX, -1, kPadY, -1, kScanX, -1, kScanY,
-                                     -1, kWidth, -1, kLayer}));
+                                     -1, kWidth, -1, kLayer, -1, -1, 135, 1130, 130, 1131, 131,
+                                     1132, 132, 1133, 133, 1134, 134}));
     EXPECT_EQ(t.controls[0].kind, ControlKind::DefPushButton);
     EXPECT_EQ(t.controls[12].kind, ControlKind::LText) << "\"Current Layer\" is left-aligned";
     EXPECT_EQ(t.controls[13].dlu, DluRect(66, 96, 65, 133));
-    const std::vector<std::string>& items = t.controls.back().items;
+    const std::vector<std::string>& items = t.controls[13].items;
     ASSERT_EQ(items.size(), 12u);
     EXPECT_EQ(items[0], "Top Layer");
     EXPECT_EQ(items[10], "Boder Layer");

@@ -21,7 +21,8 @@ TEST(ParamDialogLayout, LabelsStayOnOneLineAndNothingOverlaps) {
     std::vector<QWidget*> widgets;
     for (QWidget* w : host.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         widgets.push_back(w);
-    ASSERT_EQ(widgets.size(), 14u);
+    // The original fourteen, then the size for new objects.
+    ASSERT_EQ(widgets.size(), 27u);
     int labels = 0;
     for (QWidget* w : widgets) {
         EXPECT_TRUE(host.rect().contains(w->geometry())) << w->objectName().toStdString();
@@ -39,7 +40,7 @@ TEST(ParamDialogLayout, LabelsStayOnOneLineAndNothingOverlaps) {
             }
         }
     }
-    EXPECT_EQ(labels, 6);
+    EXPECT_EQ(labels, 13);
     auto* list = qobject_cast<QComboBox*>(host.ControlWidget(105));
     ASSERT_NE(list, nullptr);
     ASSERT_EQ(list->count(), 12);
