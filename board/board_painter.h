@@ -19,6 +19,15 @@ struct BoardScene {
     CRect client;
     // Select-all: every shown pad and track gets a halo under it.
     bool highlightAll = false;
+    // Real sizes: each object drawn at its own size, from its size in mils
+    // and the screen pixels one mil takes; null draws the markers.
+    struct RealScale {
+        double pixelsPerMilX;
+        double pixelsPerMilY;
+    };
+    const RealScale* realScale = nullptr;
+    std::span<const PadSize> padSizes;
+    std::span<const TrackSize> trackSizes;
 };
 
 // Tracks in array order, each in its layer's colour and the line width, then
@@ -27,3 +36,9 @@ struct BoardScene {
 // wholly outside the context's clip box. With highlightAll, halos of every
 // object are drawn first, under all of them.
 void PaintBoard(CDC& dc, const BoardScene& scene);
+
+// The objects at their own sizes, as PaintBoard draws them with a real
+// scale: tracks of their width in their layer's colour with round ends,
+// pads as discs, rectangles or octagons of their X and Y sizes in copper red
+// with the hole as a dark centre. A pad is drawn wherever part of it shows.
+void PaintRealSizes(CDC& dc, const BoardScene& scene, const CRect& clip);

@@ -198,6 +198,17 @@ void DrawRubberBand(CDibView& view, CDC& dc, CPoint scroll, const CRect& client)
 // change a pixel.
 void PaintBoard(CDC& dc, const BoardScene& scene) {
     const CRect clip = dc.GetClipBox();
+    if (scene.realScale) {
+        if (scene.highlightAll) {
+            const ShownObjects shown = ObjectsAnyPassShows(scene, clip);
+            for (const Halo& halo : kHalos) {
+                DrawTracks(scene, dc, clip, &halo, &shown.tracks);
+                DrawPads(scene, dc, clip, &halo, &shown.pads);
+            }
+        }
+        PaintRealSizes(dc, scene, clip);
+        return;
+    }
     if (!scene.highlightAll) {
         DrawTracks(scene, dc, clip, nullptr, nullptr);
         DrawPads(scene, dc, clip, nullptr, nullptr);
@@ -227,6 +238,15 @@ void CDibView::DrawBoard() {
     scene.scroll = GetScrollPosition();
     scene.client = ClientRect();
     scene.highlightAll = m_bSelectAll;
+    const BoardScene::RealScale real{m_nScale.Factor() / MilPerPixelX(),
+                                     m_nScale.Factor() / MilPerPixelY()};
+    if (g_bShowRealSizes && std::isfinite(real.pixelsPerMilX) && std::isfinite(real.pixelsPerMilY)) {
+        scene.realScale = &real;
+        if (m_pPadSizes)
+            scene.padSizes = {m_pPadSizes, scene.pads.size()};
+        if (m_pTrackSizes)
+            scene.trackSizes = {m_pTrackSizes, scene.tracks.size()};
+    }
     PaintBoard(*dc, scene);
     if (m_bLineStarted)
         DrawRubberBand(*this, *dc, scene.scroll, scene.client);

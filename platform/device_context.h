@@ -64,6 +64,16 @@ class CDC {
         for (const CRect& box : boxes)
             Ellipse(box.left, box.top, box.right, box.bottom);
     }
+    // A closed polygon filled with the brush and outlined with the pen. A
+    // context that cannot fill draws the outline alone.
+    virtual bool Polygon(std::span<const CPoint> points) {
+        if (points.size() < 2)
+            return false;
+        MoveTo(points.back().x, points.back().y);
+        for (const CPoint& p : points)
+            LineTo(p.x, p.y);
+        return true;
+    }
     // Fills the rectangle with one colour; no pen, no brush.
     virtual void FillSolidRect(const CRect& rect, COLORREF color) = 0;
 

@@ -390,6 +390,29 @@ bool QtPainterDC::Ellipse(int left, int top, int right, int bottom) {
     return true;
 }
 
+bool QtPainterDC::Polygon(std::span<const CPoint> points) {
+    if (!m_painter->isActive() || points.size() < 2)
+        return false;
+    PrepareTransform();
+    QPolygon polygon;
+    polygon.reserve(static_cast<qsizetype>(points.size()));
+    std::int64_t left = points.front().x, top = points.front().y;
+    std::int64_t right = left, bottom = top;
+    for (const CPoint& p : points) {
+        polygon << QPoint(p.x, p.y);
+        left = std::min<std::int64_t>(left, p.x);
+        top = std::min<std::int64_t>(top, p.y);
+        right = std::max<std::int64_t>(right, p.x);
+        bottom = std::max<std::int64_t>(bottom, p.y);
+    }
+    m_painter->setPen(ToQPen(m_pen));
+    m_painter->setBrush(m_brush.hollow ? QBrush(Qt::NoBrush) : QBrush(ToQColor(m_brush.color)));
+    m_painter->drawPolygon(polygon);
+    m_painter->setBrush(Qt::NoBrush);
+    Touch(left, top, right, bottom, StrokeWidth(m_pen));
+    return true;
+}
+
 void QtPainterDC::UpdateEllipsePicture(const QSize& size) {
     if (!m_ellipse.image.isNull() && m_ellipse.size == size && m_ellipse.pen == m_pen &&
         m_ellipse.brush == m_brush)

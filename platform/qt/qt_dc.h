@@ -52,6 +52,7 @@ class QtPainterDC : public CDC {
     CPoint MoveTo(int x, int y) override;
     bool LineTo(int x, int y) override;
     bool Ellipse(int left, int top, int right, int bottom) override;
+    bool Polygon(std::span<const CPoint> points) override;
     // The painter's state is looked at once for the whole batch.
     void DrawLines(std::span<const ColoredLine> lines, int width) override;
     void DrawEllipses(std::span<const CRect> boxes) override;

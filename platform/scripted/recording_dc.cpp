@@ -1,5 +1,7 @@
 #include "platform/scripted/recording_dc.h"
 
+#include <algorithm>
+
 Pen RecordingDC::SelectPen(const Pen& p) {
     const Pen old = pen;
     pen = p;
@@ -41,6 +43,23 @@ bool RecordingDC::Ellipse(int left, int top, int right, int bottom) {
     op.b = top;
     op.c = right;
     op.d = bottom;
+    ops.push_back(op);
+    return true;
+}
+
+bool RecordingDC::Polygon(std::span<const CPoint> points) {
+    if (points.empty())
+        return false;
+    DrawOp op{DrawOp::Polygon, pen, brush};
+    op.points.assign(points.begin(), points.end());
+    op.a = op.c = points.front().x;
+    op.b = op.d = points.front().y;
+    for (const CPoint& p : points) {
+        op.a = std::min(op.a, p.x);
+        op.b = std::min(op.b, p.y);
+        op.c = std::max(op.c, p.x);
+        op.d = std::max(op.d, p.y);
+    }
     ops.push_back(op);
     return true;
 }
@@ -133,7 +152,7 @@ void RecordingDC::SetPrinting(int horzRes, int logPixelsX, int logPixelsY) {
 std::vector<DrawOp> RecordingDC::Drawn() const {
     std::vector<DrawOp> out;
     for (const DrawOp& op : ops)
-        if (op.kind == DrawOp::LineTo || op.kind == DrawOp::Ellipse ||
+        if (op.kind == DrawOp::LineTo || op.kind == DrawOp::Ellipse || op.kind == DrawOp::Polygon ||
             op.kind == DrawOp::SetDIBits || op.kind == DrawOp::StretchDIBits)
             out.push_back(op);
     return out;

@@ -8,13 +8,14 @@
 
 struct DrawOp {
     enum Kind { SelectPen, SelectBrush, MoveTo, LineTo, Ellipse, StretchMode, SelectPalette,
-                RealizePalette, SetDIBits, StretchDIBits, FillRect };
+                RealizePalette, SetDIBits, StretchDIBits, FillRect, Polygon };
     Kind kind;
     Pen pen;      // current pen when drawn (or the pen selected)
     Brush brush;  // current brush when drawn (or the brush selected)
     int a = 0, b = 0, c = 0, d = 0;         // coordinates, or destination x, y, w, h of a blit
     int sx = 0, sy = 0, sw = 0, sh = 0;     // source of a blit
     bool flag = false;                      // SelectPalette: force background
+    std::vector<CPoint> points{};           // the corners of a polygon
 };
 
 class RecordingDC : public CDC {
@@ -24,6 +25,8 @@ class RecordingDC : public CDC {
     CPoint MoveTo(int x, int y) override;
     bool LineTo(int x, int y) override;
     bool Ellipse(int left, int top, int right, int bottom) override;
+    // Recorded with its corners and, in a to d, their bounding box.
+    bool Polygon(std::span<const CPoint> points) override;
     void FillSolidRect(const CRect& rect, COLORREF color) override;
     int SetStretchBltMode(int mode) override;
     CPalette* SelectPalette(CPalette* palette, bool forceBackground) override;

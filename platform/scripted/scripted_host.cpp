@@ -11,6 +11,7 @@ class ForwardingDC : public CDC {
     CPoint MoveTo(int x, int y) override { return m_target.MoveTo(x, y); }
     bool LineTo(int x, int y) override { return m_target.LineTo(x, y); }
     bool Ellipse(int l, int t, int r, int b) override { return m_target.Ellipse(l, t, r, b); }
+    bool Polygon(std::span<const CPoint> points) override { return m_target.Polygon(points); }
     void FillSolidRect(const CRect& r, COLORREF c) override { m_target.FillSolidRect(r, c); }
     int SetStretchBltMode(int mode) override { return m_target.SetStretchBltMode(mode); }
     CPalette* SelectPalette(CPalette* p, bool bg) override { return m_target.SelectPalette(p, bg); }
