@@ -38,6 +38,8 @@ namespace {
 constexpr const char* kToolbarPrefix = "toolbar:";
 // Whether the Navigator dock was shown when the program last ended.
 constexpr const char* kNavigatorShownKey = "view/navigator";
+// Whether track ends are snapped onto pads; on unless turned off.
+constexpr const char* kSnapToPadsKey = "view/snapToPads";
 
 std::unique_ptr<QSettings> OpenSettings(const QString& file) {
     if (!file.isEmpty())
@@ -132,8 +134,11 @@ bool CTraceApp::InitInstance(const std::vector<std::string>& arguments) {
     connect(m_mainFrame.get(), &CMainFrame::filesDropped, this, &CTraceApp::OpenFiles);
     m_mainFrame->SetCloseQuery([this] { return CloseAllForExit(); });
 
-    m_mainFrame->Navigator()->setVisible(
-        OpenSettings(m_options.settingsFile)->value(kNavigatorShownKey, false).toBool());
+    {
+        const std::unique_ptr<QSettings> settings = OpenSettings(m_options.settingsFile);
+        m_mainFrame->Navigator()->setVisible(settings->value(kNavigatorShownKey, false).toBool());
+        g_bSnapToPads = settings->value(kSnapToPadsKey, true).toBool();
+    }
     m_mainFrame->show();
     m_mainFrame->setAcceptDrops(true);
 
@@ -282,6 +287,13 @@ void CTraceApp::RegisterFrameCommands() {
             SaveSettings();
         },
         [this](CCmdUI& ui) { ui.SetCheck(m_mainFrame && !m_mainFrame->Navigator()->isHidden()); });
+    m_router.Add(
+        ID_VIEW_SNAP_TO_PADS,
+        [this] {
+            g_bSnapToPads = !g_bSnapToPads;
+            SaveSettings();
+        },
+        [](CCmdUI& ui) { ui.SetCheck(g_bSnapToPads); });
     m_router.Add(ID_APP_EXIT, [this] { m_mainFrame->close(); });
 }
 
@@ -349,8 +361,10 @@ bool CTraceApp::CloseAllForExit() {
 void CTraceApp::SaveSettings() {
     const std::unique_ptr<QSettings> settings = OpenSettings(m_options.settingsFile);
     m_recentFiles.Save(*settings);
-    if (m_mainFrame)
+    if (m_mainFrame) {
         settings->setValue(kNavigatorShownKey, !m_mainFrame->Navigator()->isHidden());
+        settings->setValue(kSnapToPadsKey, g_bSnapToPads);
+    }
 }
 
 void CTraceApp::OnAppAbout() {

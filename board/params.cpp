@@ -15,6 +15,7 @@ float g_fMilPerPixelY = 5.0f;
 int g_nLineWidth = 0;
 int g_nCurrentLayer = 0;
 COLORREF g_crLayerColor[kLayerColorCount] = {};
+bool g_bSnapToPads = true;
 
 namespace {
 const char* const kLayerNames[kLayerCount] = {"Top Layer",   "1 Mid Layer",    "2 Mid Layer",

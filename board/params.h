@@ -20,6 +20,9 @@ extern float g_fMilPerPixelY;
 extern int g_nLineWidth;
 extern int g_nCurrentLayer;
 extern COLORREF g_crLayerColor[kLayerColorCount];
+// Track ends that fall on a pad go exactly to its centre, in line mode and
+// when a drag is dropped; on unless the user turned it off.
+extern bool g_bSnapToPads;
 
 // Name of a layer number as the status bar and the parameters dialog show it;
 // " " for numbers outside 1 to 12.

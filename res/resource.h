@@ -97,3 +97,5 @@ constexpr unsigned ID_VIEW_ZOOM_OUT = 511;
 constexpr unsigned ID_VIEW_ZOOM_FIT = 512;
 constexpr unsigned ID_VIEW_ACTUAL_PIXELS = 513;
 constexpr unsigned ID_VIEW_NAVIGATOR = 514;
+// Track ends that fall on a pad go to its centre.
+constexpr unsigned ID_VIEW_SNAP_TO_PADS = 515;
