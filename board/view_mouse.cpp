@@ -328,13 +328,15 @@ void CDibView::OnMouseMove(UINT /*flags*/, CPoint point) {
         MoveRubberBand(*this, point);
 }
 
-void CDibView::OnLButtonUp(UINT /*flags*/, CPoint /*point*/) {
+void CDibView::OnLButtonUp(UINT /*flags*/, CPoint point) {
     if (PanRelease(*this))
         return;
     if (m_bMoveMode && IsDragging(*this)) {
         SnapDroppedObjects(*this);
         ForgetDrag(*this);
         EndEdit();
+        // What was dropped may have joined something: show it at once.
+        TrackHover(*this, point);
     }
 }
 

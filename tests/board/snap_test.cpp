@@ -214,6 +214,8 @@ TEST_F(SnapTest, ADroppedTrackEndJoinsThePadAndALaterDragOfThePadTakesItAlong) {
     Drop({125, 100}, {272, 200}); // the track ends at (247, 200) and (297, 200)
     ExpectTrack(TrackAt(0), 250.5f, 200.25f, 300.5f, 200.25f);
     EXPECT_EQ(PadAt(1).x, 245.0f);
+    // The highlight under the pointer shows the pad joined at once.
+    EXPECT_EQ(view.m_Hover, (JoinedObjects{{0, 2}, {0}}));
     ClearRecords();
     view.OnEditUndo();
     ExpectTrack(TrackAt(0), 100, 100, 150, 100);
