@@ -238,7 +238,8 @@ BENCHMARK(BM_BandMove)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 // The reference the figures are compared with: a memcpy of one 32-bit
 // frame of the view's size.
 void BM_MemcpyFrame(benchmark::State& state) {
-    std::vector<std::uint32_t> from(std::size_t(kClient.Width()) * std::size_t(kClient.Height()), 1);
+    const std::size_t pixels = std::size_t(kClient.Width()) * std::size_t(kClient.Height());
+    std::vector<std::uint32_t> from(pixels, 1);
     std::vector<std::uint32_t> to(from.size());
     for (auto _ : state) {
         std::memcpy(to.data(), from.data(), from.size() * 4);

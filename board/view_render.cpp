@@ -219,7 +219,8 @@ void PaintJoinedTracks(const BoardScene& scene, CDC& dc, const CRect& clip) {
 void DrawPadRing(CDC& dc, CPoint centre) {
     const Pen oldPen = dc.SelectPen(Pen{kRingPenWidth, kJoinedColor});
     const Brush oldBrush = dc.SelectBrush(Brush{kJoinedColor, true});
-    const CRect ring = BoxAround(centre, Grown(g_nPadRadiusX, kRingGrow), Grown(g_nPadRadiusY, kRingGrow));
+    const CRect ring =
+        BoxAround(centre, Grown(g_nPadRadiusX, kRingGrow), Grown(g_nPadRadiusY, kRingGrow));
     dc.Ellipse(ring.left, ring.top, ring.right, ring.bottom);
     dc.SelectBrush(oldBrush);
     dc.SelectPen(oldPen);

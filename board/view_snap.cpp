@@ -42,7 +42,8 @@ bool Moved(float x, float y, const BackupEntry& saved) { return x != saved.x || 
 bool DragMovedAnything(const CDibView& view) {
     for (const BackupEntry& e : view.m_PadBackup) {
         const int pad = e.index / 2;
-        if (view.m_pPads && pad < view.m_nPadCount && Moved(view.m_pPads[pad].x, view.m_pPads[pad].y, e))
+        if (view.m_pPads && pad < view.m_nPadCount &&
+            Moved(view.m_pPads[pad].x, view.m_pPads[pad].y, e))
             return true;
     }
     for (const BackupEntry& e : view.m_TrackBackup) {
