@@ -37,6 +37,36 @@ int PadUnder(const CDibView& view, CPoint client) {
                         static_cast<double>(client.y) + s.y);
 }
 
+// The pads nearest to two client points, found in one walk over the pads:
+// a mouse move of the rubber band asks for both.
+struct NearestPair {
+    int first = -1;
+    int second = -1;
+};
+
+NearestPair PadsUnder(const CDibView& view, CPoint first, CPoint second) {
+    NearestPair nearest;
+    if (!view.m_pPads)
+        return nearest;
+    const CPoint s = view.GetScrollPosition();
+    const double ax = static_cast<double>(first.x) + s.x, ay = static_cast<double>(first.y) + s.y;
+    const double bx = static_cast<double>(second.x) + s.x, by = static_cast<double>(second.y) + s.y;
+    const double reach = static_cast<double>(std::int64_t{g_nPadRadiusX} * g_nPadRadiusY);
+    double da = reach, db = reach;
+    for (int i = 0; i < view.m_nPadCount; ++i) {
+        const Pad& p = view.m_pPads[i];
+        if (const double d = SquaredDistance(p.x, p.y, ax, ay); d < da) {
+            da = d;
+            nearest.first = i;
+        }
+        if (const double d = SquaredDistance(p.x, p.y, bx, by); d < db) {
+            db = d;
+            nearest.second = i;
+        }
+    }
+    return nearest;
+}
+
 bool Moved(float x, float y, const BackupEntry& saved) { return x != saved.x || y != saved.y; }
 
 bool DragMovedAnything(const CDibView& view) {
@@ -134,9 +164,8 @@ ChainPoint ChainEndAt(const CDibView& view, CPoint start, CPoint cursor) {
     const CPoint end = view.m_bFreeAngle ? cursor : view.SnapTrackEnd(start, cursor);
     if (!g_bSnapToPads)
         return Unsnapped(view, end);
-    int pad = PadUnder(view, cursor);
-    if (pad < 0 && end != cursor)
-        pad = PadUnder(view, end);
+    const NearestPair pads = PadsUnder(view, cursor, end);
+    const int pad = pads.first >= 0 ? pads.first : pads.second;
     return pad >= 0 ? OnPad(view, pad) : Unsnapped(view, end);
 }
 
