@@ -39,6 +39,8 @@ constexpr const char* kToolbarPrefix = "toolbar:";
 // Whether the Navigator dock was shown when the program last ended.
 constexpr const char* kNavigatorShownKey = "view/navigator";
 constexpr const char* kRealSizesKey = "view/realSizes";
+// Whether track ends are snapped onto pads; on unless turned off.
+constexpr const char* kSnapToPadsKey = "view/snapToPads";
 
 std::unique_ptr<QSettings> OpenSettings(const QString& file) {
     if (!file.isEmpty())
@@ -137,6 +139,7 @@ bool CTraceApp::InitInstance(const std::vector<std::string>& arguments) {
         const std::unique_ptr<QSettings> settings = OpenSettings(m_options.settingsFile);
         m_mainFrame->Navigator()->setVisible(settings->value(kNavigatorShownKey, false).toBool());
         g_bShowRealSizes = settings->value(kRealSizesKey, false).toBool();
+        g_bSnapToPads = settings->value(kSnapToPadsKey, true).toBool();
     }
     m_mainFrame->show();
     m_mainFrame->setAcceptDrops(true);
@@ -295,6 +298,13 @@ void CTraceApp::RegisterFrameCommands() {
             SaveSettings();
         },
         [](CCmdUI& ui) { ui.SetCheck(g_bShowRealSizes); });
+    m_router.Add(
+        ID_VIEW_SNAP_TO_PADS,
+        [this] {
+            g_bSnapToPads = !g_bSnapToPads;
+            SaveSettings();
+        },
+        [](CCmdUI& ui) { ui.SetCheck(g_bSnapToPads); });
     m_router.Add(ID_APP_EXIT, [this] { m_mainFrame->close(); });
 }
 
@@ -362,9 +372,11 @@ bool CTraceApp::CloseAllForExit() {
 void CTraceApp::SaveSettings() {
     const std::unique_ptr<QSettings> settings = OpenSettings(m_options.settingsFile);
     m_recentFiles.Save(*settings);
-    if (m_mainFrame)
+    if (m_mainFrame) {
         settings->setValue(kNavigatorShownKey, !m_mainFrame->Navigator()->isHidden());
-    settings->setValue(kRealSizesKey, g_bShowRealSizes);
+        settings->setValue(kRealSizesKey, g_bShowRealSizes);
+        settings->setValue(kSnapToPadsKey, g_bSnapToPads);
+    }
 }
 
 void CTraceApp::OnAppAbout() {

@@ -16,6 +16,12 @@
 //   DragMove            one mouse move while dragging a pad with 40 joined
 //                       track ends (model update and invalidation, no paint)
 //   ZoomIn / Rotate / Mirror   one key press in select-all mode, no paint
+//   HoverMove           one mouse move in move status outside a drag: the
+//                       hit tests and, when the object under the pointer
+//                       changes, what is joined to it
+//   BandMove            one mouse move of a chain's rubber band, snapping to
+//                       pads on and off
+//   MemcpyFrame         the reference: a memcpy of one 32-bit 1600 x 1000 frame
 //
 // Run: build/bench/bench_board --benchmark_repetitions=5
 //      --benchmark_report_aggregates_only=true
@@ -38,7 +44,9 @@
 #include <QImage>
 #include <QScrollBar>
 
+#include <cstdint>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -185,6 +193,61 @@ void BM_DragMove(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_DragMove)->Unit(benchmark::kMicrosecond);
+
+// Mouse moves in move status outside a drag: each hit tests the board for
+// the object under the pointer. Over one object the set joined to it is
+// found once; moving between the pad with 40 ends and another place finds
+// it (or drops it) at every move and repaints where it was.
+void BM_HoverMove(benchmark::State& state) {
+    Board board(1);
+    CDibView& view = board.view;
+    if (!GrabPadWithFortyEnds(view))
+        state.SkipWithError("the pad was not grabbed with its 40 ends");
+    view.OnRButtonDown(0, {800, 500});
+    const bool alternate = state.range(0) == 1;
+    state.SetLabel(alternate ? "on and off the pad" : "over the pad");
+    int i = 0;
+    for (auto _ : state) {
+        const bool off = alternate && (i & 1);
+        view.OnMouseMove(0, off ? CPoint(805, 1) : CPoint(800 + (i & 3), 500));
+        ++i;
+    }
+    if (view.m_Hover.trackEnds.size() < 40 && !alternate)
+        state.SkipWithError("the pad's 40 ends were not found");
+}
+BENCHMARK(BM_HoverMove)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// A mouse move of a track chain's rubber band, with snapping to pads on or
+// off: the snap looks for a pad at the pointer and at the band's end.
+void BM_BandMove(benchmark::State& state) {
+    Board board(1);
+    CDibView& view = board.view;
+    g_bSnapToPads = state.range(0) == 1;
+    state.SetLabel(g_bSnapToPads ? "snapping on" : "snapping off");
+    view.OnLineMode();
+    view.OnLButtonDown(0, {800, 500});
+    int i = 0;
+    for (auto _ : state) {
+        view.OnMouseMove(0, {900 + (i & 63), 530 + (i & 15)});
+        ++i;
+    }
+    g_bSnapToPads = true;
+}
+BENCHMARK(BM_BandMove)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// The reference the figures are compared with: a memcpy of one 32-bit
+// frame of the view's size.
+void BM_MemcpyFrame(benchmark::State& state) {
+    const std::size_t pixels = std::size_t(kClient.Width()) * std::size_t(kClient.Height());
+    std::vector<std::uint32_t> from(pixels, 1);
+    std::vector<std::uint32_t> to(from.size());
+    for (auto _ : state) {
+        std::memcpy(to.data(), from.data(), from.size() * 4);
+        benchmark::DoNotOptimize(to.data());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_MemcpyFrame)->Unit(benchmark::kMicrosecond);
 
 void BM_ZoomInOut(benchmark::State& state) {
     Board board(1);

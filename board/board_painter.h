@@ -28,13 +28,26 @@ struct BoardScene {
     const RealScale* realScale = nullptr;
     std::span<const PadSize> padSizes;
     std::span<const TrackSize> trackSizes;
+    // What a drag of the object under the pointer would move, by index in
+    // ascending order: those tracks are drawn again in the highlight colour
+    // over the other tracks, and those pads get a ring in it.
+    std::span<const int> joinedTracks;
+    std::span<const int> joinedPads;
 };
+
+// The colour of what is joined to the object under the pointer, and of the
+// pad a track end would be snapped onto.
+constexpr COLORREF kJoinedColor = RGB(255, 255, 0);
+
+// The ring that marks a pad: outside its disc, in the highlight colour.
+void DrawPadRing(CDC& dc, CPoint centre);
 
 // Tracks in array order, each in its layer's colour and the line width, then
 // the pads as red-outlined black discs of the pad radii. Tracks of hidden
 // layers or of layers outside 1 to 12 are left out, and so is whatever lies
 // wholly outside the context's clip box. With highlightAll, halos of every
-// object are drawn first, under all of them.
+// object are drawn first, under all of them. The joined tracks are drawn
+// over the other tracks and under the pads, the rings over everything.
 void PaintBoard(CDC& dc, const BoardScene& scene);
 
 // The objects at their own sizes, as PaintBoard draws them with a real

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 struct Pad {
     float x;
@@ -60,6 +61,15 @@ struct BackupEntry {
     int index;
     float x;
     float y;
+};
+
+// What a drag of one pad or track would move, as the drag saves it: track
+// ends by coordinate index and pads by index, in the order saved, with any
+// entry saved twice listed twice.
+struct JoinedObjects {
+    std::vector<int> trackEnds;
+    std::vector<int> pads;
+    bool operator==(const JoinedObjects&) const = default;
 };
 
 static_assert(sizeof(Pad) == 2 * sizeof(float));

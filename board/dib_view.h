@@ -179,6 +179,9 @@ class CDibView : public CScrollView {
     void SavePadWithTrackEnds(int excluded, int pad);
     void SaveJunction(int excluded, float x, float y, float layer);
     void SaveTrackWithJunctions(int track);
+    // What a drag of the pad or the track would save, found without saving.
+    JoinedObjects JoinedToPad(int pad) const;
+    JoinedObjects JoinedToTrack(int track) const;
     void MoveSavedTrackEnds(int px, int py);
     void MoveSavedPads(int px, int py);
     void OffsetPad(int pad, float dx, float dy);
@@ -298,6 +301,14 @@ class CDibView : public CScrollView {
     int m_nSelPad = -1;
     int m_nSelTrack = -1;
     CPoint m_ptDragStart;
+    // Move status: the pad or track under the pointer and what a drag of it
+    // would move, drawn highlighted, and the board revision it was found at.
+    int m_nHoverPad = -1;
+    int m_nHoverTrack = -1;
+    JoinedObjects m_Hover;
+    std::uint64_t m_nHoverRevision = 0;
+    // The pad the rubber band was last drawn snapped to, or -1.
+    int m_nBandPad = -1;
     // Where the pointer last moved inside the view, in client pixels.
     CPoint m_ptLastPointerInView{-1, -1};
     // Panning: the button that drags the view, where it was pressed and the

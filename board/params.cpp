@@ -18,6 +18,7 @@ COLORREF g_crLayerColor[kLayerColorCount] = {};
 PadSize g_NewPadSize;
 TrackSize g_NewTrackSize;
 bool g_bShowRealSizes = false;
+bool g_bSnapToPads = true;
 
 namespace {
 const char* const kLayerNames[kLayerCount] = {"Top Layer",   "1 Mid Layer",    "2 Mid Layer",

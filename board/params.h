@@ -26,6 +26,9 @@ extern PadSize g_NewPadSize;
 extern TrackSize g_NewTrackSize;
 // Draw each pad and track at its own size instead of the marker sizes.
 extern bool g_bShowRealSizes;
+// Track ends that fall on a pad go exactly to its centre, in line mode and
+// when a drag is dropped; on unless the user turned it off.
+extern bool g_bSnapToPads;
 
 // Name of a layer number as the status bar and the parameters dialog show it;
 // " " for numbers outside 1 to 12.

@@ -8,6 +8,8 @@
 #include "board/view_edit.h"
 #include "board/view_geometry.h"
 
+#include <utility>
+
 using namespace board;
 
 namespace {
@@ -71,37 +73,85 @@ void CDibView::SaveTrackEnd(int coord) {
     GrowByTrack(*this, coord);
 }
 
-void CDibView::SavePadWithTrackEnds(int excluded, int pad) {
-    const Pad* p = PadAt(*this, pad);
-    if (!p)
+namespace {
+// The walks a drag saves with, shared with finding what is joined: each
+// hands the visitor, in the order a drag saves them, every track end (its
+// TrackEnd, by coordinate index) and every pad (its PadIndex) that moves
+// with what is grabbed.
+template <typename Visitor>
+void WalkPadWithTrackEnds(const CDibView& view, int excluded, int pad, Visitor& visit) {
+    if (!view.m_pPads || pad < 0 || pad >= view.m_nPadCount)
         return;
-    const float x = p->x;
-    const float y = p->y;
-    for (int c = FindTrackEndNear(0, excluded, x, y); c >= 0;
-         c = FindTrackEndNear(c / 5 + 1, excluded, x, y))
-        SaveTrackEnd(c);
-    SavePad(pad);
+    const float x = view.m_pPads[pad].x;
+    const float y = view.m_pPads[pad].y;
+    for (int c = view.FindTrackEndNear(0, excluded, x, y); c >= 0;
+         c = view.FindTrackEndNear(c / 5 + 1, excluded, x, y))
+        visit.TrackEnd(c);
+    visit.PadIndex(pad);
+}
+
+template <typename Visitor>
+void WalkJunction(const CDibView& view, int excluded, float x, float y, float layer,
+                  Visitor& visit) {
+    const int pad = view.FindPadNear(x, y);
+    if (pad >= 0) {
+        WalkPadWithTrackEnds(view, excluded, pad, visit);
+        return;
+    }
+    for (int c = view.FindTrackEndAt(0, excluded, layer, x, y); c >= 0;
+         c = view.FindTrackEndAt(c / 5 + 1, excluded, layer, x, y))
+        visit.TrackEnd(c);
+}
+
+template <typename Visitor>
+void WalkTrackWithJunctions(const CDibView& view, int track, Visitor& visit) {
+    if (!view.m_pTracks || track < 0 || track >= view.m_nTrackCount)
+        return;
+    const Track k = view.m_pTracks[track];
+    WalkJunction(view, 5 * track, k.x1, k.y1, k.layer, visit);
+    visit.TrackEnd(5 * track);
+    WalkJunction(view, 5 * track + 2, k.x2, k.y2, k.layer, visit);
+    visit.TrackEnd(5 * track + 2);
+}
+
+struct SavingVisitor {
+    CDibView& view;
+    void TrackEnd(int coord) { view.SaveTrackEnd(coord); }
+    void PadIndex(int pad) { view.SavePad(pad); }
+};
+
+struct CollectingVisitor {
+    JoinedObjects joined;
+    void TrackEnd(int coord) { joined.trackEnds.push_back(coord); }
+    void PadIndex(int pad) { joined.pads.push_back(pad); }
+};
+} // namespace
+
+void CDibView::SavePadWithTrackEnds(int excluded, int pad) {
+    SavingVisitor save{*this};
+    WalkPadWithTrackEnds(*this, excluded, pad, save);
 }
 
 void CDibView::SaveJunction(int excluded, float x, float y, float layer) {
-    const int pad = FindPadNear(x, y);
-    if (pad >= 0) {
-        SavePadWithTrackEnds(excluded, pad);
-        return;
-    }
-    for (int c = FindTrackEndAt(0, excluded, layer, x, y); c >= 0;
-         c = FindTrackEndAt(c / 5 + 1, excluded, layer, x, y))
-        SaveTrackEnd(c);
+    SavingVisitor save{*this};
+    WalkJunction(*this, excluded, x, y, layer, save);
 }
 
 void CDibView::SaveTrackWithJunctions(int track) {
-    if (!m_pTracks || track < 0 || track >= m_nTrackCount)
-        return;
-    const Track k = m_pTracks[track];
-    SaveJunction(5 * track, k.x1, k.y1, k.layer);
-    SaveTrackEnd(5 * track);
-    SaveJunction(5 * track + 2, k.x2, k.y2, k.layer);
-    SaveTrackEnd(5 * track + 2);
+    SavingVisitor save{*this};
+    WalkTrackWithJunctions(*this, track, save);
+}
+
+JoinedObjects CDibView::JoinedToPad(int pad) const {
+    CollectingVisitor collect;
+    WalkPadWithTrackEnds(*this, -1, pad, collect);
+    return std::move(collect.joined);
+}
+
+JoinedObjects CDibView::JoinedToTrack(int track) const {
+    CollectingVisitor collect;
+    WalkTrackWithJunctions(*this, track, collect);
+    return std::move(collect.joined);
 }
 
 // Positions are recomputed from the saved values at every move, never

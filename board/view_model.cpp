@@ -1,6 +1,7 @@
 // Construction and destruction of the board view, and the model operations
 // every editing path shares.
 #include "board/dib_view.h"
+#include "board/view_edit.h"
 
 #include "image/dib_doc.h"
 #include "platform/user_services.h"
@@ -300,6 +301,7 @@ void CDibView::ScaleStoredCoordinates(float factor) {
 }
 
 void CDibView::ClearBoard() {
+    ForgetHover(*this);
     m_History.Clear();
     m_nPadCount = 0;
     m_nTrackCount = 0;
@@ -317,6 +319,8 @@ void CDibView::MarkBoardModified() {
 }
 
 void CDibView::ResetEditState() {
+    ForgetHover(*this);
+    m_nBandPad = -1;
     m_bLineStarted = 0;
     m_nChainSegments = 0;
     m_nKeyObject = 0;

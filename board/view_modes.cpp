@@ -9,9 +9,12 @@
 
 namespace {
 // The mode pane follows every change of mode; select-all highlights the
-// whole tracing, so entering or leaving it repaints.
+// whole tracing, so entering or leaving it repaints, and the highlight of
+// what is joined belongs to move status alone.
 void ModeChanged(CDibView& view, bool wasSelectAll) {
     view.CancelMeasuring();
+    if (!view.m_bMoveMode)
+        board::ForgetHover(view);
     if (view.m_bSelectAll != wasSelectAll)
         view.Invalidate(false);
     board::ShowModeStatus(view);

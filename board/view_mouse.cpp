@@ -64,6 +64,9 @@ CPoint ToStored(CPoint client, CPoint scroll) { return Offset(client, scroll.x, 
 void GrabAt(CDibView& view, CPoint point) {
     if (IsDragging(view))
         return;
+    // A press without a move before it (from the keyboard) still shows what
+    // it drags.
+    TrackHover(view, point);
     const CPoint s = view.GetScrollPosition();
     const int pad = view.HitTestPad(point.x, point.y, s.x, s.y);
     if (pad >= 0) {
@@ -126,54 +129,38 @@ void PlacePad(CDibView& view, CPoint point) {
     dc->SelectPen(oldPen);
 }
 
-void SetChainPoint(CDibView& view, CPoint stored) {
-    view.m_ptLastPoint = stored;
-    view.m_fLastPointX = static_cast<float>(stored.x);
-    view.m_fLastPointY = static_cast<float>(stored.y);
+void SetChainPoint(CDibView& view, const ChainPoint& point) {
+    view.m_ptLastPoint = point.stored;
+    view.m_fLastPointX = point.x;
+    view.m_fLastPointY = point.y;
 }
 
 // The first click starts a chain; each further click stores the segment from
 // the chain's last point to the (snapped) click and continues from its end.
 void AddChainPoint(CDibView& view, CPoint point) {
-    const CPoint s = view.GetScrollPosition();
     if (!view.m_bLineStarted) {
-        if (!PlaceableOrSaySo(view, ToStored(point, s)))
+        const ChainPoint first = ChainStartAt(view, point);
+        if (!PlaceableOrSaySo(view, first.stored))
             return;
         view.m_bLineStarted = 1;
         view.m_nChainSegments = 0;
-        SetChainPoint(view, ToStored(point, s));
+        view.m_nBandPad = -1;
+        SetChainPoint(view, first);
         view.m_ptBandEnd = view.m_ptLastPoint;
         return;
     }
-    const CPoint start = view.m_ptLastPoint - s;
-    const CPoint end = view.m_bFreeAngle ? point : view.SnapTrackEnd(start, point);
-    const CPoint storedEnd = ToStored(end, s);
-    if (!PlaceableOrSaySo(view, storedEnd))
+    const CPoint start = view.m_ptLastPoint - view.GetScrollPosition();
+    const ChainPoint end = ChainEndAt(view, start, point);
+    if (!PlaceableOrSaySo(view, end.stored))
         return;
-    if (!view.AppendTrack(view.m_fLastPointX, view.m_fLastPointY, static_cast<float>(storedEnd.x),
-                          static_cast<float>(storedEnd.y), g_nCurrentLayer)) {
+    if (!view.AppendTrack(view.m_fLastPointX, view.m_fLastPointY, end.x, end.y, g_nCurrentLayer)) {
         ShowBoardFull("tracks");
         return;
     }
     ++view.m_nChainSegments;
-    const CPoint stroke[1][2] = {{end, start}};
+    const CPoint stroke[1][2] = {{end.client, start}};
     DrawStrokes(view, stroke, 1, CurrentLayerColor());
-    SetChainPoint(view, storedEnd);
-}
-
-// The box of the dragged objects where they are now, margin included; it
-// is computed afresh, so scrolling or zooming during the drag cannot leave
-// it behind.
-CRect DraggedBox(CDibView& view) {
-    view.m_rcRedraw = kNoBox;
-    GrowBySavedItems(view);
-    InflateSaturated(&view.m_rcRedraw, DragMargin());
-    return view.m_rcRedraw;
-}
-
-void InvalidateBox(CDibView& view, const CRect& box) {
-    if (!IsNoBox(box))
-        view.InvalidateRect(&box, false);
+    SetChainPoint(view, end);
 }
 
 // Each move repaints where the dragged objects were and where they are now;
@@ -229,6 +216,24 @@ void ScrollAtEdges(CDibView& view, CPoint point) {
     view.ScrollToPosition(s);
 }
 
+// The box the highlight of the pad the band was snapped to may cover.
+CRect BandPadBox(CDibView& view) {
+    CPoint c;
+    const int pad = view.m_nBandPad;
+    if (pad < 0 || pad >= view.m_nPadCount || !view.m_pPads ||
+        !ToClient(view.m_pPads[pad].x, view.m_pPads[pad].y, view.GetScrollPosition(), &c))
+        return kNoBox;
+    CRect box = BoxAround(c, 0, 0);
+    InflateSaturated(&box, DragMargin());
+    return box;
+}
+
+void InvalidateVisible(CDibView& view, const CRect& box) {
+    CRect visible;
+    if (!IsNoBox(box) && visible.IntersectRect(box, view.ClientRect()))
+        view.InvalidateRect(&visible, false);
+}
+
 // The old band is removed by repainting the area it covered; the new one is
 // drawn at once.
 void MoveRubberBand(CDibView& view, CPoint point) {
@@ -237,22 +242,33 @@ void MoveRubberBand(CDibView& view, CPoint point) {
     const CPoint start = view.m_ptLastPoint - s;
     CRect old = BoxOf(start, view.m_ptBandEnd - s);
     InflateSaturated(&old, BandMargin());
-    CRect visible;
-    if (visible.IntersectRect(old, view.ClientRect()))
-        view.InvalidateRect(&visible, false);
+    InvalidateVisible(view, old);
+    InvalidateVisible(view, BandPadBox(view));
 
-    const CPoint end = view.m_bFreeAngle ? point : view.SnapTrackEnd(start, point);
-    if (std::unique_ptr<CDC> dc = view.GetClientDC()) {
-        const Pen previous = dc->SelectPen(Pen{g_nLineWidth, RGB(255, 255, 255)});
-        dc->MoveTo(end.x, end.y);
-        dc->LineTo(start.x, start.y);
-        dc->SelectPen(previous);
-    }
-    view.m_ptBandEnd = ToStored(end, s);
+    const ChainPoint end = ChainEndAt(view, start, point);
+    if (std::unique_ptr<CDC> dc = view.GetClientDC())
+        DrawRubberBand(*dc, start, end);
+    view.m_ptBandEnd = end.stored;
+    view.m_nBandPad = end.pad;
 }
 } // namespace
 
 namespace board {
+// The box of the dragged objects where they are now, margin included; it
+// is computed afresh, so scrolling or zooming during the drag cannot leave
+// it behind.
+CRect DraggedBox(CDibView& view) {
+    view.m_rcRedraw = kNoBox;
+    GrowBySavedItems(view);
+    InflateSaturated(&view.m_rcRedraw, DragMargin());
+    return view.m_rcRedraw;
+}
+
+void InvalidateBox(CDibView& view, const CRect& box) {
+    if (!IsNoBox(box))
+        view.InvalidateRect(&box, false);
+}
+
 bool IsDragging(const CDibView& view) { return view.m_nSelPad != -1 || view.m_nSelTrack != -1; }
 
 // Cancelling repaints where the objects are and where they go back to.
@@ -311,16 +327,21 @@ void CDibView::OnMouseMove(UINT /*flags*/, CPoint point) {
     ShowCursorPosition(point);
     if (m_bMeasureMode)
         MoveMeasureLine(*this, point);
+    else if (m_bMoveMode)
+        TrackHover(*this, point);
     else if (!m_bPadMode && m_bLineStarted)
         MoveRubberBand(*this, point);
 }
 
-void CDibView::OnLButtonUp(UINT /*flags*/, CPoint /*point*/) {
+void CDibView::OnLButtonUp(UINT /*flags*/, CPoint point) {
     if (PanRelease(*this))
         return;
     if (m_bMoveMode && IsDragging(*this)) {
+        SnapDroppedObjects(*this);
         ForgetDrag(*this);
         EndEdit();
+        // What was dropped may have joined something: show it at once.
+        TrackHover(*this, point);
     }
 }
 

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <span>
 #include <vector>
 
 using namespace board;
@@ -39,10 +40,11 @@ int Grown(int size, int grow) { return SaturateToInt(std::int64_t{AbsSaturated(s
 // The indices of the objects a pass may draw: all of them, or those a
 // first sweep kept.
 template <typename Each>
-void ForEachIndex(std::size_t count, const std::vector<int>* only, Each each) {
+void ForEachIndex(std::size_t count, const std::span<const int>* only, Each each) {
     if (only) {
         for (const int i : *only)
-            each(static_cast<std::size_t>(i));
+            if (i >= 0 && static_cast<std::size_t>(i) < count)
+                each(static_cast<std::size_t>(i));
     } else {
         for (std::size_t i = 0; i < count; ++i)
             each(i);
@@ -71,7 +73,7 @@ bool TrackReach(const BoardScene& scene, const Track& t, int reach, CPoint* a, C
 constexpr std::size_t kBatch = 512;
 
 void DrawTracks(const BoardScene& scene, CDC& dc, const CRect& clip, const Halo* halo,
-                const std::vector<int>* only) {
+                const std::span<const int>* only) {
     const int width = TrackPenWidth(halo);
     const int reach = StrokeReach(width);
     std::array<ColoredLine, kBatch> batch;
@@ -122,7 +124,7 @@ bool PadReach(const BoardScene& scene, const Pad& p, int radiusX, int radiusY, i
 }
 
 void DrawPads(const BoardScene& scene, CDC& dc, const CRect& clip, const Halo* halo,
-              const std::vector<int>* only) {
+              const std::span<const int>* only) {
     const PadLook look = PadLookOf(halo);
     const Pen oldPen = dc.SelectPen(look.pen);
     const Brush oldBrush = dc.SelectBrush(Brush{halo ? halo->color : kPadFill});
@@ -180,19 +182,60 @@ ShownObjects ObjectsAnyPassShows(const BoardScene& scene, const CRect& clip) {
     return shown;
 }
 
-void DrawRubberBand(CDibView& view, CDC& dc, CPoint scroll, const CRect& client) {
+void PaintRubberBand(CDibView& view, CDC& dc, CPoint scroll, const CRect& client) {
     CPoint cursor = view.GetCursorPos();
     view.ScreenToClient(&cursor);
     if (!client.PtInRect(cursor))
         return;
     const CPoint start = view.m_ptLastPoint - scroll;
-    const CPoint end = view.m_bFreeAngle ? cursor : view.SnapTrackEnd(start, cursor);
-    const Pen previous = dc.SelectPen(Pen{g_nLineWidth, kBandColor});
-    dc.MoveTo(end.x, end.y);
-    dc.LineTo(start.x, start.y);
-    dc.SelectPen(previous);
+    DrawRubberBand(dc, start, ChainEndAt(view, start, cursor));
+}
+
+// The ring lies outside the pad's red rim, and within the drag margin.
+constexpr int kRingGrow = 3;
+constexpr int kRingPenWidth = 2;
+
+void DrawJoinedPadRings(const BoardScene& scene, CDC& dc, const CRect& clip) {
+    const int radiusX = Grown(g_nPadRadiusX, kRingGrow);
+    const int radiusY = Grown(g_nPadRadiusY, kRingGrow);
+    ForEachIndex(scene.pads.size(), &scene.joinedPads, [&](std::size_t i) {
+        const Pad& p = scene.pads[i];
+        CRect disc, box;
+        CPoint centre;
+        if (PadReach(scene, p, radiusX, radiusY, StrokeReach(kRingPenWidth), &disc, &box) &&
+            Touches(box, clip) && ToClient(p.x, p.y, scene.scroll, &centre))
+            DrawPadRing(dc, centre);
+    });
+}
+
+void PaintJoinedTracks(const BoardScene& scene, CDC& dc, const CRect& clip) {
+    if (scene.joinedTracks.empty())
+        return;
+    constexpr Halo kJoined{0, kJoinedColor};
+    DrawTracks(scene, dc, clip, &kJoined, &scene.joinedTracks);
 }
 } // namespace
+
+void DrawPadRing(CDC& dc, CPoint centre) {
+    const Pen oldPen = dc.SelectPen(Pen{kRingPenWidth, kJoinedColor});
+    const Brush oldBrush = dc.SelectBrush(Brush{kJoinedColor, true});
+    const CRect ring =
+        BoxAround(centre, Grown(g_nPadRadiusX, kRingGrow), Grown(g_nPadRadiusY, kRingGrow));
+    dc.Ellipse(ring.left, ring.top, ring.right, ring.bottom);
+    dc.SelectBrush(oldBrush);
+    dc.SelectPen(oldPen);
+}
+
+namespace board {
+void DrawRubberBand(CDC& dc, CPoint start, const ChainPoint& end) {
+    const Pen previous = dc.SelectPen(Pen{g_nLineWidth, kBandColor});
+    dc.MoveTo(end.client.x, end.client.y);
+    dc.LineTo(start.x, start.y);
+    dc.SelectPen(previous);
+    if (end.pad >= 0)
+        DrawPadRing(dc, end.client);
+}
+} // namespace board
 
 // What lies wholly outside the context's clip box is skipped: it could not
 // change a pixel.
@@ -201,26 +244,36 @@ void PaintBoard(CDC& dc, const BoardScene& scene) {
     if (scene.realScale) {
         if (scene.highlightAll) {
             const ShownObjects shown = ObjectsAnyPassShows(scene, clip);
+            const std::span<const int> tracks(shown.tracks);
+            const std::span<const int> pads(shown.pads);
             for (const Halo& halo : kHalos) {
-                DrawTracks(scene, dc, clip, &halo, &shown.tracks);
-                DrawPads(scene, dc, clip, &halo, &shown.pads);
+                DrawTracks(scene, dc, clip, &halo, &tracks);
+                DrawPads(scene, dc, clip, &halo, &pads);
             }
         }
         PaintRealSizes(dc, scene, clip);
+        PaintJoinedTracks(scene, dc, clip);
+        DrawJoinedPadRings(scene, dc, clip);
         return;
     }
     if (!scene.highlightAll) {
         DrawTracks(scene, dc, clip, nullptr, nullptr);
+        PaintJoinedTracks(scene, dc, clip);
         DrawPads(scene, dc, clip, nullptr, nullptr);
+        DrawJoinedPadRings(scene, dc, clip);
         return;
     }
     const ShownObjects shown = ObjectsAnyPassShows(scene, clip);
+    const std::span<const int> tracks(shown.tracks);
+    const std::span<const int> pads(shown.pads);
     for (const Halo& halo : kHalos) {
-        DrawTracks(scene, dc, clip, &halo, &shown.tracks);
-        DrawPads(scene, dc, clip, &halo, &shown.pads);
+        DrawTracks(scene, dc, clip, &halo, &tracks);
+        DrawPads(scene, dc, clip, &halo, &pads);
     }
-    DrawTracks(scene, dc, clip, nullptr, &shown.tracks);
-    DrawPads(scene, dc, clip, nullptr, &shown.pads);
+    DrawTracks(scene, dc, clip, nullptr, &tracks);
+    PaintJoinedTracks(scene, dc, clip);
+    DrawPads(scene, dc, clip, nullptr, &pads);
+    DrawJoinedPadRings(scene, dc, clip);
 }
 
 // Draws with a client context of its own, never the one being painted, so a
@@ -247,9 +300,16 @@ void CDibView::DrawBoard() {
         if (m_pTrackSizes)
             scene.trackSizes = {m_pTrackSizes, scene.tracks.size()};
     }
+    std::vector<int> joinedTracks, joinedPads;
+    if (m_bMoveMode) {
+        joinedTracks = JoinedTracks(*this, m_Hover);
+        joinedPads = JoinedPads(*this, m_Hover);
+    }
+    scene.joinedTracks = joinedTracks;
+    scene.joinedPads = joinedPads;
     PaintBoard(*dc, scene);
     if (m_bLineStarted)
-        DrawRubberBand(*this, *dc, scene.scroll, scene.client);
+        PaintRubberBand(*this, *dc, scene.scroll, scene.client);
     board::PaintMeasureLine(*this, *dc);
 }
 

@@ -118,3 +118,5 @@ constexpr unsigned IDC_SIZE_SHAPE = 143;
 constexpr unsigned IDC_SIZE_WIDTH = 144;
 constexpr unsigned IDC_SIZE_UNIT = 145;
 constexpr unsigned IDC_SIZE_SCOPE = 146;
+// Track ends that fall on a pad go to its centre.
+constexpr unsigned ID_VIEW_SNAP_TO_PADS = 515;

@@ -111,7 +111,8 @@ TEST_F(ShellTest, MenusHoldTheirItemsInOrder) {
                            "Show &Real Sizes", "To&ggle Units", "Measure &Scale...", "Toggle &Layers>",
                            "Top Layer", "1 Mid Layer", "2 Mid Layer", "3 Mid Layer", "4 Mid Layer",
                            "Bottom Layer", "Top Overlay", "Bottom Overlay", "Ground Plane",
-                           "Power Plane", "Board Layer", "Keep Out Layer", "<", "Track Mode"}));
+                           "Power Plane", "Board Layer", "Keep Out Layer", "<", "Track Mode",
+                           "Snap to &Pads"}));
     // The Window menu lists the open windows after its commands.
     EXPECT_EQ(MenuTexts(ShownMenu("&Window")),
               QStringList({"&New Window", "&Cascade", "&Tile", "&Arrange Icons", "-", "&1 Dib1"}));
