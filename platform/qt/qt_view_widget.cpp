@@ -320,6 +320,8 @@ void QtViewWidget::paintEvent(QPaintEvent* event) {
         m_dirty = QRegion();
         m_erase = QRegion();
     }
+    if (m_painterUsers == 0)
+        ApplyPendingShift();
     QPainter screen(viewport());
     const qreal ratio = m_buffer.devicePixelRatio();
     for (const QRect& r : event->region()) {
