@@ -544,7 +544,8 @@ bool FirstLevelPart::Reduce(const void* scan, std::size_t bytes, const CRect& ar
     // Source columns from 2 * left: two per pixel, one for a last pixel
     // at the scan's odd right edge.
     const std::size_t skip = 2 * std::size_t(area.left) * std::size_t(channels);
-    const int sourceWidth = std::min(2 * area.Width(), width - 2 * area.left);
+    const int sourceWidth = static_cast<int>(
+        std::min(2 * std::int64_t{area.Width()}, std::int64_t{width} - 2 * std::int64_t{area.left}));
     for (int y = 0; y < part.height; ++y) {
         const int top = 2 * (area.top + y);
         const BYTE* a = reading.rows->Row(top, 0) + skip;
