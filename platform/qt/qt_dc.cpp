@@ -208,8 +208,17 @@ bool QtPainterDC::EllipseDirect(int x, int y, const QSize& size) {
     return DirectSurface(&surface) && CopyEllipseOn(surface, x, y, size, WholeSurface(surface));
 }
 
+// A picture smaller than this stays in the processor's caches anyway; its
+// batches are drawn in order, without sorting them into bands.
+constexpr std::int64_t kBandedSurfaceBytes = std::int64_t{16} << 20;
+
 template <typename Draw>
 void QtPainterDC::InBands(const pixel_raster::Surface& surface, Draw draw) {
+    if (std::int64_t{surface.width} * surface.height * 4 < kBandedSurfaceBytes) {
+        for (std::size_t i = 0; i < m_tops.size(); ++i)
+            draw(i, WholeSurface(surface));
+        return;
+    }
     m_bands.Sort(m_tops, m_bottoms, surface.height);
     for (int b = 0; b < m_bands.Count(); ++b) {
         const int top = b * pixel_raster::kBandRows;
