@@ -35,7 +35,8 @@ Source SourceFor(const CDibDoc& doc, QSize pixels) {
         const CSize size = pyramid->LevelSize(k);
         if (size.cx < pixels.width() || size.cy < pixels.height())
             break;
-        source = {pyramid->Level(k), size};
+        if (HDIB level = pyramid->Level(k)) // not one reduced only when painted
+            source = {level, size};
     }
     return source;
 }

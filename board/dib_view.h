@@ -31,6 +31,7 @@ class CDibView : public CScrollView {
 
     // --- Image painting, palette and clipboard (image/view_image.cpp) ---
     void OnDraw(CDC* dc) override;
+    bool DrawsWholeClipBox() const override { return true; } // picture, beside it the background
     void OnInitialUpdate() override;
     void OnActivateView(bool activate, CScrollView* activated, CScrollView* deactivated) override;
     // Print preview is offered whenever the view is shown; nothing to prepare.

@@ -6,7 +6,6 @@
 #include "board/view_geometry.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -69,14 +68,17 @@ bool TrackReach(const BoardScene& scene, const Track& t, int reach, CPoint* a, C
     return true;
 }
 
-// Objects go to the context in batches of this many.
-constexpr std::size_t kBatch = 512;
+// Objects go to the context in batches of this many: large, so that a
+// context may sort a batch into bands of the screen (see pixel_raster.h).
+constexpr std::size_t kBatch = 16384;
+
+std::size_t BatchSize(std::size_t candidates) { return std::clamp<std::size_t>(candidates, 1, kBatch); }
 
 void DrawTracks(const BoardScene& scene, CDC& dc, const CRect& clip, const Halo* halo,
                 const std::span<const int>* only) {
     const int width = TrackPenWidth(halo);
     const int reach = StrokeReach(width);
-    std::array<ColoredLine, kBatch> batch;
+    std::vector<ColoredLine> batch(BatchSize(only ? only->size() : scene.tracks.size()));
     std::size_t count = 0;
     ForEachIndex(scene.tracks.size(), only, [&](std::size_t i) {
         const Track& t = scene.tracks[i];
@@ -85,7 +87,7 @@ void DrawTracks(const BoardScene& scene, CDC& dc, const CRect& clip, const Halo*
         if (!TrackReach(scene, t, reach, &a, &b, &box) || !Touches(box, clip))
             return;
         batch[count++] = {a, b, halo ? halo->color : g_crLayerColor[TrackLayer(t)]};
-        if (count == kBatch) {
+        if (count == batch.size()) {
             dc.DrawLines(batch, width);
             count = 0;
         }
@@ -129,7 +131,7 @@ void DrawPads(const BoardScene& scene, CDC& dc, const CRect& clip, const Halo* h
     const Pen oldPen = dc.SelectPen(look.pen);
     const Brush oldBrush = dc.SelectBrush(Brush{halo ? halo->color : kPadFill});
     const int reach = StrokeReach(look.pen.width);
-    std::array<CRect, kBatch> batch;
+    std::vector<CRect> batch(BatchSize(only ? only->size() : scene.pads.size()));
     std::size_t count = 0;
     ForEachIndex(scene.pads.size(), only, [&](std::size_t i) {
         CRect disc, box;
@@ -137,7 +139,7 @@ void DrawPads(const BoardScene& scene, CDC& dc, const CRect& clip, const Halo* h
             !Touches(box, clip))
             return;
         batch[count++] = disc;
-        if (count == kBatch) {
+        if (count == batch.size()) {
             dc.DrawEllipses(batch);
             count = 0;
         }

@@ -1,7 +1,9 @@
 // Feeds arbitrary bytes to everything that reads a bitmap: the file reader
 // and the document's checks, the palette, painting into a recorder, the pixel
-// decoder, saving, and the clipboard path (bytes taken as a packed DIB).
+// decoder, the first reduced level made where it is painted, saving, and
+// the clipboard path (bytes taken as a packed DIB).
 #include "image/dib_doc.h"
+#include "image/scan_pyramid.h"
 #include "platform/dib_raster.h"
 #include "platform/scripted/recording_dc.h"
 #include "platform/scripted/scripted_services.h"
@@ -58,6 +60,12 @@ void Paint(HDIB dib, CPalette* palette) {
         const auto infoBytes = static_cast<std::size_t>(bits - p);
         DecodeSome(DibPixels{reinterpret_cast<const BITMAPINFO*>(p), infoBytes, bits,
                              size - infoBytes});
+        // Parts of the first level, at the corners and beyond the edges.
+        FirstLevelPart part;
+        const int halfW = (w + 1) / 2, halfH = (h + 1) / 2;
+        part.Reduce(p, size, CRect(0, 0, std::min(halfW, 64), std::min(halfH, 64)));
+        part.Reduce(p, size, CRect(std::max(0, halfW - 5), std::max(0, halfH - 5), halfW, halfH));
+        part.Reduce(p, size, CRect(halfW - 1, halfH - 1, halfW + 1, halfH + 1));
     }
 }
 

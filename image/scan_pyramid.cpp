@@ -5,6 +5,7 @@
 #include "image/dib_layout.h"
 #include "platform/dib_raster.h"
 #include "platform/dib_types.h"
+#include "platform/pixel_rows.h"
 
 #include <algorithm>
 #include <array>
@@ -62,31 +63,40 @@ struct Level {
     BYTE* Row(int y) const { return bits + std::size_t(height - 1 - y) * stride; }
 };
 
-// A new, locked level block (the caller unlocks it); an 8-bit level gets
-// the table given.
-bool NewLevel(int width, int height, int channels, const LevelTable& table, Level& level) {
-    const std::size_t stride = StrideOf(width, channels);
-    const std::size_t tableBytes = channels == 1 ? 256 * sizeof(RGBQUAD) : 0;
-    const std::size_t imageBytes = stride * std::size_t(height);
-    level.block = GlobalAlloc(GHND, sizeof(BITMAPINFOHEADER) + tableBytes + imageBytes);
-    if (!level.block)
-        return false;
-    auto* p = static_cast<BYTE*>(GlobalLock(level.block));
+std::size_t LevelHeaderBytes(int channels) {
+    return sizeof(BITMAPINFOHEADER) + (channels == 1 ? 256 * sizeof(RGBQUAD) : 0);
+}
+
+// The header of a level of width x height at p, and the table given for 8 bits.
+void WriteLevelHeader(BYTE* p, int width, int height, int channels, const LevelTable& table) {
+    const std::size_t imageBytes = StrideOf(width, channels) * std::size_t(height);
     const DWORD sizeField = imageBytes <= std::numeric_limits<DWORD>::max() ? DWORD(imageBytes) : 0;
     const BITMAPINFOHEADER header{sizeof(BITMAPINFOHEADER), width, height, 1, WORD(channels * 8),
                                   BI_RGB, sizeField, 0, 0, DWORD(channels == 1 ? 256 : 0), 0};
     std::memcpy(p, &header, sizeof header);
-    for (std::size_t i = 0; tableBytes && i < 256; ++i) {
+    for (std::size_t i = 0; channels == 1 && i < 256; ++i) {
         BYTE* e = p + sizeof header + 4 * i;
         e[0] = BYTE(table[i]);
         e[1] = BYTE(table[i] >> 8);
         e[2] = BYTE(table[i] >> 16);
     }
+}
+
+// A new, locked level block (the caller unlocks it); an 8-bit level gets
+// the table given.
+bool NewLevel(int width, int height, int channels, const LevelTable& table, Level& level) {
+    const std::size_t stride = StrideOf(width, channels);
+    const std::size_t headerBytes = LevelHeaderBytes(channels);
+    level.block = GlobalAlloc(GHND, headerBytes + stride * std::size_t(height));
+    if (!level.block)
+        return false;
+    auto* p = static_cast<BYTE*>(GlobalLock(level.block));
+    WriteLevelHeader(p, width, height, channels, table);
     level.width = width;
     level.height = height;
     level.channels = channels;
     level.stride = stride;
-    level.bits = p + sizeof header + tableBytes;
+    level.bits = p + headerBytes;
     return true;
 }
 
@@ -207,18 +217,49 @@ class DecodedRows : public SourceRows {
 template <int Channels>
 void ReduceRow(const BYTE* a, const BYTE* b, int width, BYTE* out) {
     const int pairs = width / 2;
-    for (int x = 0; x < pairs; ++x)
-        for (int c = 0; c < Channels; ++c) {
-            const std::size_t i = 2 * Channels * std::size_t(x) + c;
-            out[Channels * std::size_t(x) + c] =
-                BYTE((a[i] + a[i + Channels] + b[i] + b[i + Channels] + 2) >> 2);
-        }
+    if constexpr (Channels == 3) {
+        pixel_rows::HalveBgr24(a, b, pairs, out);
+    } else {
+        for (int x = 0; x < pairs; ++x)
+            for (int c = 0; c < Channels; ++c) {
+                const std::size_t i = 2 * Channels * std::size_t(x) + c;
+                out[Channels * std::size_t(x) + c] =
+                    BYTE((a[i] + a[i + Channels] + b[i] + b[i + Channels] + 2) >> 2);
+            }
+    }
     if (width & 1)
         for (int c = 0; c < Channels; ++c) {
             const std::size_t i = Channels * std::size_t(width - 1) + c;
             out[Channels * std::size_t(pairs) + c] = BYTE((a[i] + b[i] + 1) >> 1);
         }
 }
+
+void ReduceRowOf(int channels, const BYTE* a, const BYTE* b, int width, BYTE* out) {
+    if (channels == 1)
+        ReduceRow<1>(a, b, width, out);
+    else
+        ReduceRow<3>(a, b, width, out);
+}
+
+// The rows of a first level that is not kept, reduced from the scan's rows
+// as they are asked for.
+class HalvedRows : public SourceRows {
+  public:
+    HalvedRows(std::unique_ptr<SourceRows> scan, int width, int height, int channels)
+        : m_scan(std::move(scan)), m_width(width), m_height(height), m_channels(channels) {}
+    const BYTE* Row(int y, int slot) override {
+        const BYTE* a = m_scan->Row(2 * y, 0);
+        const BYTE* b = 2 * y + 1 < m_height ? m_scan->Row(2 * y + 1, 1) : a;
+        m_buffers[slot].resize(StrideOf(Half(m_width), m_channels));
+        ReduceRowOf(m_channels, a, b, m_width, m_buffers[slot].data());
+        return m_buffers[slot].data();
+    }
+
+  private:
+    std::unique_ptr<SourceRows> m_scan;
+    int m_width, m_height, m_channels;
+    std::vector<BYTE> m_buffers[2];
+};
 
 // Counts the work done in source pixels and tells progress now and then.
 class Progress {
@@ -241,16 +282,15 @@ class Progress {
     double m_next = 0;
 };
 
-// Fills level `to` from the rows of a picture of `width` x `height`.
-bool Reduce(SourceRows& rows, int width, int height, const Level& to, Progress& progress) {
+// Fills level `to` from the rows of a picture of `width` x `height`; each
+// row of the level counts as `work` source pixels read.
+bool Reduce(SourceRows& rows, int width, int height, const Level& to, double work,
+            Progress& progress) {
     for (int y = 0; y < to.height; ++y) {
         const BYTE* a = rows.Row(2 * y, 0);
         const BYTE* b = 2 * y + 1 < height ? rows.Row(2 * y + 1, 1) : a;
-        if (to.channels == 1)
-            ReduceRow<1>(a, b, width, to.Row(y));
-        else
-            ReduceRow<3>(a, b, width, to.Row(y));
-        if (!progress.Add(2.0 * width))
+        ReduceRowOf(to.channels, a, b, width, to.Row(y));
+        if (!progress.Add(work))
             return false;
     }
     return true;
@@ -261,6 +301,7 @@ struct ScanReading {
     std::unique_ptr<SourceRows> rows;
     int channels = 3;
     LevelTable table{};
+    bool stored = false; // the rows are the scan's own bytes: its first level is not kept
 };
 
 std::uint32_t TableColour(const BYTE* table, std::size_t count, std::size_t i) {
@@ -289,6 +330,7 @@ ScanReading ReadScan(const BYTE* block, std::size_t bytes, int width, int height
     const std::size_t colours = DibColorCount(block);
     if (plain && header.biBitCount == 24) {
         reading.rows = std::make_unique<StoredRows>(bits, rowBytes, height);
+        reading.stored = true;
         return reading;
     }
     if (plain && header.biBitCount == 1) {
@@ -313,6 +355,7 @@ ScanReading ReadScan(const BYTE* block, std::size_t bytes, int width, int height
         if (allGrey) {
             reading.channels = 1;
             reading.table = GreyRamp();
+            reading.stored = ramp;
             if (ramp)
                 reading.rows = std::make_unique<StoredRows>(bits, rowBytes, height);
             else
@@ -375,6 +418,7 @@ class LevelsInProgress {
         for (HDIB block : Release())
             GlobalFree(block);
     }
+    // A null block stands for a level reduced when painted.
     void Add(HDIB block) { m_blocks.push_back(block); }
     // The blocks, unlocked; this object no longer owns them.
     std::vector<HDIB> Release() {
@@ -399,6 +443,8 @@ HDIB ScanPyramid::Level(int k) const {
 }
 
 CSize ScanPyramid::LevelSize(int k) const {
+    if (IsReducedWhenPainted(k))
+        return m_firstSize;
     HDIB level = Level(k);
     if (!level)
         return CSize(0, 0);
@@ -426,21 +472,34 @@ std::unique_ptr<ScanPyramid> BuildLevels(const void* block, std::size_t bytes,
     Progress progress(report, TotalWork(width, height));
     LevelsInProgress levels;
     std::unique_ptr<SourceRows> rows = std::move(reading.rows);
-    for (int k = LevelsFor(width, height); k > 0; --k) {
+    int k = LevelsFor(width, height);
+    const CSize firstSize(Half(width), Half(height));
+    // Rows of the level before the one being made, read per row of it.
+    double readPerRow = 2.0 * width;
+    if (reading.stored && k > 0) {
+        rows = std::make_unique<HalvedRows>(std::move(rows), width, height, reading.channels);
+        levels.Add(nullptr);
+        readPerRow = 4.0 * width + 2.0 * firstSize.cx;
+        width = firstSize.cx;
+        height = firstSize.cy;
+        --k;
+    }
+    for (; k > 0; --k) {
         Level level;
         if (!NewLevel(Half(width), Half(height), reading.channels, reading.table, level))
             return nullptr;
         levels.Add(level.block);
-        if (!Reduce(*rows, width, height, level, progress))
+        if (!Reduce(*rows, width, height, level, readPerRow, progress))
             return nullptr;
         // The next level is reduced from this one, stored as it is wanted.
         rows = std::make_unique<StoredRows>(level.bits, level.stride, level.height);
         width = level.width;
         height = level.height;
+        readPerRow = 2.0 * width;
     }
     if (!progress.Finish())
         return nullptr;
-    return std::make_unique<ScanPyramid>(levels.Release());
+    return std::make_unique<ScanPyramid>(levels.Release(), firstSize);
 }
 
 } // namespace
@@ -454,6 +513,46 @@ std::unique_ptr<ScanPyramid> BuildScanPyramid(const void* block, std::size_t byt
     } catch (const std::bad_alloc&) {
         return nullptr; // the document goes on without levels
     }
+}
+
+FirstLevelPart::~FirstLevelPart() {
+    GlobalFree(m_block);
+}
+
+bool FirstLevelPart::Reduce(const void* scan, std::size_t bytes, const CRect& area) {
+    const auto* block = static_cast<const BYTE*>(scan);
+    const int width = static_cast<int>(DibGetWidth(block));
+    const int height = static_cast<int>(DibGetHeight(block));
+    const ScanReading reading = ReadScan(block, bytes, width, height);
+    if (!reading.stored || area.IsRectEmpty() || area.left < 0 || area.top < 0 ||
+        area.right > Half(width) || area.bottom > Half(height))
+        return false;
+    const int channels = reading.channels;
+    const std::size_t stride = StrideOf(area.Width(), channels);
+    const std::size_t need = LevelHeaderBytes(channels) + stride * std::size_t(area.Height());
+    if (GlobalSize(m_block) < need) {
+        GlobalFree(m_block);
+        m_block = GlobalAlloc(GHND, need);
+        if (!m_block)
+            return false;
+    }
+    GlobalLockGuard lock(m_block);
+    auto* p = static_cast<BYTE*>(lock.get());
+    WriteLevelHeader(p, area.Width(), area.Height(), channels, reading.table);
+    const Level part{m_block, area.Width(), area.Height(), channels, stride,
+                     p + LevelHeaderBytes(channels)};
+    // Source columns from 2 * left: two per pixel, one for a last pixel
+    // at the scan's odd right edge.
+    const std::size_t skip = 2 * std::size_t(area.left) * std::size_t(channels);
+    const int sourceWidth = static_cast<int>(
+        std::min(2 * std::int64_t{area.Width()}, std::int64_t{width} - 2 * std::int64_t{area.left}));
+    for (int y = 0; y < part.height; ++y) {
+        const int top = 2 * (area.top + y);
+        const BYTE* a = reading.rows->Row(top, 0) + skip;
+        const BYTE* b = top + 1 < height ? reading.rows->Row(top + 1, 1) + skip : a;
+        ReduceRowOf(channels, a, b, sourceWidth, part.Row(y));
+    }
+    return true;
 }
 
 std::unique_ptr<ScanPyramid> BuildScanPyramid(HDIB scan, const PyramidProgress& progress) {

@@ -49,6 +49,42 @@ __attribute__((target("ssse3"))) int Bgr24Ssse3(const BYTE* src, int count, std:
     return i;
 }
 
+// Both pixels of each of four pairs of a row (24 bytes), gathered by
+// shuffles and summed as 16-bit values: the low and the high eight bytes.
+__attribute__((target("ssse3"))) inline void PairSums(const BYTE* row, __m128i* low,
+                                                        __m128i* high) {
+    const __m128i firstLow = _mm_setr_epi8(0, 1, 2, 6, 7, 8, 12, 13, 14, -1, -1, -1, -1, -1, -1, -1);
+    const __m128i firstHigh = _mm_setr_epi8(-1, -1, -1, -1, -1, -1, -1, -1, -1, 10, 11, 12, -1, -1, -1, -1);
+    const __m128i secondLow = _mm_setr_epi8(3, 4, 5, 9, 10, 11, 15, -1, -1, -1, -1, -1, -1, -1, -1, -1);
+    const __m128i secondHigh = _mm_setr_epi8(-1, -1, -1, -1, -1, -1, -1, 8, 9, 13, 14, 15, -1, -1, -1, -1);
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row));
+    const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 8));
+    const __m128i first = _mm_or_si128(_mm_shuffle_epi8(v0, firstLow), _mm_shuffle_epi8(v1, firstHigh));
+    const __m128i second = _mm_or_si128(_mm_shuffle_epi8(v0, secondLow), _mm_shuffle_epi8(v1, secondHigh));
+    *low = _mm_add_epi16(_mm_unpacklo_epi8(first, zero), _mm_unpacklo_epi8(second, zero));
+    *high = _mm_add_epi16(_mm_unpackhi_epi8(first, zero), _mm_unpackhi_epi8(second, zero));
+}
+
+// Four pixels of out per step. Each store writes 16 bytes for 12, so the
+// loop stops while the 4 extra bytes still belong to pixels done after it;
+// returns the pairs done.
+__attribute__((target("ssse3"))) int HalveBgr24Ssse3(const BYTE* a, const BYTE* b, int pairs,
+                                                       BYTE* out) {
+    const __m128i two = _mm_set1_epi16(2);
+    int x = 0;
+    for (; x + 6 <= pairs; x += 4) {
+        __m128i aLow, aHigh, bLow, bHigh;
+        PairSums(a + 6 * std::size_t(x), &aLow, &aHigh);
+        PairSums(b + 6 * std::size_t(x), &bLow, &bHigh);
+        const __m128i low = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(aLow, bLow), two), 2);
+        const __m128i high = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(aHigh, bHigh), two), 2);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 3 * std::size_t(x)),
+                         _mm_packus_epi16(low, high));
+    }
+    return x;
+}
+
 bool HasSsse3() {
     static const bool has = __builtin_cpu_supports("ssse3");
     return has;
@@ -64,6 +100,19 @@ void Bgr24(const BYTE* src, int count, std::uint32_t* out) {
         done = Bgr24Ssse3(src, count, out);
 #endif
     Bgr24Portable(src, done, count, out);
+}
+
+void HalveBgr24(const BYTE* a, const BYTE* b, int pairs, BYTE* out) {
+    int x = 0;
+#ifdef TRACEVU_PIXEL_ROWS_X86
+    if (HasSsse3())
+        x = HalveBgr24Ssse3(a, b, pairs, out);
+#endif
+    for (; x < pairs; ++x)
+        for (int c = 0; c < 3; ++c) {
+            const std::size_t i = 6 * std::size_t(x) + c;
+            out[3 * std::size_t(x) + c] = BYTE((a[i] + a[i + 3] + b[i] + b[i + 3] + 2) >> 2);
+        }
 }
 
 void Bgrx32(const BYTE* src, int count, std::uint32_t* out) {

@@ -26,6 +26,11 @@ void Bits1(const BYTE* row, int x0, int count, const std::uint32_t palette[2],
 void Bits4(const BYTE* row, int x0, int count, const std::uint32_t* palette,
            std::uint32_t* out);
 
+// The 2 x 2 box averages of `pairs` pairs of pixels of blue, green, red
+// bytes on two rows, a and b: channel c of pixel x of out is
+// (a[6x + c] + a[6x + 3 + c] + b[6x + c] + b[6x + 3 + c] + 2) / 4.
+void HalveBgr24(const BYTE* a, const BYTE* b, int pairs, BYTE* out);
+
 // Whether entries 0 .. 255 of the palette are the grey ramp (entry i is
 // grey level i), which Grey8 shows without a look-up.
 bool IsGreyRamp(const std::uint32_t* palette);

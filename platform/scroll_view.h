@@ -64,6 +64,9 @@ class CScrollView {
     // Overridables. OnDraw gets a context whose origin is already moved by
     // the scroll position (on screen), so it draws in whole-image pixels.
     virtual void OnDraw(CDC* dc) = 0;
+    // True when OnDraw on a screen sets every pixel of the context's clip
+    // box, so that a window need not clear the area to its background first.
+    virtual bool DrawsWholeClipBox() const { return false; }
     virtual void OnInitialUpdate();
     virtual void OnUpdate(CScrollView* sender, long hint);
     virtual void OnActivateView(bool activate, CScrollView* activated, CScrollView* deactivated);

@@ -412,4 +412,31 @@ void CopyRuns(const Surface& surface, Box clip, std::int64_t x, std::int64_t y, 
     CopyRunsWith(surface, clip, x, y, width, height, runs, [](const Run& run) { return run.color; });
 }
 
+void Bands::Sort(std::span<const int> tops, std::span<const int> bottoms, int height) {
+    const int count = height > 0 ? (height + kBandRows - 1) / kBandRows : 0;
+    const auto bandsOf = [&](std::size_t i, int* first, int* last) {
+        const int top = std::clamp(tops[i], 0, std::max(height, 0));
+        const int bottom = std::clamp(bottoms[i], top, std::max(height, 0));
+        *first = top / kBandRows;
+        *last = bottom > top ? (bottom - 1) / kBandRows : *first - 1;
+    };
+    m_starts.assign(std::size_t(count) + 1, 0);
+    for (std::size_t i = 0; i < tops.size(); ++i) {
+        int first, last;
+        bandsOf(i, &first, &last);
+        for (int b = first; b <= last; ++b)
+            ++m_starts[std::size_t(b) + 1];
+    }
+    for (int b = 0; b < count; ++b)
+        m_starts[std::size_t(b) + 1] += m_starts[std::size_t(b)];
+    m_shapes.resize(std::size_t(m_starts.back()));
+    std::vector<int> next(m_starts.begin(), m_starts.end() - 1);
+    for (std::size_t i = 0; i < tops.size(); ++i) {
+        int first, last;
+        bandsOf(i, &first, &last);
+        for (int b = first; b <= last; ++b)
+            m_shapes[std::size_t(next[std::size_t(b)]++)] = static_cast<int>(i);
+    }
+}
+
 } // namespace pixel_raster

@@ -76,4 +76,27 @@ bool RunsOfOpaquePixels(const std::uint32_t* pixels, std::ptrdiff_t stride, int 
 void CopyRuns(const Surface& surface, Box clip, std::int64_t x, std::int64_t y, int width,
               int height, std::span<const Run> runs);
 
+// A batch of shapes sorted into bands of kBandRows rows of the surface:
+// each shape listed under every band its rows reach, in batch order. Drawn
+// band by band, a batch spread over a big picture works on a band that
+// stays in the processor's cache instead of on rows all over the picture,
+// and every pixel still gets the shapes in batch order.
+constexpr int kBandRows = 32;
+
+class Bands {
+  public:
+    // Shape i covers rows tops[i] to before bottoms[i] (clamped to the
+    // surface's `height` rows).
+    void Sort(std::span<const int> tops, std::span<const int> bottoms, int height);
+    int Count() const { return static_cast<int>(m_starts.size()) - 1; }
+    // Rows of band b: [b * kBandRows, min(height, (b + 1) * kBandRows)).
+    std::span<const int> Shapes(int band) const {
+        return {m_shapes.data() + m_starts[band], m_shapes.data() + m_starts[band + 1]};
+    }
+
+  private:
+    std::vector<int> m_starts{0};
+    std::vector<int> m_shapes;
+};
+
 } // namespace pixel_raster

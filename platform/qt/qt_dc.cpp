@@ -73,6 +73,20 @@ bool WholeShift(const QTransform& t, std::int64_t* dx, std::int64_t* dy) {
     return true;
 }
 
+pixel_raster::Box Intersect(const pixel_raster::Box& a, const pixel_raster::Box& b) {
+    return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+            std::min(a.bottom, b.bottom)};
+}
+
+pixel_raster::Box WholeSurface(const pixel_raster::Surface& s) {
+    return {0, 0, s.width, s.height};
+}
+
+// A device row held just outside the surface when it lies farther out.
+int RowNear(std::int64_t y, int height) {
+    return static_cast<int>(std::clamp<std::int64_t>(y, -1, std::int64_t{height} + 1));
+}
+
 bool IsDirectFormat(QImage::Format f) {
     return f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 ||
            f == QImage::Format_ARGB32_Premultiplied;
@@ -149,18 +163,22 @@ bool QtPainterDC::DirectSurface(pixel_raster::Surface* surface) const {
     return true;
 }
 
+bool QtPainterDC::LineFitsDirect(const ColoredLine& line, int width) const {
+    return pixel_raster::LineFits(line.from.x + m_deviceShiftX, line.from.y + m_deviceShiftY,
+                                  line.to.x + m_deviceShiftX, line.to.y + m_deviceShiftY, width);
+}
+
 bool QtPainterDC::FillLineOn(const pixel_raster::Surface& surface, CPoint from, CPoint to,
-                             int width, COLORREF color) const {
+                             int width, COLORREF color, const pixel_raster::Box& band) const {
     const std::int64_t ax = from.x + m_deviceShiftX, ay = from.y + m_deviceShiftY;
     const std::int64_t bx = to.x + m_deviceShiftX, by = to.y + m_deviceShiftY;
     if (!pixel_raster::LineFits(ax, ay, bx, by, width))
         return false;
     const std::uint32_t pixel = ToPixel(color);
     if (!m_clipped)
-        pixel_raster::FillLine(surface, {0, 0, surface.width, surface.height}, ax, ay, bx, by,
-                               width, pixel);
+        pixel_raster::FillLine(surface, band, ax, ay, bx, by, width, pixel);
     for (const pixel_raster::Box& box : m_deviceClip)
-        pixel_raster::FillLine(surface, box, ax, ay, bx, by, width, pixel);
+        pixel_raster::FillLine(surface, Intersect(box, band), ax, ay, bx, by, width, pixel);
     return true;
 }
 
@@ -168,31 +186,51 @@ bool QtPainterDC::LineDirect(CPoint from, CPoint to) {
     pixel_raster::Surface surface;
     const int width = StrokeWidth(m_pen);
     return width >= 2 && DirectSurface(&surface) &&
-           FillLineOn(surface, from, to, width, m_pen.color);
+           FillLineOn(surface, from, to, width, m_pen.color, WholeSurface(surface));
 }
 
 bool QtPainterDC::CopyEllipseOn(const pixel_raster::Surface& surface, int x, int y,
-                                const QSize& size) {
+                                const QSize& size, const pixel_raster::Box& band) {
     UpdateEllipsePicture(size);
     if (!m_ellipse.hasRuns)
         return false;
     const std::int64_t dx = x + m_deviceShiftX, dy = y + m_deviceShiftY;
     if (!m_clipped)
-        pixel_raster::CopyRuns(surface, {0, 0, surface.width, surface.height}, dx, dy,
-                               size.width(), size.height(), m_ellipse.runs);
+        pixel_raster::CopyRuns(surface, band, dx, dy, size.width(), size.height(), m_ellipse.runs);
     for (const pixel_raster::Box& box : m_deviceClip)
-        pixel_raster::CopyRuns(surface, box, dx, dy, size.width(), size.height(), m_ellipse.runs);
+        pixel_raster::CopyRuns(surface, Intersect(box, band), dx, dy, size.width(), size.height(),
+                               m_ellipse.runs);
     return true;
 }
 
 bool QtPainterDC::EllipseDirect(int x, int y, const QSize& size) {
     pixel_raster::Surface surface;
-    return DirectSurface(&surface) && CopyEllipseOn(surface, x, y, size);
+    return DirectSurface(&surface) && CopyEllipseOn(surface, x, y, size, WholeSurface(surface));
 }
 
-namespace {
+// A picture smaller than this stays in the processor's caches anyway; its
+// batches are drawn in order, without sorting them into bands.
+constexpr std::int64_t kBandedSurfaceBytes = std::int64_t{16} << 20;
+
+template <typename Draw>
+void QtPainterDC::InBands(const pixel_raster::Surface& surface, Draw draw) {
+    if (std::int64_t{surface.width} * surface.height * 4 < kBandedSurfaceBytes) {
+        for (std::size_t i = 0; i < m_tops.size(); ++i)
+            draw(i, WholeSurface(surface));
+        return;
+    }
+    m_bands.Sort(m_tops, m_bottoms, surface.height);
+    for (int b = 0; b < m_bands.Count(); ++b) {
+        const int top = b * pixel_raster::kBandRows;
+        const pixel_raster::Box band{0, top, surface.width,
+                                     std::min(surface.height, top + pixel_raster::kBandRows)};
+        for (const int i : m_bands.Shapes(b))
+            draw(std::size_t(i), band);
+    }
+}
+
 // The box around the points given to it, both corners included.
-struct Bounds {
+struct QtPainterDC::Bounds {
     std::int64_t left = INT64_MAX, top = INT64_MAX, right = INT64_MIN, bottom = INT64_MIN;
     void Add(std::int64_t x, std::int64_t y) {
         left = std::min(left, x);
@@ -202,10 +240,10 @@ struct Bounds {
     }
     bool IsEmpty() const { return left > right; }
 };
-} // namespace
 
 // What the direct path drew is touched as one box: the union of the boxes
-// each line would have touched.
+// each line would have touched. Runs of lines that fit are drawn band by
+// band; one that does not goes to the painter in its place between them.
 void QtPainterDC::DrawLines(std::span<const ColoredLine> lines, int width) {
     pixel_raster::Surface surface;
     const int stroke = StrokeWidth(Pen{width, 0});
@@ -214,19 +252,74 @@ void QtPainterDC::DrawLines(std::span<const ColoredLine> lines, int width) {
         return;
     }
     Bounds drawn;
-    for (const ColoredLine& line : lines) {
-        if (FillLineOn(surface, line.from, line.to, stroke, line.color)) {
-            drawn.Add(line.from.x, line.from.y);
-            drawn.Add(line.to.x, line.to.y);
-        } else {
-            CDC::DrawLines({&line, 1}, width);
-        }
+    for (std::size_t i = 0; i < lines.size();) {
+        std::size_t end = i;
+        while (end < lines.size() && LineFitsDirect(lines[end], stroke))
+            ++end;
+        FillLinesInBands(surface, lines.subspan(i, end - i), stroke, &drawn);
+        if (end < lines.size())
+            CDC::DrawLines(lines.subspan(end, 1), width);
+        i = end + 1;
     }
     m_current = lines.back().to;
     if (!drawn.IsEmpty())
         Touch(drawn.left, drawn.top, drawn.right, drawn.bottom, stroke);
 }
 
+void QtPainterDC::FillLinesInBands(const pixel_raster::Surface& surface,
+                                   std::span<const ColoredLine> lines, int width, Bounds* drawn) {
+    // Rows beyond these hold no pixel of the line.
+    const std::int64_t reach = width / 2 + 2;
+    m_tops.clear();
+    m_bottoms.clear();
+    for (const ColoredLine& line : lines) {
+        const std::int64_t ay = line.from.y + m_deviceShiftY, by = line.to.y + m_deviceShiftY;
+        m_tops.push_back(RowNear(std::min(ay, by) - reach, surface.height));
+        m_bottoms.push_back(RowNear(std::max(ay, by) + reach + 1, surface.height));
+        drawn->Add(line.from.x, line.from.y);
+        drawn->Add(line.to.x, line.to.y);
+    }
+    InBands(surface, [&](std::size_t i, const pixel_raster::Box& band) {
+        FillLineOn(surface, lines[i].from, lines[i].to, width, lines[i].color, band);
+    });
+}
+
+void QtPainterDC::CopyEllipsesInBands(const pixel_raster::Surface& surface,
+                                      std::span<const CRect> boxes, Bounds* drawn) {
+    m_tops.clear();
+    m_bottoms.clear();
+    for (const CRect& box : boxes) {
+        const std::int64_t y = std::min(box.top, box.bottom) + m_deviceShiftY;
+        m_tops.push_back(RowNear(y, surface.height));
+        m_bottoms.push_back(RowNear(y + std::abs(std::int64_t{box.bottom} - box.top), surface.height));
+    }
+    InBands(surface, [&](std::size_t i, const pixel_raster::Box& band) {
+        const CRect& box = boxes[i];
+        CopyEllipseOn(surface, std::min(box.left, box.right), std::min(box.top, box.bottom),
+                      m_ellipse.size, band);
+    });
+    for (const CRect& box : boxes) {
+        const int x = std::min(box.left, box.right), y = std::min(box.top, box.bottom);
+        drawn->Add(x, y);
+        drawn->Add(std::int64_t{x} + m_ellipse.size.width() - 1,
+                   std::int64_t{y} + m_ellipse.size.height() - 1);
+    }
+}
+
+namespace {
+// The size of an ellipse's box, or an empty size for one drawn otherwise
+// than as a copied picture (too large).
+QSize PictureSize(const CRect& box) {
+    const std::int64_t width = std::abs(std::int64_t{box.right} - box.left);
+    const std::int64_t height = std::abs(std::int64_t{box.bottom} - box.top);
+    if (width > kMaxPictureSide || height > kMaxPictureSide)
+        return QSize();
+    return QSize(int(width), int(height));
+}
+} // namespace
+
+// Runs of ellipses of one size, whose picture is made of runs, are copied
+// band by band; any other is drawn on its own in its place.
 void QtPainterDC::DrawEllipses(std::span<const CRect> boxes) {
     pixel_raster::Surface surface;
     if (boxes.empty() || !m_painter->isActive() || !DirectSurface(&surface)) {
@@ -234,20 +327,26 @@ void QtPainterDC::DrawEllipses(std::span<const CRect> boxes) {
         return;
     }
     Bounds drawn;
-    for (const CRect& box : boxes) {
-        const int x = std::min(box.left, box.right);
-        const int y = std::min(box.top, box.bottom);
-        const std::int64_t width = std::int64_t{std::max(box.left, box.right)} - x;
-        const std::int64_t height = std::int64_t{std::max(box.top, box.bottom)} - y;
-        if (width == 0 || height == 0)
+    for (std::size_t i = 0; i < boxes.size();) {
+        const CRect& box = boxes[i];
+        if (box.left == box.right || box.top == box.bottom) {
+            ++i;
             continue;
-        if (width <= kMaxPictureSide && height <= kMaxPictureSide &&
-            CopyEllipseOn(surface, x, y, QSize(int(width), int(height)))) {
-            drawn.Add(x, y);
-            drawn.Add(x + width - 1, y + height - 1);
-        } else {
-            Ellipse(box.left, box.top, box.right, box.bottom);
         }
+        const QSize size = PictureSize(box);
+        if (!size.isEmpty()) {
+            UpdateEllipsePicture(size);
+            std::size_t end = i + 1;
+            while (end < boxes.size() && PictureSize(boxes[end]) == size)
+                ++end;
+            if (m_ellipse.hasRuns) {
+                CopyEllipsesInBands(surface, boxes.subspan(i, end - i), &drawn);
+                i = end;
+                continue;
+            }
+        }
+        Ellipse(box.left, box.top, box.right, box.bottom);
+        ++i;
     }
     if (!drawn.IsEmpty())
         Touch(drawn.left, drawn.top, drawn.right, drawn.bottom, 0);

@@ -79,6 +79,8 @@ class QtPainterDC : public CDC {
     void SetPrinting(bool printing) { m_printing = printing; }
 
   private:
+    struct Bounds;
+
     void PrepareTransform();
     // Grows the touched area by the box with corners (x0, y0) and (x1, y1),
     // both included, and penWidth more on every side.
@@ -102,11 +104,23 @@ class QtPainterDC : public CDC {
     // The line's pixels on the surface, or false when it is too far out or
     // too wide to be drawn there.
     bool FillLineOn(const pixel_raster::Surface& surface, CPoint from, CPoint to, int width,
-                    COLORREF color) const;
+                    COLORREF color, const pixel_raster::Box& band) const;
+    bool LineFitsDirect(const ColoredLine& line, int width) const;
+    // Lines that all fit, band by band; `drawn` gets their ends.
+    void FillLinesInBands(const pixel_raster::Surface& surface, std::span<const ColoredLine> lines,
+                          int width, Bounds* drawn);
+    // Ellipses of one size whose picture is made of runs, band by band.
+    void CopyEllipsesInBands(const pixel_raster::Surface& surface, std::span<const CRect> boxes,
+                             Bounds* drawn);
+    // Calls draw(i, band) for every shape i of the batch and each band its
+    // device rows tops[i] .. bottoms[i] - 1 reach, band after band.
+    template <typename Draw>
+    void InBands(const pixel_raster::Surface& surface, Draw draw);
     bool EllipseDirect(int x, int y, const QSize& size);
     // The ellipse's picture copied onto the surface, or false when it has
     // none made of opaque runs.
-    bool CopyEllipseOn(const pixel_raster::Surface& surface, int x, int y, const QSize& size);
+    bool CopyEllipseOn(const pixel_raster::Surface& surface, int x, int y, const QSize& size,
+                       const pixel_raster::Box& band);
     // Brings the picture of the ellipse up to date for this size, pen and brush.
     void UpdateEllipsePicture(const QSize& size);
 
@@ -143,6 +157,9 @@ class QtPainterDC : public CDC {
     mutable const QImage* m_directImage = nullptr;
     mutable const uchar* m_directBits = nullptr;
     mutable pixel_raster::Surface m_directSurface;
+    // Scratch of the batches drawn in bands.
+    std::vector<int> m_tops, m_bottoms;
+    pixel_raster::Bands m_bands;
 };
 
 // The context of a printout or of print preview: IsPrinting is true and the

@@ -1,5 +1,6 @@
 #include "platform/qt/qt_view_widget.h"
 
+#include "platform/qt/huge_page_image.h"
 #include "platform/qt/image_shift.h"
 #include "platform/qt/qt_dc.h"
 
@@ -167,7 +168,8 @@ void QtViewWidget::EnsureBuffer() {
         m_bufferResizePending = true;
         return;
     }
-    QImage fresh(physical, QImage::Format_RGB32);
+    ApplyPendingShift();
+    QImage fresh = NewHugePageImage(physical, QImage::Format_RGB32);
     fresh.setDevicePixelRatio(ratio);
     fresh.fill(m_background);
     QRegion kept;
@@ -190,6 +192,7 @@ void QtViewWidget::EnsureBuffer() {
 QPainter* QtViewWidget::AcquirePainter() {
     if (!m_painter) {
         EnsureBuffer();
+        ApplyPendingShift();
         m_painter = std::make_unique<QPainter>(&m_buffer);
         m_painter->setRenderHint(QPainter::Antialiasing, false);
     }
@@ -221,24 +224,45 @@ void QtViewWidget::ShiftBuffer(CPoint from, CPoint to) {
         Invalidate(true);
         return;
     }
-    const int device = static_cast<int>(ratio);
-    if (!ShiftImagePixels(m_buffer, dx * device, dy * device)) {
-        QPainter* painter = AcquirePainter();
-        const QImage before = m_buffer.copy();
-        painter->save();
-        painter->resetTransform();
-        painter->setClipping(false);
-        painter->setCompositionMode(QPainter::CompositionMode_Source);
-        painter->drawImage(QPoint(dx, dy), before);
-        painter->restore();
-        ReleasePainter();
-    }
+    m_pendingShift += QPoint(dx, dy);
+    // Contexts drawing now draw where the picture is now.
+    if (m_painterUsers > 0)
+        ApplyPendingShift();
     m_dirty.translate(dx, dy);
     m_erase.translate(dx, dy);
     const QRegion uncovered = QRegion(client) - QRegion(client.translated(dx, dy));
     m_dirty = (m_dirty + uncovered) & client;
     m_erase = (m_erase + uncovered) & client;
     viewport()->update();
+}
+
+void QtViewWidget::ApplyPendingShift() {
+    const QPoint shift = m_pendingShift;
+    m_pendingShift = QPoint();
+    const QSize size = m_buffer.deviceIndependentSize().toSize();
+    if (shift.isNull() || m_buffer.isNull() || std::abs(shift.x()) >= size.width() ||
+        std::abs(shift.y()) >= size.height())
+        return; // nothing of the old content stays in sight
+    const int device = static_cast<int>(m_buffer.devicePixelRatio());
+    if (ShiftImagePixels(m_buffer, shift.x() * device, shift.y() * device))
+        return;
+    QPainter* painter = AcquirePainter();
+    const QImage before = m_buffer.copy();
+    painter->save();
+    painter->resetTransform();
+    painter->setClipping(false);
+    painter->setCompositionMode(QPainter::CompositionMode_Source);
+    painter->drawImage(shift, before);
+    painter->restore();
+    ReleasePainter();
+}
+
+// What the window shows does not change when the pixels catch up with a
+// scroll, only where they are kept.
+const QImage& QtViewWidget::BackBuffer() const {
+    if (m_painterUsers == 0)
+        const_cast<QtViewWidget*>(this)->ApplyPendingShift();
+    return m_buffer;
 }
 
 std::unique_ptr<CDC> QtViewWidget::GetClientDC() {
@@ -266,14 +290,20 @@ void QtViewWidget::paintEvent(QPaintEvent* event) {
     EnsureBuffer();
     const QRegion redraw = m_dirty & viewport()->rect();
     if (m_view && !redraw.isEmpty() && !m_painting) {
+        // Nothing of the buffer shows through a redraw of all of it.
+        const QRegion whole(viewport()->rect());
+        if ((whole - redraw).isEmpty() && m_painterUsers == 0 &&
+            (m_view->DrawsWholeClipBox() || (whole - m_erase).isEmpty()))
+            m_pendingShift = QPoint();
         m_dirty = QRegion();
         const QRegion erase = m_erase & redraw;
         m_erase -= redraw;
         QPainter* painter = AcquirePainter();
         painter->resetTransform();
         painter->setClipRegion(redraw);
-        for (const QRect& r : erase)
-            painter->fillRect(r, m_background);
+        if (!m_view->DrawsWholeClipBox())
+            for (const QRect& r : erase)
+                painter->fillRect(r, m_background);
         m_painting = true;
         m_paintBounds = redraw.boundingRect();
         const CPoint pos = m_view->GetScrollPosition();
@@ -290,6 +320,8 @@ void QtViewWidget::paintEvent(QPaintEvent* event) {
         m_dirty = QRegion();
         m_erase = QRegion();
     }
+    if (m_painterUsers == 0)
+        ApplyPendingShift();
     QPainter screen(viewport());
     const qreal ratio = m_buffer.devicePixelRatio();
     for (const QRect& r : event->region()) {

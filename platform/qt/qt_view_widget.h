@@ -48,7 +48,7 @@ class QtViewWidget : public QAbstractScrollArea, public IViewHost {
     void SetCursor(Cursor cursor) override;
 
     // What the window shows (the back buffer), for tests and screenshots.
-    const QImage& BackBuffer() const { return m_buffer; }
+    const QImage& BackBuffer() const;
     // Area still waiting for the view's OnDraw.
     QRegion PendingRedraw() const { return m_dirty; }
     // Colour an erasing invalidation clears to.
@@ -74,8 +74,11 @@ class QtViewWidget : public QAbstractScrollArea, public IViewHost {
     void SyncScrollBars();
     void EnsureBuffer();
     // Moves the buffer's content as the picture scrolled from `from` to `to`
-    // and marks the uncovered strips for redrawing.
+    // and marks the uncovered strips for redrawing. The pixels move when
+    // they are next drawn or looked at, and not at all when the whole window
+    // is redrawn before then.
     void ShiftBuffer(CPoint from, CPoint to);
+    void ApplyPendingShift();
     // A painter on the back buffer shared by every context drawing now.
     QPainter* AcquirePainter();
     void ReleasePainter();
@@ -93,7 +96,8 @@ class QtViewWidget : public QAbstractScrollArea, public IViewHost {
     bool m_bufferResizePending = false;
     bool m_painting = false;
     QRect m_paintBounds; // area being repainted, client coordinates
-    CPoint m_shownPos;   // scroll position the buffer shows
+    QPoint m_pendingShift; // logical pixels the buffer's content still has to move
+    CPoint m_shownPos;     // scroll position the buffer shows
     CSize m_shownTotal;
     bool m_syncing = false;
     int m_wheelRemainder = 0;

@@ -1,6 +1,7 @@
 // Painting the picture at every zoom, as recorded: at 1 and above the scan
-// enlarged, below 1 the level of that zoom pixel for pixel, and past the
-// levels (or without them) the nearest picture shrunk.
+// enlarged, below 1 the level of that zoom pixel for pixel (the first level
+// of a 24-bit scan reduced band by band where the context shows it), and
+// past the levels (or without them) the nearest picture shrunk.
 #include "dib_test_util.h"
 #include "image/scan_paint.h"
 #include "image/scan_pyramid.h"
@@ -8,6 +9,9 @@
 #include "platform/scripted/scripted_services.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -75,13 +79,46 @@ TEST_F(ScanPaintTest, BelowOneEachLevelIsPaintedPixelForPixel) {
     ASSERT_TRUE(doc.AcceptDibBlock(Picture(1001, 333)));
     ASSERT_NE(doc.GetPyramid(), nullptr);
     ASSERT_EQ(doc.GetPyramid()->LevelCount(), 4); // down to 63 x 21
-    EXPECT_EQ(PaintAt(-1), (Blit{kUnscaled, CRect(0, 0, 501, 167), CSize(501, 167)}));
+    EXPECT_EQ(PaintAt(-2), (Blit{kUnscaled, CRect(0, 0, 251, 84), CSize(251, 84)}));
     EXPECT_EQ(PaintAt(-3), (Blit{kUnscaled, CRect(0, 0, 126, 42), CSize(126, 42)}));
     EXPECT_EQ(PaintAt(-4), (Blit{kUnscaled, CRect(0, 0, 63, 21), CSize(63, 21)}));
     // Finer than the smallest level: that level, shrunk.
     EXPECT_EQ(PaintAt(-5), (Blit{kStretched, CRect(0, 0, 32, 11), CSize(63, 21)}));
     EXPECT_EQ(PaintAt(-7), (Blit{kStretched, CRect(0, 0, 8, 3), CSize(63, 21)}));
     EXPECT_EQ(PaintAt(-40), (Blit{kStretched, CRect(0, 0, 1, 1), CSize(63, 21)}));
+}
+
+// The blits one paint made.
+std::vector<Blit> Blits(const RecordingDC& dc) {
+    std::vector<Blit> blits;
+    for (const DrawOp& op : dc.Drawn())
+        blits.push_back({op.kind, CRect(op.a, op.b, op.a + op.c, op.b + op.d), CSize(op.sw, op.sh)});
+    return blits;
+}
+
+TEST_F(ScanPaintTest, AFirstLevelNotKeptIsReducedInBandsWhereTheContextShowsIt) {
+    ASSERT_TRUE(doc.AcceptDibBlock(Picture(1001, 333)));
+    ASSERT_TRUE(doc.GetPyramid()->IsReducedWhenPainted(1));
+    RecordingDC dc;
+    CRect painted;
+    ASSERT_TRUE(PaintScan(dc, doc, -1, &painted));
+    EXPECT_EQ(painted, CRect(0, 0, 501, 167)) << "the whole level is the picture";
+    std::vector<Blit> expected;
+    for (int top = 0; top < 167; top += 32) {
+        const int rows = std::min(32, 167 - top);
+        expected.push_back({kUnscaled, CRect(0, top, 501, top + rows), CSize(501, rows)});
+    }
+    EXPECT_EQ(Blits(dc), expected);
+    // Only what the context shows is reduced.
+    RecordingDC clipped;
+    clipped.clipBox = CRect(100, 150, 700, 900);
+    ASSERT_TRUE(PaintScan(clipped, doc, -1, &painted));
+    EXPECT_EQ(painted, CRect(0, 0, 501, 167));
+    EXPECT_EQ(Blits(clipped), (std::vector<Blit>{{kUnscaled, CRect(100, 150, 501, 167), CSize(401, 17)}}));
+    RecordingDC beside;
+    beside.clipBox = CRect(600, 0, 700, 100);
+    ASSERT_TRUE(PaintScan(beside, doc, -1, &painted));
+    EXPECT_TRUE(beside.Drawn().empty());
 }
 
 TEST_F(ScanPaintTest, WithoutLevelsTheScanItselfIsShrunk) {

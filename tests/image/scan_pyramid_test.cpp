@@ -1,8 +1,9 @@
 // The reduced levels of a scan: their sizes and layout, each level the box
 // average of the one before (checked against the decoded colours, so every
 // kind of scan is held to the same definition), what each kind of scan
-// keeps its levels in, progress and stopping, and the document keeping the
-// levels of its current picture.
+// keeps its levels in, the first level that is reduced when painted rather
+// than kept, progress and stopping, and the document keeping the levels of
+// its current picture.
 #include "dib_test_util.h"
 #include "image/dib_doc.h"
 #include "image/scan_pyramid.h"
@@ -105,6 +106,17 @@ WORD BitCountOf(HDIB dib) {
     return static_cast<const BITMAPINFOHEADER*>(lock.get())->biBitCount;
 }
 
+// The whole of level k: its block, or the first level reduced from the scan
+// into `part`.
+HDIB LevelBlock(HDIB scan, const ScanPyramid& pyramid, int k, FirstLevelPart& part) {
+    if (!pyramid.IsReducedWhenPainted(k))
+        return pyramid.Level(k);
+    const CSize size = pyramid.LevelSize(k);
+    GlobalLockGuard lock(scan);
+    EXPECT_TRUE(part.Reduce(lock.get(), lock.size(), CRect(0, 0, size.cx, size.cy)));
+    return part.Block();
+}
+
 // Every level is a block the document could hold, of the depth given, and
 // the box average of the level before (the scan itself for level 1).
 void ExpectBoxAverages(const std::vector<BYTE>& dib, WORD levelBits, const std::string& name) {
@@ -113,8 +125,9 @@ void ExpectBoxAverages(const std::vector<BYTE>& dib, WORD levelBits, const std::
     ASSERT_NE(pyramid, nullptr) << name;
     ASSERT_GT(pyramid->LevelCount(), 0) << name;
     Image previous = Decoded(scan.dib);
+    FirstLevelPart part;
     for (int k = 1; k <= pyramid->LevelCount(); ++k) {
-        HDIB level = pyramid->Level(k);
+        HDIB level = LevelBlock(scan.dib, *pyramid, k, part);
         ASSERT_EQ(DibCheckBlock(level), DibCheck::Ok) << name << " level " << k;
         EXPECT_EQ(BitCountOf(level), levelBits) << name << " level " << k;
         const Image expected = BoxHalf(previous);
@@ -169,6 +182,56 @@ TEST(ScanPyramid, GreyScansGetEightBitGreyLevels) {
     const auto dots = [](int x, int y) { return std::uint32_t((x * 3 + y) % 7 == 0); };
     ExpectBoxAverages(Scan(203, 67, 1, {0x000000, 0xFFFFFF}, dots), 8, "black and white");
     ExpectBoxAverages(Scan(203, 67, 1, {0xFFFFFF, 0x000000}, dots), 8, "white and black");
+}
+
+TEST(ScanPyramid, FirstLevelsOfScansStoredAsLevelsAreReducedWhenPaintedPartForPart) {
+    std::mt19937 random(11);
+    const auto noise = [&](int, int) { return std::uint32_t(random()) & 0xFFFFFFu; };
+    const auto index = [](int x, int y) { return std::uint32_t(x * 5 + y * y) & 0xFF; };
+    const std::vector<BYTE> scans[] = {Scan(261, 133, 24, {}, noise),
+                                       Scan(261, 133, 8, Greys(256), index)};
+    for (const std::vector<BYTE>& dib : scans) {
+        testutil::OwnedDib scan(testutil::BlockOf(dib));
+        const auto pyramid = BuildScanPyramid(scan.dib);
+        ASSERT_NE(pyramid, nullptr);
+        ASSERT_TRUE(pyramid->IsReducedWhenPainted(1));
+        EXPECT_FALSE(pyramid->IsReducedWhenPainted(2));
+        EXPECT_EQ(pyramid->Level(1), nullptr);
+        EXPECT_EQ(pyramid->LevelSize(1), CSize(131, 67));
+        EXPECT_LT(pyramid->Bytes(), dib.size() / 4) << "a kept first level alone takes a quarter";
+        const Image whole = BoxHalf(Decoded(scan.dib));
+        GlobalLockGuard lock(scan.dib);
+        FirstLevelPart part;
+        // Parts at odd places and of odd sizes, up to the odd right and
+        // bottom edges where a pixel covers one column or row of the scan.
+        for (const CRect& area : {CRect(0, 0, 131, 67), CRect(3, 5, 4, 6), CRect(57, 20, 131, 67),
+                                  CRect(130, 66, 131, 67), CRect(1, 1, 100, 2)}) {
+            ASSERT_TRUE(part.Reduce(lock.get(), lock.size(), area));
+            ASSERT_EQ(DibCheckBlock(part.Block()), DibCheck::Ok);
+            const Image got = Decoded(part.Block());
+            ASSERT_EQ(got.width, area.Width());
+            ASSERT_EQ(got.height, area.Height());
+            for (int y = 0; y < got.height; ++y)
+                for (int x = 0; x < got.width; ++x)
+                    ASSERT_EQ(got.At(x, y), whole.At(area.left + x, area.top + y))
+                        << "part from " << area.left << "," << area.top << " at " << x << "," << y;
+        }
+        for (const CRect& outside : {CRect(0, 0, 132, 67), CRect(0, 0, 131, 68), CRect(-1, 0, 9, 9),
+                                     CRect(0, -1, 9, 9), CRect(5, 5, 5, 9)})
+            EXPECT_FALSE(part.Reduce(lock.get(), lock.size(), outside))
+                << outside.left << "," << outside.top << " to " << outside.right << ","
+                << outside.bottom;
+    }
+    // Scans whose rows need turning into a level's keep their first level.
+    const std::vector<BYTE> kept = Scan(261, 133, 8, Greys(256, true), index);
+    testutil::OwnedDib scan(testutil::BlockOf(kept));
+    const auto pyramid = BuildScanPyramid(scan.dib);
+    ASSERT_NE(pyramid, nullptr);
+    EXPECT_FALSE(pyramid->IsReducedWhenPainted(1));
+    EXPECT_NE(pyramid->Level(1), nullptr);
+    GlobalLockGuard lock(scan.dib);
+    FirstLevelPart part;
+    EXPECT_FALSE(part.Reduce(lock.get(), lock.size(), CRect(0, 0, 10, 10)));
 }
 
 TEST(ScanPyramid, AThinBlackLineOnWhiteTurnsGreyInsteadOfVanishing) {

@@ -248,3 +248,24 @@ TEST(PixelRaster, DeviceContextDrawsDirectlyWhatThePainterWould) {
     EXPECT_GT(compared, kSide * kSide * 3 / 4);
     EXPECT_NE(direct, Blank());
 }
+
+TEST(PixelRaster, BandsListEachShapeUnderEveryBandItReachesInBatchOrder) {
+    using pixel_raster::kBandRows;
+    pixel_raster::Bands bands;
+    // Rows [top, bottom) of five shapes over a picture of 3.5 bands.
+    const int height = 3 * kBandRows + kBandRows / 2;
+    const std::vector<int> tops = {0, kBandRows - 1, -50, 2 * kBandRows, height + 3};
+    const std::vector<int> bottoms = {1, kBandRows + 1, height + 50, 2 * kBandRows, height + 9};
+    bands.Sort(tops, bottoms, height);
+    ASSERT_EQ(bands.Count(), 4);
+    const auto list = [&](int b) {
+        const std::span<const int> shapes = bands.Shapes(b);
+        return std::vector<int>(shapes.begin(), shapes.end());
+    };
+    EXPECT_EQ(list(0), (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(list(1), (std::vector<int>{1, 2}));
+    EXPECT_EQ(list(2), (std::vector<int>{2})) << "an empty shape is in no band";
+    EXPECT_EQ(list(3), (std::vector<int>{2})) << "nor one below the picture";
+    bands.Sort(tops, bottoms, 0);
+    EXPECT_EQ(bands.Count(), 0);
+}

@@ -10,6 +10,7 @@
 #include <QRegion>
 
 #include <limits>
+#include <random>
 #include <vector>
 
 namespace {
@@ -389,6 +390,76 @@ TEST(QtPainterDC, BatchesDrawWhatTheirItemsDrawOneByOne) {
     EXPECT_EQ(batch.pen, (Pen{2, RGB(255, 0, 0)}));
     EXPECT_FALSE(PaintedBounds(one.image).isEmpty());
     EXPECT_FALSE(Painted(one.image, 67, 50)); // between the clip boxes
+}
+
+namespace {
+// Many overlapping lines and pads of a few colours over a picture of many
+// bands, on a moved painter clipped to two boxes; a line far out, a pad of
+// another size and a huge one among them.
+BatchResult DrawManyOverBands(bool batched) {
+    // 4 bytes a pixel: large enough to be drawn in bands.
+    BatchResult result{WhiteImage(2100, 2100), {}, {}, {}};
+    QPainter painter(&result.image);
+    painter.setClipRegion(QRegion(3, 7, 200, 2000) + QRegion(210, 40, 1800, 300));
+    QtPainterDC dc(painter, QTransform::fromTranslate(5, -9), QRect(0, 0, 2100, 2100));
+    std::mt19937 random(3);
+    const auto coordinate = [&] { return int(random() % 2140) - 20; };
+    const COLORREF colours[] = {RGB(255, 0, 0), RGB(0, 0, 255), RGB(0, 160, 0)};
+    std::vector<ColoredLine> lines;
+    for (int i = 0; i < 3000; ++i) {
+        const CPoint from(coordinate(), coordinate() + 40);
+        const CPoint to(from.x + int(random() % 120) - 60, from.y + int(random() % 160) - 80);
+        lines.push_back({from, to, colours[random() % 3]});
+    }
+    lines[77].to = CPoint(1 << 30, lines[77].from.y);
+    std::vector<CRect> boxes;
+    for (int i = 0; i < 2000; ++i) {
+        const int x = coordinate(), y = coordinate() + 40;
+        boxes.push_back(i == 50 ? CRect(x, y, x + 21, y + 15) : CRect(x, y, x + 11, y + 11));
+    }
+    boxes[120] = CRect(-3000, -3000, 3100, 10);
+    for (int width : {3, 7}) {
+        if (batched) {
+            dc.DrawLines(lines, width);
+            continue;
+        }
+        for (const ColoredLine& line : lines) {
+            const Pen previous = dc.SelectPen(Pen{width, line.color});
+            dc.MoveTo(line.from.x, line.from.y);
+            dc.LineTo(line.to.x, line.to.y);
+            dc.SelectPen(previous);
+        }
+    }
+    dc.SelectPen(Pen{2, RGB(255, 0, 0)});
+    dc.SelectBrush(Brush{RGB(0, 0, 0)});
+    if (batched) {
+        dc.DrawEllipses(boxes);
+    } else {
+        for (const CRect& box : boxes)
+            dc.Ellipse(box.left, box.top, box.right, box.bottom);
+    }
+    result.touched = dc.TouchedRect();
+    result.current = dc.MoveTo(0, 0);
+    painter.end();
+    return result;
+}
+} // namespace
+
+// Big batches are drawn band by band of the picture: every pixel still
+// gets the items in batch order.
+TEST(QtPainterDC, BatchesOverManyBandsDrawWhatTheirItemsDrawOneByOne) {
+    const BatchResult one = DrawManyOverBands(false);
+    const BatchResult batch = DrawManyOverBands(true);
+    EXPECT_EQ(batch.touched, one.touched);
+    EXPECT_EQ(batch.current, one.current);
+    ASSERT_EQ(batch.image.size(), one.image.size());
+    int painted = 0;
+    for (int y = 0; y < one.image.height(); ++y)
+        for (int x = 0; x < one.image.width(); ++x) {
+            ASSERT_EQ(batch.image.pixel(x, y), one.image.pixel(x, y)) << x << "," << y;
+            painted += one.image.pixel(x, y) != 0xFFFFFFFFu;
+        }
+    EXPECT_GT(painted, 100000) << "much of the clip is covered, many times over";
 }
 
 TEST(QtPainterDC, EmptyBatchesDrawNothing) {

@@ -46,6 +46,7 @@ class TestView : public CScrollView {
             client->LineTo(2000, *boardRow);
         }
     }
+    bool DrawsWholeClipBox() const override { return claimsWholeClip; }
     void OnLButtonDown(UINT flags, CPoint p) override { clicks.push_back({'L', flags, p}); }
     void OnLButtonUp(UINT flags, CPoint p) override { clicks.push_back({'U', flags, p}); }
     void OnRButtonDown(UINT flags, CPoint p) override { clicks.push_back({'R', flags, p}); }
@@ -64,6 +65,7 @@ class TestView : public CScrollView {
     }
 
     int draws = 0;
+    bool claimsWholeClip = false;
     CRect drawClip;
     CRect clientClip;
     std::optional<int> boardRow; // client row of the board line
@@ -268,6 +270,51 @@ TEST_F(QtViewWidgetTest, ScrollingWhileAClientContextIsOpenKeepsBothRight) {
     }
     EXPECT_EQ(Shown(10, 120), kBlue); // drawn after it: where it was drawn
     EXPECT_EQ(widget.BackBuffer().deviceIndependentSize().toSize(), widget.viewport()->size());
+}
+
+TEST_F(QtViewWidgetTest, ScrollsBetweenPaintsAddUpAndAreUndoneByNothing) {
+    view.ScrollToPosition(CPoint(0, 200)); // red line at client row 50
+    Repaint();
+    if (widget.BackBuffer().devicePixelRatio() != 1.0)
+        GTEST_SKIP() << "whole device pixels are moved only at ratio 1";
+    {
+        auto dc = widget.GetClientDC();
+        dc->SelectPen(Pen{1, RGB(0, 0, 255)});
+        dc->MoveTo(0, 150);
+        dc->LineTo(50, 150);
+    }
+    view.ScrollToPosition(CPoint(0, 210));
+    view.ScrollToPosition(CPoint(0, 235));
+    view.ScrollToPosition(CPoint(0, 230));
+    Repaint();
+    EXPECT_EQ(Shown(10, 20), kRed);
+    EXPECT_EQ(Shown(10, 120), kBlue) << "client drawing moves with the picture";
+    EXPECT_EQ(Shown(10, 50), kWhite);
+    EXPECT_EQ(Shown(10, 150), kWhite);
+    // Scrolled and then redrawn whole: the same as drawn from scratch.
+    view.ScrollToPosition(CPoint(0, 240));
+    widget.Invalidate(true);
+    Repaint();
+    EXPECT_EQ(Shown(10, 10), kRed);
+    EXPECT_EQ(Shown(10, 110), kWhite);
+    EXPECT_EQ(Shown(10, 20), kWhite);
+}
+
+TEST_F(QtViewWidgetTest, AViewThatPaintsItsWholeClipBoxIsNotClearedFirst) {
+    {
+        auto dc = widget.GetClientDC();
+        dc->SelectPen(Pen{1, RGB(0, 0, 255)});
+        dc->MoveTo(5, 5);
+        dc->LineTo(40, 5);
+    }
+    view.claimsWholeClip = true;
+    widget.InvalidateRect(CRect(0, 0, 50, 50), true);
+    Repaint();
+    EXPECT_EQ(Shown(10, 5), kBlue) << "the view, not the window, sets those pixels";
+    view.claimsWholeClip = false;
+    widget.InvalidateRect(CRect(0, 0, 50, 50), true);
+    Repaint();
+    EXPECT_EQ(Shown(10, 5), kWhite);
 }
 
 TEST_F(QtViewWidgetTest, ANewScrollRangeRedrawsEverything) {

@@ -1,12 +1,15 @@
 // The pixels of a reduced paint: a one-pixel black line on white stays in
-// sight as grey at 1/2, 1/4 and 1/8, and nothing is painted beyond the
-// reduced picture.
+// sight as grey at 1/2, 1/4 and 1/8, nothing is painted beyond the reduced
+// picture, and a first level reduced where it is painted gives the same
+// pixels through any clip.
 #include "image/dib_doc.h"
 #include "image/scan_paint.h"
+#include "image/scan_pyramid.h"
 #include "platform/qt/qt_dc.h"
 #include "platform/scripted/scripted_services.h"
 
 #include <QImage>
+#include <QPainter>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -109,4 +112,27 @@ TEST(ScanPaintPixels, AtTwoEachPixelBecomesASquare) {
             ASSERT_EQ(image.pixel(x, y), !inside ? kBackground : line ? Grey(0) : Grey(255))
                 << x << "," << y;
         }
+}
+
+TEST(ScanPaintPixels, AClippedPaintAtAHalfHasTheWholePaintsPixelsWithinTheClip) {
+    ScriptedServices services;
+    CDibDoc doc;
+    ASSERT_TRUE(doc.AcceptDibBlock(LinePicture(24)));
+    ASSERT_TRUE(doc.GetPyramid()->IsReducedWhenPainted(1));
+    const QImage whole = PaintAt(doc, -1);
+    QImage part(whole.size(), QImage::Format_RGB32);
+    part.fill(kBackground);
+    // At an odd place, of an odd size, across the lines' crossing at 50, 25.
+    const QRect clip(37, 21, 151, 77);
+    {
+        QPainter painter(&part);
+        painter.setClipRect(clip);
+        QtPainterDC dc(painter, QTransform(), clip);
+        ASSERT_TRUE(PaintScan(dc, doc, -1, nullptr));
+    }
+    for (int y = 0; y < part.height(); ++y)
+        for (int x = 0; x < part.width(); ++x)
+            ASSERT_EQ(part.pixel(x, y), clip.contains(x, y) ? whole.pixel(x, y) : kBackground)
+                << x << "," << y;
+    EXPECT_EQ(part.pixel(kLineX / 2, kLineY / 2), whole.pixel(kLineX / 2, kLineY / 2));
 }
