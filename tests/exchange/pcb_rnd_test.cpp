@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <map>
 #include <sstream>
@@ -108,4 +110,123 @@ TEST(PcbRnd, LoadsTheExportWithPadsAndTracksInPlace) {
     EXPECT_NEAR(bottom.a.x, 200, 0.01);
     EXPECT_NEAR(bottom.a.y - top, 500, 0.01);
     EXPECT_NEAR(bottom.b.y - top, 1250, 0.01);
+}
+
+namespace {
+// A padstack prototype: its hole and the copper of its first shape.
+struct Proto {
+    double hole = 0;
+    double width = 0;
+    double height = 0;
+    bool round = false;
+};
+
+struct PadRef {
+    int proto;
+    Point at;
+};
+
+double Coordinate(std::string token) {
+    while (!token.empty() && (token.back() == ' ' || token.back() == '\t'))
+        token.pop_back();
+    return Mils(token);
+}
+
+std::vector<Proto> ReadProtos(const std::string& text) {
+    std::vector<Proto> protos;
+    std::istringstream in(text);
+    std::string line;
+    bool shapeSeen = false;
+    while (std::getline(in, line)) {
+        if (line.find("ha:ps_proto_v6.") != std::string::npos) {
+            protos.emplace_back();
+            shapeSeen = false;
+        } else if (protos.empty() || shapeSeen) {
+            continue;
+        } else if (line.find("hdia=") != std::string::npos) {
+            protos.back().hole = Mils(Field(line, "hdia"));
+        } else if (line.find("ps_circ") != std::string::npos) {
+            protos.back().round = true;
+            protos.back().width = protos.back().height = Mils(Field(line, "dia"));
+            shapeSeen = true;
+        } else if (line.find("li:ps_poly") != std::string::npos) {
+            double minX = 1e9, maxX = -1e9, minY = 1e9, maxY = -1e9;
+            for (int i = 0; std::getline(in, line) && line.find('}') == std::string::npos; ++i) {
+                const double v = Coordinate(line.substr(line.find_first_not_of(" \t")));
+                (i % 2 ? minY : minX) = std::min(i % 2 ? minY : minX, v);
+                (i % 2 ? maxY : maxX) = std::max(i % 2 ? maxY : maxX, v);
+            }
+            protos.back().width = maxX - minX;
+            protos.back().height = maxY - minY;
+            shapeSeen = true;
+        }
+    }
+    return protos;
+}
+
+std::vector<PadRef> ReadPadRefs(const std::string& text) {
+    std::vector<PadRef> refs;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line))
+        if (line.find("proto=") != std::string::npos && line.find("rot=") != std::string::npos)
+            refs.push_back({std::atoi(Field(line, "proto").c_str()),
+                            {Mils(Field(line, "x")), Mils(Field(line, "y"))}});
+    return refs;
+}
+} // namespace
+
+// pcb-rnd reads round (1) and rectangular (2) pads and refuses Protel's
+// octagon (3) by name, which shows the shape lands in the field it reads.
+TEST(PcbRnd, ReadsEachPadsSizeShapeAndHoleAndEachTracksWidth) {
+    if (!HavePcbRnd())
+        GTEST_SKIP() << "pcb-rnd is not installed";
+    ScratchDir dir;
+    BoardData board;
+    board.pads = {{100, 50}, {200, 50}, {300, 50}, {300, 200}};
+    board.padSizes = {{80, 40, 32, PadShape::Rectangle},
+                      {60, 60, 28, PadShape::Round},
+                      {100, 100, 50, PadShape::Round},
+                      {70, 50, 30, PadShape::Octagon}};
+    board.tracks = {{10, 20, 30, 20, 1}, {10, 30, 30, 30, 1}, {10, 40, 30, 40, 6}};
+    board.trackSizes = {{40}, {10}, {25}};
+    const auto text = FormatProtel(SpanOf(board), {5.0f, 5.0f, 400, 1});
+    ASSERT_TRUE(text);
+    ASSERT_TRUE(WriteWholeFile("in.pcb", *text));
+    ASSERT_EQ(std::system("echo 'SaveTo(LayoutAs, out.lht, lihata)' | "
+                          "timeout 120 pcb-rnd --gui batch in.pcb >pcb-rnd.log 2>&1"),
+              0);
+    std::string lihata, log;
+    ASSERT_TRUE(ReadWholeFile("out.lht", lihata));
+    ASSERT_TRUE(ReadWholeFile("pcb-rnd.log", log));
+    EXPECT_NE(log.find("Unsupported FP shape: 3"), std::string::npos) << log;
+
+    const std::vector<Proto> protos = ReadProtos(lihata);
+    const std::vector<PadRef> refs = ReadPadRefs(lihata);
+    ASSERT_EQ(refs.size(), 3u) << "the octagon is left out";
+    const struct {
+        double x, width, height, hole;
+        bool round;
+    } expected[] = {{500, 80, 40, 32, false}, {1000, 60, 60, 28, true}, {1500, 100, 100, 50, true}};
+    for (const auto& e : expected) {
+        const auto ref = std::find_if(refs.begin(), refs.end(),
+                                      [&](const PadRef& r) { return std::abs(r.at.x - e.x) < 0.01; });
+        ASSERT_NE(ref, refs.end()) << e.x;
+        ASSERT_GE(ref->proto, 0);
+        ASSERT_LT(static_cast<std::size_t>(ref->proto), protos.size());
+        const Proto& p = protos[static_cast<std::size_t>(ref->proto)];
+        EXPECT_NEAR(p.width, e.width, 0.01) << e.x;
+        EXPECT_NEAR(p.height, e.height, 0.01) << e.x;
+        EXPECT_NEAR(p.hole, e.hole, 0.01) << e.x;
+        EXPECT_EQ(p.round, e.round) << e.x;
+    }
+
+    const Layout layout = ReadLihata(lihata);
+    ASSERT_EQ(layout.lines.count("top copper"), 1u);
+    const std::vector<Line>& top = layout.lines.at("top copper");
+    ASSERT_EQ(top.size(), 2u);
+    EXPECT_NEAR(top[0].thickness, 40, 0.01);
+    EXPECT_NEAR(top[1].thickness, 10, 0.01);
+    ASSERT_EQ(layout.lines.count("bottom copper"), 1u);
+    EXPECT_NEAR(layout.lines.at("bottom copper").at(0).thickness, 25, 0.01);
 }
