@@ -239,6 +239,17 @@ void DrawRubberBand(CDC& dc, CPoint start, const ChainPoint& end) {
 }
 } // namespace board
 
+namespace {
+// Select-all's halos under every object a pass may show.
+void DrawHalos(const BoardScene& scene, CDC& dc, const CRect& clip,
+               std::span<const int> tracks, std::span<const int> pads) {
+    for (const Halo& halo : kHalos) {
+        DrawTracks(scene, dc, clip, &halo, &tracks);
+        DrawPads(scene, dc, clip, &halo, &pads);
+    }
+}
+} // namespace
+
 // What lies wholly outside the context's clip box is skipped: it could not
 // change a pixel.
 void PaintBoard(CDC& dc, const BoardScene& scene) {
@@ -246,12 +257,7 @@ void PaintBoard(CDC& dc, const BoardScene& scene) {
     if (scene.realScale) {
         if (scene.highlightAll) {
             const ShownObjects shown = ObjectsAnyPassShows(scene, clip);
-            const std::span<const int> tracks(shown.tracks);
-            const std::span<const int> pads(shown.pads);
-            for (const Halo& halo : kHalos) {
-                DrawTracks(scene, dc, clip, &halo, &tracks);
-                DrawPads(scene, dc, clip, &halo, &pads);
-            }
+            DrawHalos(scene, dc, clip, shown.tracks, shown.pads);
         }
         PaintRealSizes(dc, scene, clip);
         PaintJoinedTracks(scene, dc, clip);
@@ -268,10 +274,7 @@ void PaintBoard(CDC& dc, const BoardScene& scene) {
     const ShownObjects shown = ObjectsAnyPassShows(scene, clip);
     const std::span<const int> tracks(shown.tracks);
     const std::span<const int> pads(shown.pads);
-    for (const Halo& halo : kHalos) {
-        DrawTracks(scene, dc, clip, &halo, &tracks);
-        DrawPads(scene, dc, clip, &halo, &pads);
-    }
+    DrawHalos(scene, dc, clip, tracks, pads);
     DrawTracks(scene, dc, clip, nullptr, &tracks);
     PaintJoinedTracks(scene, dc, clip);
     DrawPads(scene, dc, clip, nullptr, &pads);

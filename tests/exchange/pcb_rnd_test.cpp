@@ -45,6 +45,12 @@ struct Layout {
     std::map<std::string, std::vector<Line>> lines; // by layer name
 };
 
+// pcb-rnd loads in.pcb and saves it as out.lht, its log in pcb-rnd.log.
+bool SaveAsLihata() {
+    return std::system("echo 'SaveTo(LayoutAs, out.lht, lihata)' | "
+                       "timeout 120 pcb-rnd --gui batch in.pcb >pcb-rnd.log 2>&1") == 0;
+}
+
 Layout ReadLihata(const std::string& text) {
     Layout layout;
     std::istringstream in(text);
@@ -82,9 +88,7 @@ TEST(PcbRnd, LoadsTheExportWithPadsAndTracksInPlace) {
     const auto text = FormatProtel(SpanOf(board), {5.0f, 5.0f, 400, 1});
     ASSERT_TRUE(text);
     ASSERT_TRUE(WriteWholeFile("in.pcb", *text));
-    ASSERT_EQ(std::system("echo 'SaveTo(LayoutAs, out.lht, lihata)' | "
-                          "timeout 120 pcb-rnd --gui batch in.pcb >pcb-rnd.log 2>&1"),
-              0);
+    ASSERT_TRUE(SaveAsLihata());
     std::string lihata;
     ASSERT_TRUE(ReadWholeFile("out.lht", lihata));
     const Layout layout = ReadLihata(lihata);
@@ -193,9 +197,7 @@ TEST(PcbRnd, ReadsEachPadsSizeShapeAndHoleAndEachTracksWidth) {
     const auto text = FormatProtel(SpanOf(board), {5.0f, 5.0f, 400, 1});
     ASSERT_TRUE(text);
     ASSERT_TRUE(WriteWholeFile("in.pcb", *text));
-    ASSERT_EQ(std::system("echo 'SaveTo(LayoutAs, out.lht, lihata)' | "
-                          "timeout 120 pcb-rnd --gui batch in.pcb >pcb-rnd.log 2>&1"),
-              0);
+    ASSERT_TRUE(SaveAsLihata());
     std::string lihata, log;
     ASSERT_TRUE(ReadWholeFile("out.lht", lihata));
     ASSERT_TRUE(ReadWholeFile("pcb-rnd.log", log));
