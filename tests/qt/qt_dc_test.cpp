@@ -335,6 +335,33 @@ struct BatchResult {
 
 // Lines and ellipses on a moved painter clipped to two boxes, either in
 // batches or one by one.
+// The lines at each width, then the pads as red-outlined black ellipses,
+// either in batches or item by item as a context without batches would.
+void DrawLinesAndPads(QtPainterDC& dc, const std::vector<ColoredLine>& lines,
+                      std::initializer_list<int> widths, const std::vector<CRect>& boxes,
+                      bool batched) {
+    for (const int width : widths) {
+        if (batched) {
+            dc.DrawLines(lines, width);
+            continue;
+        }
+        for (const ColoredLine& line : lines) {
+            const Pen previous = dc.SelectPen(Pen{width, line.color});
+            dc.MoveTo(line.from.x, line.from.y);
+            dc.LineTo(line.to.x, line.to.y);
+            dc.SelectPen(previous);
+        }
+    }
+    dc.SelectPen(Pen{2, RGB(255, 0, 0)});
+    dc.SelectBrush(Brush{RGB(0, 0, 0)});
+    if (batched) {
+        dc.DrawEllipses(boxes);
+    } else {
+        for (const CRect& box : boxes)
+            dc.Ellipse(box.left, box.top, box.right, box.bottom);
+    }
+}
+
 BatchResult DrawBoardLike(bool batched) {
     BatchResult result{WhiteImage(120, 120), {}, {}, {}};
     QPainter painter(&result.image);
@@ -348,26 +375,7 @@ BatchResult DrawBoardLike(bool batched) {
     const std::vector<CRect> boxes = {{30, 30, 41, 41}, {95, 25, 84, 40}, {5, 5, 5, 20},
                                       {60, 60, 70, 90}, {-3000, -3000, 3100, 10}};
     dc.SelectPen(Pen{1, RGB(9, 9, 9)});
-    for (int width : {1, 2, 5, 12}) {
-        if (batched) {
-            dc.DrawLines(lines, width);
-        } else {
-            for (const ColoredLine& line : lines) {
-                const Pen previous = dc.SelectPen(Pen{width, line.color});
-                dc.MoveTo(line.from.x, line.from.y);
-                dc.LineTo(line.to.x, line.to.y);
-                dc.SelectPen(previous);
-            }
-        }
-    }
-    dc.SelectPen(Pen{2, RGB(255, 0, 0)});
-    dc.SelectBrush(Brush{RGB(0, 0, 0)});
-    if (batched) {
-        dc.DrawEllipses(boxes);
-    } else {
-        for (const CRect& box : boxes)
-            dc.Ellipse(box.left, box.top, box.right, box.bottom);
-    }
+    DrawLinesAndPads(dc, lines, {1, 2, 5, 12}, boxes, batched);
     result.touched = dc.TouchedRect();
     result.current = dc.MoveTo(0, 0);
     result.pen = dc.SelectPen(Pen{});
@@ -418,26 +426,7 @@ BatchResult DrawManyOverBands(bool batched) {
         boxes.push_back(i == 50 ? CRect(x, y, x + 21, y + 15) : CRect(x, y, x + 11, y + 11));
     }
     boxes[120] = CRect(-3000, -3000, 3100, 10);
-    for (int width : {3, 7}) {
-        if (batched) {
-            dc.DrawLines(lines, width);
-            continue;
-        }
-        for (const ColoredLine& line : lines) {
-            const Pen previous = dc.SelectPen(Pen{width, line.color});
-            dc.MoveTo(line.from.x, line.from.y);
-            dc.LineTo(line.to.x, line.to.y);
-            dc.SelectPen(previous);
-        }
-    }
-    dc.SelectPen(Pen{2, RGB(255, 0, 0)});
-    dc.SelectBrush(Brush{RGB(0, 0, 0)});
-    if (batched) {
-        dc.DrawEllipses(boxes);
-    } else {
-        for (const CRect& box : boxes)
-            dc.Ellipse(box.left, box.top, box.right, box.bottom);
-    }
+    DrawLinesAndPads(dc, lines, {3, 7}, boxes, batched);
     result.touched = dc.TouchedRect();
     result.current = dc.MoveTo(0, 0);
     painter.end();
