@@ -169,7 +169,12 @@ struct Table {
     int failures = 0;
     std::string only; // runs only the cases whose names hold it
 
-    bool Wanted(const std::string& name) const { return name.find(only) != std::string::npos; }
+    // A trailing '$' asks for that case alone.
+    bool Wanted(const std::string& name) const {
+        if (!only.empty() && only.back() == '$')
+            return name == only.substr(0, only.size() - 1);
+        return name.find(only) != std::string::npos;
+    }
 
     void Row(const std::string& name, double ms, const std::string& note = {}) {
         const bool pass = ms <= budget;

@@ -4,6 +4,7 @@
 #include "board/mode_status.h"
 #include "board/view_edit.h"
 #include "board/view_geometry.h"
+#include "platform/parallel_parts.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,6 +13,9 @@
 using namespace board;
 
 namespace {
+// Fewer objects than this are transformed on one core.
+constexpr std::size_t kSharedObjects = 4096;
+
 // A select-all transform is one step: the board with every point moved.
 template <typename PointFn>
 void TransformAll(CDibView& view, StepKind kind, PointFn fn) {
@@ -23,12 +27,24 @@ void TransformAll(CDibView& view, StepKind kind, PointFn fn) {
         tracks.assign(view.m_pTracks, view.m_pTracks + view.m_nTrackCount);
     if (pads.empty() && tracks.empty())
         return;
-    for (Pad& p : pads)
-        fn(p.x, p.y);
-    for (Track& t : tracks) {
-        fn(t.x1, t.y1);
-        fn(t.x2, t.y2);
-    }
+    // Each point on its own: big boards share the points out over the cores.
+    const std::size_t objects = pads.size() + tracks.size();
+    const int parts = objects < kSharedObjects ? 1 : parallel::PartsAtOnce();
+    parallel::RunParts(parts, [&](int k) {
+        const auto share = [&](std::size_t n, std::size_t* from, std::size_t* to) {
+            *from = n * std::size_t(k) / std::size_t(parts);
+            *to = n * std::size_t(k + 1) / std::size_t(parts);
+        };
+        std::size_t from, to;
+        share(pads.size(), &from, &to);
+        for (std::size_t i = from; i < to; ++i)
+            fn(pads[i].x, pads[i].y);
+        share(tracks.size(), &from, &to);
+        for (std::size_t i = from; i < to; ++i) {
+            fn(tracks[i].x1, tracks[i].y1);
+            fn(tracks[i].x2, tracks[i].y2);
+        }
+    });
     // Every object keeps its size.
     view.ReplaceBoard(pads, tracks, kind, {view.m_pPadSizes, pads.size()},
                       {view.m_pTrackSizes, tracks.size()});

@@ -2,6 +2,7 @@
 
 #include "board/zoom_factor.h"
 #include "image/scan_pyramid.h"
+#include "platform/parallel_parts.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -23,8 +24,10 @@ bool PaintReducedFirstLevel(CDC& dc, const CDibDoc& doc, const CRect& dest) {
     if (!scan.get())
         return false;
     FirstLevelPart part;
-    for (int top = shown.top; top < shown.bottom; top += kBandRows) {
-        const CRect band(shown.left, top, shown.right, std::min(top + kBandRows, shown.bottom));
+    // Each core reduces and paints its share of a band.
+    const int bandRows = kBandRows * parallel::PartsAtOnce();
+    for (int top = shown.top; top < shown.bottom; top += bandRows) {
+        const CRect band(shown.left, top, shown.right, std::min(top + bandRows, shown.bottom));
         CRect area = band;
         area.OffsetRect(-dest.left, -dest.top);
         if (!part.Reduce(scan.get(), scan.size(), area))

@@ -5,6 +5,7 @@
 #include "image/dib_layout.h"
 #include "platform/dib_raster.h"
 #include "platform/dib_types.h"
+#include "platform/parallel_parts.h"
 #include "platform/pixel_rows.h"
 
 #include <algorithm>
@@ -18,6 +19,8 @@ namespace {
 
 // Pixels of 32 bits decoded at a time from scans the fast paths do not read.
 constexpr std::int64_t kStripPixels = std::int64_t{1} << 22;
+// A part of a level smaller than this is reduced on one core.
+constexpr std::int64_t kSharedPixels = std::int64_t{1} << 16;
 
 // A level's width or height from the one before, rounded up.
 int Half(int v) { return v / 2 + (v & 1); }
@@ -546,12 +549,22 @@ bool FirstLevelPart::Reduce(const void* scan, std::size_t bytes, const CRect& ar
     const std::size_t skip = 2 * std::size_t(area.left) * std::size_t(channels);
     const int sourceWidth = static_cast<int>(
         std::min(2 * std::int64_t{area.Width()}, std::int64_t{width} - 2 * std::int64_t{area.left}));
-    for (int y = 0; y < part.height; ++y) {
-        const int top = 2 * (area.top + y);
-        const BYTE* a = reading.rows->Row(top, 0) + skip;
-        const BYTE* b = top + 1 < height ? reading.rows->Row(top + 1, 1) + skip : a;
-        ReduceRowOf(channels, a, b, sourceWidth, part.Row(y));
-    }
+    // Stored rows are read in place, so parts of the area can be reduced
+    // at once.
+    SourceRows& rows = *reading.rows;
+    const int parts = std::int64_t{area.Width()} * area.Height() < kSharedPixels
+                          ? 1
+                          : std::min(parallel::PartsAtOnce(), part.height);
+    parallel::RunParts(parts, [&](int k) {
+        const int from = static_cast<int>(std::int64_t{part.height} * k / parts);
+        const int to = static_cast<int>(std::int64_t{part.height} * (k + 1) / parts);
+        for (int y = from; y < to; ++y) {
+            const int top = 2 * (area.top + y);
+            const BYTE* a = rows.Row(top, 0) + skip;
+            const BYTE* b = top + 1 < height ? rows.Row(top + 1, 1) + skip : a;
+            ReduceRowOf(channels, a, b, sourceWidth, part.Row(y));
+        }
+    });
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "platform/qt/dib_blit.h"
 
 #include "platform/dib_raster.h"
+#include "platform/parallel_parts.h"
 
 #include <QImage>
 #include <QPaintDevice>
@@ -11,6 +12,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -156,6 +158,26 @@ std::optional<DeviceImage> DeviceImageOf(QPainter& painter) {
     return target;
 }
 
+// Pictures of fewer pixels than this are made on one core.
+constexpr std::int64_t kSharedPixels = std::int64_t{1} << 16;
+
+// Calls paint(top, rows) for the rows of r, in parts spread over the
+// processor's cores when r is big enough to be worth it.
+void InRowParts(const QRect& r, const std::function<void(int top, int rows)>& paint) {
+    const int parts = std::int64_t{r.width()} * r.height() < kSharedPixels
+                          ? 1
+                          : std::min(parallel::PartsAtOnce(), r.height());
+    if (parts <= 1) {
+        paint(r.y(), r.height());
+        return;
+    }
+    parallel::RunParts(parts, [&](int part) {
+        const int top = r.y() + static_cast<int>(std::int64_t{r.height()} * part / parts);
+        const int bottom = r.y() + static_cast<int>(std::int64_t{r.height()} * (part + 1) / parts);
+        paint(top, bottom - top);
+    });
+}
+
 // Largest picture handed to a printer in one piece.
 constexpr std::int64_t kPrintedPixels = std::int64_t{1} << 26;
 
@@ -201,10 +223,11 @@ bool Draw(QPainter& painter, const QRect& visible, Rect64 dest, Rect64 src, cons
     if (left >= right || top >= bottom)
         return true;
     const bool unscaled = dest.w == src.w && dest.h == src.h;
-    ScaledBlit scaled(dib, Axis{dest.x, dest.w, src.x, src.w}, Axis{dest.y, dest.h, src.y, src.h});
+    const Axis axisX{dest.x, dest.w, src.x, src.w}, axisY{dest.y, dest.h, src.y, src.h};
+    ScaledBlit scaled(dib, axisX, axisY);
     // Paints w x h destination pixels from (x, y) into out.
-    const auto paint = [&](std::uint32_t* out, std::ptrdiff_t stride, std::int64_t x,
-                           std::int64_t y, int w, int h) {
+    const auto paintWith = [&](ScaledBlit& scaled, std::uint32_t* out, std::ptrdiff_t stride,
+                               std::int64_t x, std::int64_t y, int w, int h) {
         const std::int64_t sx = src.x + (x - dest.x);
         const std::int64_t sy = src.y + (y - dest.y);
         if (unscaled && (sx < INT32_MIN || sy < INT32_MIN || sx > INT32_MAX || sy > INT32_MAX))
@@ -215,6 +238,8 @@ bool Draw(QPainter& painter, const QRect& visible, Rect64 dest, Rect64 src, cons
         else
             scaled.Render(out, stride, w, h, x, y);
     };
+    const auto paint = [&](std::uint32_t* out, std::ptrdiff_t stride, std::int64_t x,
+                           std::int64_t y, int w, int h) { paintWith(scaled, out, stride, x, y, w, h); };
     if (const std::optional<DeviceImage> device = DeviceImageOf(painter)) {
         const QRect bounds = device->shown.boundingRect();
         const auto across = [&](std::int64_t x) {
@@ -227,8 +252,12 @@ bool Draw(QPainter& painter, const QRect& visible, Rect64 dest, Rect64 src, cons
         };
         const QRect area(QPoint(across(left), down(top)), QPoint(across(right) - 1, down(bottom) - 1));
         for (const QRect& r : device->shown & area)
-            paint(device->bits + std::ptrdiff_t{r.y()} * device->stride + r.x(), device->stride,
-                  r.x() - device->offset.x(), r.y() - device->offset.y(), r.width(), r.height());
+            InRowParts(r, [&](int top, int rows) {
+                ScaledBlit own(dib, axisX, axisY);
+                paintWith(own, device->bits + std::ptrdiff_t{top} * device->stride + r.x(),
+                          device->stride, r.x() - device->offset.x(), top - device->offset.y(),
+                          r.width(), rows);
+            });
         return true;
     }
     const std::int64_t width = right - left;

@@ -1,6 +1,7 @@
 #include "platform/qt/qt_dc.h"
 
 #include "platform/qt/dib_blit.h"
+#include "platform/parallel_parts.h"
 
 #include <QImage>
 #include <QPaintDevice>
@@ -194,13 +195,19 @@ bool QtPainterDC::CopyEllipseOn(const pixel_raster::Surface& surface, int x, int
     UpdateEllipsePicture(size);
     if (!m_ellipse.hasRuns)
         return false;
+    CopyEllipseRuns(surface, x, y, band);
+    return true;
+}
+
+void QtPainterDC::CopyEllipseRuns(const pixel_raster::Surface& surface, int x, int y,
+                                  const pixel_raster::Box& band) const {
     const std::int64_t dx = x + m_deviceShiftX, dy = y + m_deviceShiftY;
+    const QSize& size = m_ellipse.size;
     if (!m_clipped)
         pixel_raster::CopyRuns(surface, band, dx, dy, size.width(), size.height(), m_ellipse.runs);
     for (const pixel_raster::Box& box : m_deviceClip)
         pixel_raster::CopyRuns(surface, Intersect(box, band), dx, dy, size.width(), size.height(),
                                m_ellipse.runs);
-    return true;
 }
 
 bool QtPainterDC::EllipseDirect(int x, int y, const QSize& size) {
@@ -211,22 +218,32 @@ bool QtPainterDC::EllipseDirect(int x, int y, const QSize& size) {
 // A picture smaller than this stays in the processor's caches anyway; its
 // batches are drawn in order, without sorting them into bands.
 constexpr std::int64_t kBandedSurfaceBytes = std::int64_t{16} << 20;
+// Fewer shapes than this are drawn on one core: sharing them out would
+// cost more than it saves.
+constexpr std::size_t kSharedBatchShapes = 64;
 
 template <typename Draw>
 void QtPainterDC::InBands(const pixel_raster::Surface& surface, Draw draw) {
-    if (std::int64_t{surface.width} * surface.height * 4 < kBandedSurfaceBytes) {
+    const bool shared = parallel::PartsAtOnce() > 1 && m_tops.size() >= kSharedBatchShapes;
+    if (!shared && std::int64_t{surface.width} * surface.height * 4 < kBandedSurfaceBytes) {
         for (std::size_t i = 0; i < m_tops.size(); ++i)
             draw(i, WholeSurface(surface));
         return;
     }
     m_bands.Sort(m_tops, m_bottoms, surface.height);
-    for (int b = 0; b < m_bands.Count(); ++b) {
+    const auto drawBand = [&](int b) {
         const int top = b * pixel_raster::kBandRows;
         const pixel_raster::Box band{0, top, surface.width,
                                      std::min(surface.height, top + pixel_raster::kBandRows)};
         for (const int i : m_bands.Shapes(b))
             draw(std::size_t(i), band);
+    };
+    if (shared) {
+        parallel::RunParts(m_bands.Count(), drawBand);
+        return;
     }
+    for (int b = 0; b < m_bands.Count(); ++b)
+        drawBand(b);
 }
 
 // The box around the points given to it, both corners included.
@@ -295,8 +312,8 @@ void QtPainterDC::CopyEllipsesInBands(const pixel_raster::Surface& surface,
     }
     InBands(surface, [&](std::size_t i, const pixel_raster::Box& band) {
         const CRect& box = boxes[i];
-        CopyEllipseOn(surface, std::min(box.left, box.right), std::min(box.top, box.bottom),
-                      m_ellipse.size, band);
+        CopyEllipseRuns(surface, std::min(box.left, box.right), std::min(box.top, box.bottom),
+                        band);
     });
     for (const CRect& box : boxes) {
         const int x = std::min(box.left, box.right), y = std::min(box.top, box.bottom);

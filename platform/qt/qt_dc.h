@@ -113,7 +113,9 @@ class QtPainterDC : public CDC {
     void CopyEllipsesInBands(const pixel_raster::Surface& surface, std::span<const CRect> boxes,
                              Bounds* drawn);
     // Calls draw(i, band) for every shape i of the batch and each band its
-    // device rows tops[i] .. bottoms[i] - 1 reach, band after band.
+    // device rows tops[i] .. bottoms[i] - 1 reach: band after band, or, for
+    // a batch worth it, the bands spread over the processor's cores (draw
+    // must then write only inside its band).
     template <typename Draw>
     void InBands(const pixel_raster::Surface& surface, Draw draw);
     bool EllipseDirect(int x, int y, const QSize& size);
@@ -121,6 +123,9 @@ class QtPainterDC : public CDC {
     // none made of opaque runs.
     bool CopyEllipseOn(const pixel_raster::Surface& surface, int x, int y, const QSize& size,
                        const pixel_raster::Box& band);
+    // The current ellipse picture's runs copied within the band.
+    void CopyEllipseRuns(const pixel_raster::Surface& surface, int x, int y,
+                         const pixel_raster::Box& band) const;
     // Brings the picture of the ellipse up to date for this size, pen and brush.
     void UpdateEllipsePicture(const QSize& size);
 

@@ -1,5 +1,7 @@
 #include "view_fixture.h"
 
+#include "platform/parallel_parts.h"
+
 #include <cstring>
 #include <random>
 
@@ -222,6 +224,34 @@ TEST_F(KeysTest, RotationByATenthOfADegree) {
     Key(VK_RETURN);
     EXPECT_NEAR(PadAt(0).y, -0.174533, 1e-6);
     EXPECT_EQ(view.m_nPadCount, 2); // Enter never places anything here
+}
+
+// A big board's points are turned on all cores at once; every point
+// comes out exactly as it does when turned on one, wherever the parts
+// are cut.
+TEST_F(KeysTest, ABigBoardTurnsAsOnOneCore) {
+    std::mt19937 random(11);
+    std::uniform_real_distribution<float> at(-3000, 3000);
+    for (int i = 0; i < 5001; ++i)
+        AddPad(at(random), at(random));
+    for (int i = 0; i < 4003; ++i)
+        AddTrack(at(random), at(random), at(random), at(random), 1 + i % 12);
+    view.OnSelectAll();
+    const auto turned = [&](int cores) {
+        parallel::LimitPartsAtOnce(cores);
+        Key(VK_SPACE);
+        std::vector<Pad> pads(view.m_pPads, view.m_pPads + view.m_nPadCount);
+        std::vector<Track> tracks(view.m_pTracks, view.m_pTracks + view.m_nTrackCount);
+        view.OnEditUndo();
+        parallel::LimitPartsAtOnce(0);
+        return std::make_pair(pads, tracks);
+    };
+    const auto one = turned(1), all = turned(0);
+    ASSERT_EQ(all.first.size(), 5001u);
+    ASSERT_EQ(all.second.size(), 4003u);
+    EXPECT_EQ(std::memcmp(all.first.data(), one.first.data(), 5001 * sizeof(Pad)), 0);
+    EXPECT_EQ(std::memcmp(all.second.data(), one.second.data(), 4003 * sizeof(Track)), 0);
+    EXPECT_NE(one.first[0].x, PadAt(0).x) << "the points were turned";
 }
 
 TEST_F(KeysTest, MirrorAtFactorOneAndTwo) {

@@ -4,6 +4,7 @@
 // past the levels (or without them) the nearest picture shrunk.
 #include "dib_test_util.h"
 #include "image/scan_paint.h"
+#include "platform/parallel_parts.h"
 #include "image/scan_pyramid.h"
 #include "platform/scripted/recording_dc.h"
 #include "platform/scripted/scripted_services.h"
@@ -103,9 +104,11 @@ TEST_F(ScanPaintTest, AFirstLevelNotKeptIsReducedInBandsWhereTheContextShowsIt) 
     CRect painted;
     ASSERT_TRUE(PaintScan(dc, doc, -1, &painted));
     EXPECT_EQ(painted, CRect(0, 0, 501, 167)) << "the whole level is the picture";
+    // Bands of 32 rows for each core that shares the work.
+    const int bandRows = 32 * parallel::PartsAtOnce();
     std::vector<Blit> expected;
-    for (int top = 0; top < 167; top += 32) {
-        const int rows = std::min(32, 167 - top);
+    for (int top = 0; top < 167; top += bandRows) {
+        const int rows = std::min(bandRows, 167 - top);
         expected.push_back({kUnscaled, CRect(0, top, 501, top + rows), CSize(501, rows)});
     }
     EXPECT_EQ(Blits(dc), expected);

@@ -1,6 +1,7 @@
 // The Qt device context on a QImage: the pixels of lines and ellipses, and
 // what it reports about the device.
 #include "platform/qt/qt_dc.h"
+#include "platform/parallel_parts.h"
 
 #include <gtest/gtest.h>
 
@@ -404,9 +405,10 @@ namespace {
 // Many overlapping lines and pads of a few colours over a picture of many
 // bands, on a moved painter clipped to two boxes; a line far out, a pad of
 // another size and a huge one among them.
-BatchResult DrawManyOverBands(bool batched) {
-    // 4 bytes a pixel: large enough to be drawn in bands.
-    BatchResult result{WhiteImage(2100, 2100), {}, {}, {}};
+BatchResult DrawManyOverBands(bool batched, int side = 2100) {
+    // 2100: 4 bytes a pixel make it large enough to be drawn in bands on
+    // one core too.
+    BatchResult result{WhiteImage(side, side), {}, {}, {}};
     QPainter painter(&result.image);
     painter.setClipRegion(QRegion(3, 7, 200, 2000) + QRegion(210, 40, 1800, 300));
     QtPainterDC dc(painter, QTransform::fromTranslate(5, -9), QRect(0, 0, 2100, 2100));
@@ -434,21 +436,29 @@ BatchResult DrawManyOverBands(bool batched) {
 }
 } // namespace
 
-// Big batches are drawn band by band of the picture: every pixel still
-// gets the items in batch order.
+// Big batches are drawn band by band of the picture, on one core or with
+// the bands shared out over all of them: every pixel still gets the items
+// in batch order.
 TEST(QtPainterDC, BatchesOverManyBandsDrawWhatTheirItemsDrawOneByOne) {
-    const BatchResult one = DrawManyOverBands(false);
-    const BatchResult batch = DrawManyOverBands(true);
-    EXPECT_EQ(batch.touched, one.touched);
-    EXPECT_EQ(batch.current, one.current);
-    ASSERT_EQ(batch.image.size(), one.image.size());
-    int painted = 0;
-    for (int y = 0; y < one.image.height(); ++y)
-        for (int x = 0; x < one.image.width(); ++x) {
-            ASSERT_EQ(batch.image.pixel(x, y), one.image.pixel(x, y)) << x << "," << y;
-            painted += one.image.pixel(x, y) != 0xFFFFFFFFu;
+    for (const int side : {2100, 900}) {
+        const BatchResult one = DrawManyOverBands(false, side);
+        for (const int cores : {1, 0}) {
+            parallel::LimitPartsAtOnce(cores);
+            const BatchResult batch = DrawManyOverBands(true, side);
+            parallel::LimitPartsAtOnce(0);
+            SCOPED_TRACE(testing::Message() << side << " px, cores limited to " << cores);
+            EXPECT_EQ(batch.touched, one.touched);
+            EXPECT_EQ(batch.current, one.current);
+            ASSERT_EQ(batch.image.size(), one.image.size());
+            int painted = 0;
+            for (int y = 0; y < one.image.height(); ++y)
+                for (int x = 0; x < one.image.width(); ++x) {
+                    ASSERT_EQ(batch.image.pixel(x, y), one.image.pixel(x, y)) << x << "," << y;
+                    painted += one.image.pixel(x, y) != 0xFFFFFFFFu;
+                }
+            EXPECT_GT(painted, 50000) << "much of the clip is covered, many times over";
         }
-    EXPECT_GT(painted, 100000) << "much of the clip is covered, many times over";
+    }
 }
 
 TEST(QtPainterDC, EmptyBatchesDrawNothing) {

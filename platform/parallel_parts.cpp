@@ -1,0 +1,133 @@
+#include "platform/parallel_parts.h"
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace parallel {
+namespace {
+
+// More helpers than this gain nothing for a frame's bands.
+constexpr int kMaxHelpers = 7;
+
+thread_local bool t_inPart = false;
+
+// Helper threads that sleep until a batch of parts comes, take parts from
+// it until none are left, and sleep again.
+class Pool {
+  public:
+    static Pool& Instance() {
+        static Pool pool;
+        return pool;
+    }
+
+    int Helpers() const { return static_cast<int>(m_threads.size()); }
+
+    // Runs the batch with the helpers; false when they are busy with
+    // another caller's batch.
+    bool TryRun(int count, const std::function<void(int)>& work, int helpers) {
+        std::unique_lock<std::mutex> busy(m_busy, std::try_to_lock);
+        if (!busy.owns_lock())
+            return false;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_work = &work;
+            m_count = count;
+            m_next.store(0, std::memory_order_relaxed);
+            m_wanted = std::min(helpers, Helpers());
+            m_joined = 0;
+            m_left = m_wanted;
+            ++m_generation;
+        }
+        m_wake.notify_all();
+        TakeParts(work, count);
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_finished.wait(lock, [&] { return m_left == 0; });
+        m_work = nullptr;
+        return true;
+    }
+
+  private:
+    Pool() {
+        const unsigned cores = std::thread::hardware_concurrency();
+        const int helpers = std::clamp(static_cast<int>(cores) - 1, 0, kMaxHelpers);
+        for (int i = 0; i < helpers; ++i)
+            m_threads.emplace_back([this] { Serve(); });
+    }
+    ~Pool() {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_stop = true;
+        }
+        m_wake.notify_all();
+        for (std::thread& t : m_threads)
+            t.join();
+    }
+
+    void TakeParts(const std::function<void(int)>& work, int count) {
+        t_inPart = true;
+        for (int part; (part = m_next.fetch_add(1, std::memory_order_relaxed)) < count;)
+            work(part);
+        t_inPart = false;
+    }
+
+    void Serve() {
+        unsigned long seen = 0;
+        std::unique_lock<std::mutex> lock(m_mutex);
+        for (;;) {
+            m_wake.wait(lock, [&] { return m_stop || (m_generation != seen && m_joined < m_wanted); });
+            if (m_stop)
+                return;
+            seen = m_generation;
+            ++m_joined;
+            const std::function<void(int)>* work = m_work;
+            const int count = m_count;
+            lock.unlock();
+            TakeParts(*work, count);
+            lock.lock();
+            if (--m_left == 0)
+                m_finished.notify_one();
+        }
+    }
+
+    std::vector<std::thread> m_threads;
+    std::mutex m_busy;  // held by the caller whose batch runs
+    std::mutex m_mutex; // guards everything below but m_next
+    std::condition_variable m_wake;
+    std::condition_variable m_finished;
+    const std::function<void(int)>* m_work = nullptr;
+    int m_count = 0;
+    std::atomic<int> m_next{0};
+    int m_wanted = 0; // helpers asked to join this batch
+    int m_joined = 0;
+    int m_left = 0; // of those, still taking parts
+    unsigned long m_generation = 0;
+    bool m_stop = false;
+};
+
+std::atomic<int> g_limit{0};
+
+} // namespace
+
+int PartsAtOnce() {
+    const int all = Pool::Instance().Helpers() + 1;
+    const int limit = g_limit.load(std::memory_order_relaxed);
+    return limit > 0 ? std::min(limit, all) : all;
+}
+
+void RunParts(int count, const std::function<void(int part)>& work) {
+    if (count <= 0)
+        return;
+    const int helpers = std::min(PartsAtOnce(), count) - 1;
+    if (helpers > 0 && !t_inPart && Pool::Instance().TryRun(count, work, helpers))
+        return;
+    for (int part = 0; part < count; ++part)
+        work(part);
+}
+
+void LimitPartsAtOnce(int limit) { g_limit.store(std::max(limit, 0), std::memory_order_relaxed); }
+
+} // namespace parallel
