@@ -2,6 +2,7 @@
 
 #include "platform/qt/huge_page_image.h"
 #include "platform/qt/image_shift.h"
+#include "platform/qt/screen_copy.h"
 #include "platform/qt/qt_dc.h"
 
 #include <QCoreApplication>
@@ -323,11 +324,7 @@ void QtViewWidget::paintEvent(QPaintEvent* event) {
     if (m_painterUsers == 0)
         ApplyPendingShift();
     QPainter screen(viewport());
-    const qreal ratio = m_buffer.devicePixelRatio();
-    for (const QRect& r : event->region()) {
-        const QRectF source(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio);
-        screen.drawImage(QRectF(r), m_buffer, source);
-    }
+    ShowBuffer(screen, m_buffer, event->region());
 }
 
 void QtViewWidget::resizeEvent(QResizeEvent* event) {
