@@ -5,6 +5,7 @@
 // 20000 tracks spread over it, on Qt's offscreen platform.
 //
 //   bench_window_frames [--runs N] [--scan 24|8] [--view 1600|3840] [--breakdown]
+//                       [--only CASE] [--cores N]
 //
 // Each case is the action, what it invalidates, and the repaint of the
 // window that follows (paintEvent: OnDraw into the back buffer, the board
@@ -22,7 +23,9 @@
 // Figures are medians over N runs (default 7) and ratios against a memcpy
 // of one 32-bit frame of the window's size measured in the same run; the
 // budget is 8 ms at 1600 x 1000 and 16 ms at 3840 x 2160. With --breakdown
-// the jumps are also timed with an empty board (the picture alone).
+// the jumps are also timed with an empty board (the picture alone). --only
+// runs the cases whose names hold CASE (the one named CASE with a trailing
+// '$'); --cores 1 paints on one core, for a comparison in the same session.
 // Last, for each scan, the peak memory (VmHWM) of a fresh process holding
 // the window at 3840 x 2160, the document with its levels and the board,
 // against the scan's DIB size * 1.25 + 100 MB.
@@ -35,6 +38,7 @@
 #include "board/view_edit.h"
 #include "image/dib_doc.h"
 #include "image/scan_pyramid.h"
+#include "platform/parallel_parts.h"
 #include "platform/qt/qt_view_widget.h"
 #include "platform/scripted/scripted_services.h"
 
@@ -441,6 +445,8 @@ int main(int argc, char** argv) {
             only = argv[++i];
         else if (arg == "--breakdown")
             breakdown = true;
+        else if (arg == "--cores" && i + 1 < argc)
+            parallel::LimitPartsAtOnce(std::atoi(argv[++i]));
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -449,8 +455,8 @@ int main(int argc, char** argv) {
     if (measureMemory != 0)
         return MeasureMemory(measureMemory);
     std::printf("frames: median of %d runs; ratio against a memcpy of one 32-bit frame of the "
-                "window's size; budget in ms\n",
-                runs);
+                "window's size; budget in ms; painted on %d core(s)\n",
+                runs, parallel::PartsAtOnce());
     int failures = 0;
     for (int bitCount : scans)
         failures += ReportScan(bitCount, views, runs, breakdown, only);
