@@ -4,6 +4,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <pthread.h>
 #include <thread>
 #include <vector>
 
@@ -14,6 +15,10 @@ namespace {
 constexpr int kMaxHelpers = 7;
 
 thread_local bool t_inPart = false;
+
+// A process forked from one with helpers has none of them running: it does
+// everything on its own thread.
+std::atomic<bool> g_forked{false};
 
 // Helper threads that sleep until a batch of parts comes, take parts from
 // it until none are left, and sleep again.
@@ -52,6 +57,7 @@ class Pool {
 
   private:
     Pool() {
+        pthread_atfork(nullptr, nullptr, [] { g_forked.store(true, std::memory_order_relaxed); });
         const unsigned cores = std::thread::hardware_concurrency();
         const int helpers = std::clamp(static_cast<int>(cores) - 1, 0, kMaxHelpers);
         for (int i = 0; i < helpers; ++i)
@@ -113,6 +119,8 @@ std::atomic<int> g_limit{0};
 } // namespace
 
 int PartsAtOnce() {
+    if (g_forked.load(std::memory_order_relaxed))
+        return 1;
     const int all = Pool::Instance().Helpers() + 1;
     const int limit = g_limit.load(std::memory_order_relaxed);
     return limit > 0 ? std::min(limit, all) : all;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <set>
 #include <thread>
 #include <vector>
@@ -73,6 +75,20 @@ TEST(ParallelParts, NestedAndConcurrentCallsEachFinishTheirParts) {
     other.join();
     EXPECT_EQ(a.load(), 200 * 9);
     EXPECT_EQ(b.load(), 200 * 7);
+}
+
+TEST(ParallelParts, AForkedChildRunsItsPartsAlone) {
+    parallel::RunParts(4, [](int) {}); // the helpers are running
+    const pid_t child = fork();
+    if (child == 0) {
+        int sum = 0;
+        parallel::RunParts(10, [&](int part) { sum += part; }); // would hang waiting for helpers
+        _exit(sum == 45 && parallel::PartsAtOnce() == 1 ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 } // namespace
