@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <pthread.h>
@@ -21,7 +22,10 @@ thread_local bool t_inPart = false;
 std::atomic<bool> g_forked{false};
 
 // Helper threads that sleep until a batch of parts comes, take parts from
-// it until none are left, and sleep again.
+// it until none are left, and sleep again. A frame hands over several
+// batches in a row, so a helper done with one watches for the next a short
+// while before it sleeps, and the caller watches for the helpers to finish
+// before it sleeps: waking a sleeping thread takes tens of microseconds.
 class Pool {
   public:
     static Pool& Instance() {
@@ -32,7 +36,9 @@ class Pool {
     int Helpers() const { return static_cast<int>(m_threads.size()); }
 
     // Runs the batch with the helpers; false when they are busy with
-    // another caller's batch.
+    // another caller's batch. The caller takes parts too; once none are
+    // left it closes the batch and waits only for the helpers that joined,
+    // so a helper slow to wake never holds the caller up.
     bool TryRun(int count, const std::function<void(int)>& work, int helpers) {
         std::unique_lock<std::mutex> busy(m_busy, std::try_to_lock);
         if (!busy.owns_lock())
@@ -42,16 +48,15 @@ class Pool {
             m_work = &work;
             m_count = count;
             m_next.store(0, std::memory_order_relaxed);
-            m_wanted = std::min(helpers, Helpers());
-            m_joined = 0;
-            m_left = m_wanted;
-            ++m_generation;
+            m_seats = std::min(helpers, Helpers());
+            m_open = true;
+            m_generation.fetch_add(1, std::memory_order_release);
         }
         m_wake.notify_all();
         TakeParts(work, count);
         std::unique_lock<std::mutex> lock(m_mutex);
-        m_finished.wait(lock, [&] { return m_left == 0; });
-        m_work = nullptr;
+        m_open = false;
+        m_finished.wait(lock, [&] { return m_active == 0; });
         return true;
     }
 
@@ -73,6 +78,28 @@ class Pool {
             t.join();
     }
 
+    // True as soon as `done` holds, false when it still does not after
+    // kWatchTime.
+    template <typename Done>
+    static bool WatchFor(Done done) {
+        const auto until = std::chrono::steady_clock::now() + kWatchTime;
+        for (;;) {
+            for (int i = 0; i < 64; ++i) {
+                if (done())
+                    return true;
+                Pause();
+            }
+            if (std::chrono::steady_clock::now() >= until)
+                return done();
+        }
+    }
+
+    static void Pause() {
+#if defined(__x86_64__) || defined(__i386__)
+        __builtin_ia32_pause();
+#endif
+    }
+
     void TakeParts(const std::function<void(int)>& work, int count) {
         t_inPart = true;
         for (int part; (part = m_next.fetch_add(1, std::memory_order_relaxed)) < count;)
@@ -82,35 +109,43 @@ class Pool {
 
     void Serve() {
         unsigned long seen = 0;
-        std::unique_lock<std::mutex> lock(m_mutex);
         for (;;) {
-            m_wake.wait(lock, [&] { return m_stop || (m_generation != seen && m_joined < m_wanted); });
+            WatchFor([&] { return m_generation.load(std::memory_order_acquire) != seen; });
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_wake.wait(lock, [&] {
+                return m_stop || m_generation.load(std::memory_order_relaxed) != seen;
+            });
             if (m_stop)
                 return;
-            seen = m_generation;
-            ++m_joined;
+            seen = m_generation.load(std::memory_order_relaxed);
+            if (!m_open || m_seats == 0)
+                continue; // the batch is over, or has helpers enough
+            --m_seats;
+            ++m_active;
             const std::function<void(int)>* work = m_work;
             const int count = m_count;
             lock.unlock();
             TakeParts(*work, count);
             lock.lock();
-            if (--m_left == 0)
+            if (--m_active == 0 && !m_open)
                 m_finished.notify_one();
         }
     }
 
+    static constexpr std::chrono::microseconds kWatchTime{50};
+
     std::vector<std::thread> m_threads;
     std::mutex m_busy;  // held by the caller whose batch runs
-    std::mutex m_mutex; // guards everything below but m_next
+    std::mutex m_mutex; // guards everything below but m_next and m_generation's reads
     std::condition_variable m_wake;
     std::condition_variable m_finished;
     const std::function<void(int)>* m_work = nullptr;
     int m_count = 0;
     std::atomic<int> m_next{0};
-    int m_wanted = 0; // helpers asked to join this batch
-    int m_joined = 0;
-    int m_left = 0; // of those, still taking parts
-    unsigned long m_generation = 0;
+    int m_seats = 0;     // helpers the batch may still take
+    bool m_open = false; // helpers may join
+    int m_active = 0;    // helpers taking parts
+    std::atomic<unsigned long> m_generation{0};
     bool m_stop = false;
 };
 
