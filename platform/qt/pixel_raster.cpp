@@ -58,6 +58,22 @@ bool NearWhole(double f) {
     std::memcpy(row + x1 - 4, four, sizeof four); // the last, overlapping, four
 }
 
+// Pixels x0 to before x1 of row y from `from`, four at a time as FillSpan
+// stores them.
+[[gnu::always_inline]] inline void CopySpan(const Surface& s, int y, int x0, int x1,
+                                            const std::uint32_t* from) {
+    std::uint32_t* p = s.bits + s.stride * y + x0;
+    const int n = x1 - x0;
+    if (n < 4) {
+        for (int i = 0; i < n; ++i)
+            p[i] = from[i];
+        return;
+    }
+    for (int i = 0; i + 4 <= n; i += 4)
+        std::memcpy(p + i, from + i, 16);
+    std::memcpy(p + n - 4, from + n - 4, 16);
+}
+
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
 // For the rows k = -n .. n - 1 around an end's centre (index k + n), the
@@ -290,15 +306,21 @@ void LineSpans(Box clip, std::int64_t ax, std::int64_t ay, std::int64_t bx, std:
     }
 }
 
-// Runs at (x, y), clipped; `color` of each run from `colorOf`.
-template <typename ColorOf>
-void CopyRunsWith(const Surface& surface, Box clip, std::int64_t x, std::int64_t y, int width,
-                  int height, std::span<const Run> runs, ColorOf colorOf) {
+// A horizontal run of pixels of one shape, at (x, y) from its box's corner.
+struct Run {
+    int x;
+    int y;
+    int length;
+};
+
+// Runs at (x, y) in `color`, clipped; they lie within a box of the given size.
+void FillRuns(const Surface& surface, Box clip, std::int64_t x, std::int64_t y, int width,
+              int height, std::span<const Run> runs, std::uint32_t color) {
     clip = Intersect(clip, SurfaceBox(surface));
     if (clip.IsEmpty() || x >= clip.right || y >= clip.bottom || x + width <= clip.left ||
         y + height <= clip.top)
         return;
-    // Within the clip now, so the picture's corner is within the int range
+    // Within the clip now, so the box's corner is within the int range
     // give or take its size.
     const int ox = static_cast<int>(x), oy = static_cast<int>(y);
     for (const Run& run : runs) {
@@ -308,7 +330,7 @@ void CopyRunsWith(const Surface& surface, Box clip, std::int64_t x, std::int64_t
         if (row >= clip.bottom)
             break;
         FillSpan(surface, row, std::max(ox + run.x, clip.left),
-                 std::min(ox + run.x + run.length, clip.right), colorOf(run));
+                 std::min(ox + run.x + run.length, clip.right), color);
     }
 }
 
@@ -357,7 +379,7 @@ const Stamp& StampOf(std::int64_t dx, std::int64_t dy, int width) {
     stamp.width = right - left;
     stamp.height = bottom - top;
     LineSpans(Box{left, top, right, bottom}, 0, 0, dx, dy, width, [&](int y, int x0, int x1) {
-        stamp.runs.push_back(Run{x0 - left, y - top, x1 - x0, 0});
+        stamp.runs.push_back(Run{x0 - left, y - top, x1 - x0});
     });
     stamp.made = true;
     return stamp;
@@ -375,41 +397,64 @@ void FillLine(const Surface& surface, Box clip, std::int64_t ax, std::int64_t ay
     if (width <= kStampMaxWidth && dx >= -kStampReach && dx <= kStampReach && dy >= -kStampReach &&
         dy <= kStampReach) {
         const Stamp& stamp = StampOf(dx, dy, width);
-        CopyRunsWith(surface, clip, ax + stamp.left, ay + stamp.top, stamp.width, stamp.height,
-                     stamp.runs, [color](const Run&) { return color; });
+        FillRuns(surface, clip, ax + stamp.left, ay + stamp.top, stamp.width, stamp.height,
+                 stamp.runs, color);
         return;
     }
     LineSpans(clip, ax, ay, bx, by, width,
               [&](int y, int x0, int x1) { FillSpan(surface, y, x0, x1, color); });
 }
 
-bool RunsOfOpaquePixels(const std::uint32_t* pixels, std::ptrdiff_t stride, int width, int height,
-                        std::vector<Run>* runs) {
-    runs->clear();
+bool OpaquePicture::Make(const std::uint32_t* pixels, std::ptrdiff_t stride, int width,
+                         int height) {
+    m_stretches.clear();
+    m_pixels.clear();
+    m_width = m_height = 0;
     for (int y = 0; y < height; ++y) {
         const std::uint32_t* row = pixels + stride * y;
         for (int x = 0; x < width;) {
-            const std::uint32_t p = row[x];
-            const std::uint32_t alpha = p >> 24;
+            const std::uint32_t alpha = row[x] >> 24;
             if (alpha == 0) {
                 ++x;
                 continue;
             }
-            if (alpha != 0xFF)
-                return false;
-            int end = x + 1;
-            while (end < width && row[end] == p)
+            int end = x;
+            while (end < width && (row[end] >> 24) == 0xFF)
                 ++end;
-            runs->push_back(Run{x, y, end - x, p});
+            if (end == x) {
+                m_stretches.clear();
+                m_pixels.clear();
+                return false;
+            }
+            m_stretches.push_back(Stretch{x, y, end - x, m_pixels.size()});
+            m_pixels.insert(m_pixels.end(), row + x, row + end);
             x = end;
         }
     }
+    m_width = width;
+    m_height = height;
     return true;
 }
 
-void CopyRuns(const Surface& surface, Box clip, std::int64_t x, std::int64_t y, int width,
-              int height, std::span<const Run> runs) {
-    CopyRunsWith(surface, clip, x, y, width, height, runs, [](const Run& run) { return run.color; });
+void OpaquePicture::CopyTo(const Surface& surface, Box clip, std::int64_t x, std::int64_t y) const {
+    clip = Intersect(clip, SurfaceBox(surface));
+    if (clip.IsEmpty() || x >= clip.right || y >= clip.bottom || x + m_width <= clip.left ||
+        y + m_height <= clip.top)
+        return;
+    // Within the clip now, so the corner is within the int range give or
+    // take the picture's size.
+    const int ox = static_cast<int>(x), oy = static_cast<int>(y);
+    for (const Stretch& stretch : m_stretches) {
+        const int row = oy + stretch.y;
+        if (row < clip.top)
+            continue;
+        if (row >= clip.bottom)
+            break;
+        const int from = std::max(ox + stretch.x, clip.left);
+        const int to = std::min(ox + stretch.x + stretch.length, clip.right);
+        if (from < to)
+            CopySpan(surface, row, from, to, m_pixels.data() + stretch.first + (from - ox - stretch.x));
+    }
 }
 
 void Bands::Sort(std::span<const int> tops, std::span<const int> bottoms, int height) {

@@ -1,6 +1,6 @@
 // Drawing straight into the pixels of a 32-bit picture, for the shapes a
 // board has by the ten thousand: wide lines with round ends and copies of a
-// small picture made of opaque runs. A pixel is covered when the point
+// small picture made of opaque pixels. A pixel is covered when the point
 // just up and left of its centre, (x + 1/2 - e, y + 1/2 - e) for a
 // vanishing e, lies in the exact shape: the rule an aliased QPainter
 // follows, which only approximates the shape (a pixel within a tenth of a
@@ -56,25 +56,34 @@ bool LineCovers(std::int64_t x, std::int64_t y, std::int64_t ax, std::int64_t ay
 void FillLine(const Surface& surface, Box clip, std::int64_t ax, std::int64_t ay, std::int64_t bx,
               std::int64_t by, int width, std::uint32_t color);
 
-// A horizontal run of one colour in a small picture, at (x, y) from its
-// top-left corner.
-struct Run {
-    int x;
-    int y;
-    int length;
-    std::uint32_t color;
+// The fully opaque pixels of a small premultiplied ARGB picture, kept as
+// stretches of neighbouring opaque pixels, row by row, to be copied as they
+// are; transparent pixels are left out.
+class OpaquePicture {
+  public:
+    // False, leaving the picture empty, when it has a pixel that is neither
+    // opaque nor transparent (copying it would need blending).
+    bool Make(const std::uint32_t* pixels, std::ptrdiff_t stride, int width, int height);
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+    std::size_t StretchCount() const { return m_stretches.size(); }
+
+    // Copies the picture with its top-left corner at (x, y), within `clip`
+    // and the surface.
+    void CopyTo(const Surface& surface, Box clip, std::int64_t x, std::int64_t y) const;
+
+  private:
+    struct Stretch {
+        int x;
+        int y;
+        int length;
+        std::size_t first; // of its pixels in m_pixels
+    };
+    std::vector<Stretch> m_stretches;
+    std::vector<std::uint32_t> m_pixels;
+    int m_width = 0;
+    int m_height = 0;
 };
-
-// The runs of equal fully opaque pixels of a premultiplied ARGB picture,
-// row by row; transparent pixels are left out. False when the picture has
-// a pixel that is neither (copying it would need blending).
-bool RunsOfOpaquePixels(const std::uint32_t* pixels, std::ptrdiff_t stride, int width, int height,
-                        std::vector<Run>* runs);
-
-// Copies runs with their top-left corner at (x, y), within `clip` and the
-// surface; the runs lie within a picture of the given size.
-void CopyRuns(const Surface& surface, Box clip, std::int64_t x, std::int64_t y, int width,
-              int height, std::span<const Run> runs);
 
 // A batch of shapes sorted into bands of kBandRows rows of the surface:
 // each shape listed under every band its rows reach, in batch order. Drawn

@@ -202,12 +202,10 @@ bool QtPainterDC::CopyEllipseOn(const pixel_raster::Surface& surface, int x, int
 void QtPainterDC::CopyEllipseRuns(const pixel_raster::Surface& surface, int x, int y,
                                   const pixel_raster::Box& band) const {
     const std::int64_t dx = x + m_deviceShiftX, dy = y + m_deviceShiftY;
-    const QSize& size = m_ellipse.size;
     if (!m_clipped)
-        pixel_raster::CopyRuns(surface, band, dx, dy, size.width(), size.height(), m_ellipse.runs);
+        m_ellipse.pixels.CopyTo(surface, band, dx, dy);
     for (const pixel_raster::Box& box : m_deviceClip)
-        pixel_raster::CopyRuns(surface, Intersect(box, band), dx, dy, size.width(), size.height(),
-                               m_ellipse.runs);
+        m_ellipse.pixels.CopyTo(surface, Intersect(box, band), dx, dy);
 }
 
 bool QtPainterDC::EllipseDirect(int x, int y, const QSize& size) {
@@ -540,9 +538,8 @@ void QtPainterDC::UpdateEllipsePicture(const QSize& size) {
     PaintEllipse(painter, QRectF(QPointF(0, 0), QSizeF(size)));
     painter.end();
     m_ellipse = EllipsePicture{size, m_pen, m_brush, image, {}, false};
-    m_ellipse.hasRuns = pixel_raster::RunsOfOpaquePixels(
-        reinterpret_cast<const std::uint32_t*>(image.constBits()), image.bytesPerLine() / 4,
-        image.width(), image.height(), &m_ellipse.runs);
+    m_ellipse.hasRuns = m_ellipse.pixels.Make(reinterpret_cast<const std::uint32_t*>(image.constBits()),
+                                              image.bytesPerLine() / 4, image.width(), image.height());
 }
 
 void QtPainterDC::FillSolidRect(const CRect& rect, COLORREF color) {

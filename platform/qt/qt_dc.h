@@ -136,7 +136,7 @@ class QtPainterDC : public CDC {
         Pen pen;
         Brush brush;
         QImage image;
-        std::vector<pixel_raster::Run> runs; // of the image, when it is all opaque or clear
+        pixel_raster::OpaquePicture pixels; // of the image, when it is all opaque or clear
         bool hasRuns = false;
     };
 

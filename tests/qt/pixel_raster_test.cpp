@@ -166,34 +166,35 @@ TEST(PixelRaster, LineRuleAtTheEdgesOfTheIntRange) {
 }
 
 // Runs of a picture copy like drawing the picture over the surface.
-TEST(PixelRaster, RunsCopyOnlyOpaquePixelsWithinTheClip) {
+TEST(PixelRaster, PicturesCopyOnlyOpaquePixelsWithinTheClip) {
     QImage picture(7, 5, QImage::Format_ARGB32_Premultiplied);
     picture.fill(Qt::transparent);
     for (int x = 1; x < 6; ++x)
         picture.setPixel(x, 2, x < 3 ? 0xFFFF0000 : 0xFF000000);
     picture.setPixel(3, 0, 0xFF00FF00);
-    std::vector<pixel_raster::Run> runs;
-    ASSERT_TRUE(pixel_raster::RunsOfOpaquePixels(
-        reinterpret_cast<const std::uint32_t*>(picture.constBits()), picture.bytesPerLine() / 4,
-        picture.width(), picture.height(), &runs));
-    EXPECT_EQ(runs.size(), 3u);
-    for (const Box clip : {Box{0, 0, kSide, kSide}, Box{12, 0, 14, 13}}) {
+    picture.setPixel(5, 4, 0xFF0000FF);
+    picture.setPixel(6, 4, 0xFF00FFFF);
+    pixel_raster::OpaquePicture opaque;
+    ASSERT_TRUE(opaque.Make(reinterpret_cast<const std::uint32_t*>(picture.constBits()),
+                            picture.bytesPerLine() / 4, picture.width(), picture.height()));
+    EXPECT_EQ(opaque.StretchCount(), 3u) << "neighbouring opaque pixels of any colours: one stretch";
+    for (const Box clip : {Box{0, 0, kSide, kSide}, Box{12, 0, 14, 13}, Box{13, 12, 16, 15}}) {
         QImage copied = Blank(), drawn = Blank();
-        pixel_raster::CopyRuns(SurfaceOf(copied), clip, 10, 10, 7, 5, runs);
+        opaque.CopyTo(SurfaceOf(copied), clip, 10, 10);
         QPainter painter(&drawn);
         painter.setClipRect(QRect(clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top));
         painter.drawImage(10, 10, picture);
         painter.end();
-        EXPECT_EQ(copied, drawn);
+        EXPECT_EQ(copied, drawn) << clip.left << "," << clip.top;
     }
     QImage corner = Blank();
-    pixel_raster::CopyRuns(SurfaceOf(corner), {0, 0, kSide, kSide}, -(std::int64_t{1} << 40),
-                           std::int64_t{1} << 40, 7, 5, runs);
+    opaque.CopyTo(SurfaceOf(corner), {0, 0, kSide, kSide}, -(std::int64_t{1} << 40),
+                  std::int64_t{1} << 40);
     EXPECT_EQ(corner, Blank());
     picture.setPixel(0, 4, 0x80800000); // half covered: not a plain copy
-    EXPECT_FALSE(pixel_raster::RunsOfOpaquePixels(
-        reinterpret_cast<const std::uint32_t*>(picture.constBits()), picture.bytesPerLine() / 4,
-        picture.width(), picture.height(), &runs));
+    EXPECT_FALSE(opaque.Make(reinterpret_cast<const std::uint32_t*>(picture.constBits()),
+                             picture.bytesPerLine() / 4, picture.width(), picture.height()));
+    EXPECT_EQ(opaque.StretchCount(), 0u);
 }
 
 // A board's drawing through the device context: lines of widths 2 to 9 and
