@@ -457,13 +457,14 @@ void OpaquePicture::CopyTo(const Surface& surface, Box clip, std::int64_t x, std
     }
 }
 
-void Bands::Sort(std::span<const int> tops, std::span<const int> bottoms, int height) {
-    const int count = height > 0 ? (height + kBandRows - 1) / kBandRows : 0;
+void Bands::Sort(std::span<const int> tops, std::span<const int> bottoms, int height, int rows) {
+    m_rows = std::max(rows, 1);
+    const int count = height > 0 ? static_cast<int>((std::int64_t{height} + m_rows - 1) / m_rows) : 0;
     const auto bandsOf = [&](std::size_t i, int* first, int* last) {
         const int top = std::clamp(tops[i], 0, std::max(height, 0));
         const int bottom = std::clamp(bottoms[i], top, std::max(height, 0));
-        *first = top / kBandRows;
-        *last = bottom > top ? (bottom - 1) / kBandRows : *first - 1;
+        *first = top / m_rows;
+        *last = bottom > top ? (bottom - 1) / m_rows : *first - 1;
     };
     m_starts.assign(std::size_t(count) + 1, 0);
     for (std::size_t i = 0; i < tops.size(); ++i) {

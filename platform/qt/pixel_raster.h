@@ -85,20 +85,23 @@ class OpaquePicture {
     int m_height = 0;
 };
 
-// A batch of shapes sorted into bands of kBandRows rows of the surface:
-// each shape listed under every band its rows reach, in batch order. Drawn
-// band by band, a batch spread over a big picture works on a band that
-// stays in the processor's cache instead of on rows all over the picture,
-// and every pixel still gets the shapes in batch order.
+// A batch of shapes sorted into bands of rows of the surface: each shape
+// listed under every band its rows reach, in batch order. Drawn band by
+// band, a batch spread over a big picture works on a band that stays in the
+// processor's cache instead of on rows all over the picture, and every
+// pixel still gets the shapes in batch order. Bands can also be drawn at
+// once on several cores.
 constexpr int kBandRows = 32;
 
 class Bands {
   public:
     // Shape i covers rows tops[i] to before bottoms[i] (clamped to the
-    // surface's `height` rows).
-    void Sort(std::span<const int> tops, std::span<const int> bottoms, int height);
+    // surface's `height` rows); bands of `rows` rows (at least 1).
+    void Sort(std::span<const int> tops, std::span<const int> bottoms, int height,
+              int rows = kBandRows);
     int Count() const { return static_cast<int>(m_starts.size()) - 1; }
-    // Rows of band b: [b * kBandRows, min(height, (b + 1) * kBandRows)).
+    // Rows of band b: [b * Rows(), min(height, (b + 1) * Rows())).
+    int Rows() const { return m_rows; }
     std::span<const int> Shapes(int band) const {
         return {m_shapes.data() + m_starts[band], m_shapes.data() + m_starts[band + 1]};
     }
@@ -106,6 +109,7 @@ class Bands {
   private:
     std::vector<int> m_starts{0};
     std::vector<int> m_shapes;
+    int m_rows = kBandRows;
 };
 
 } // namespace pixel_raster

@@ -222,17 +222,22 @@ constexpr std::size_t kSharedBatchShapes = 64;
 
 template <typename Draw>
 void QtPainterDC::InBands(const pixel_raster::Surface& surface, Draw draw) {
-    const bool shared = parallel::PartsAtOnce() > 1 && m_tops.size() >= kSharedBatchShapes;
-    if (!shared && std::int64_t{surface.width} * surface.height * 4 < kBandedSurfaceBytes) {
+    const int cores = parallel::PartsAtOnce();
+    const bool shared = cores > 1 && m_tops.size() >= kSharedBatchShapes;
+    const bool big = std::int64_t{surface.width} * surface.height * 4 >= kBandedSurfaceBytes;
+    if (!shared && !big) {
         for (std::size_t i = 0; i < m_tops.size(); ++i)
             draw(i, WholeSurface(surface));
         return;
     }
-    m_bands.Sort(m_tops, m_bottoms, surface.height);
+    // A small picture stays in the caches: one band for each core.
+    const int rows = big ? pixel_raster::kBandRows : (surface.height + cores - 1) / cores;
+    m_bands.Sort(m_tops, m_bottoms, surface.height, rows);
     const auto drawBand = [&](int b) {
-        const int top = b * pixel_raster::kBandRows;
+        const int top = b * m_bands.Rows();
         const pixel_raster::Box band{0, top, surface.width,
-                                     std::min(surface.height, top + pixel_raster::kBandRows)};
+                                     static_cast<int>(std::min<std::int64_t>(
+                                         surface.height, std::int64_t{top} + m_bands.Rows()))};
         for (const int i : m_bands.Shapes(b))
             draw(std::size_t(i), band);
     };

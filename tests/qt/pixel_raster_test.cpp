@@ -269,4 +269,10 @@ TEST(PixelRaster, BandsListEachShapeUnderEveryBandItReachesInBatchOrder) {
     EXPECT_EQ(list(3), (std::vector<int>{2})) << "nor one below the picture";
     bands.Sort(tops, bottoms, 0);
     EXPECT_EQ(bands.Count(), 0);
+    // Bands of another height: one for each half of the picture.
+    bands.Sort(tops, bottoms, height, height / 2);
+    ASSERT_EQ(bands.Count(), 2);
+    EXPECT_EQ(bands.Rows(), height / 2);
+    EXPECT_EQ(list(0), (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(list(1), (std::vector<int>{2})) << "shape 1 ends in the first half";
 }
