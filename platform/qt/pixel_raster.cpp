@@ -313,9 +313,13 @@ struct Run {
     int length;
 };
 
-// Runs at (x, y) in `color`, clipped; they lie within a box of the given size.
-void FillRuns(const Surface& surface, Box clip, std::int64_t x, std::int64_t y, int width,
-              int height, std::span<const Run> runs, std::uint32_t color) {
+// For each run (any type with x, y and length, rows in order) of a box of
+// the given size with its corner at (x, y): visit(run, row, from, to, skip)
+// with the run's pixels from to before to within the clip and the surface,
+// when it has any, the first `skip` of its pixels being left of the clip.
+template <typename Runs, typename Visit>
+void ForEachClippedRun(const Surface& surface, Box clip, std::int64_t x, std::int64_t y, int width,
+                       int height, const Runs& runs, Visit visit) {
     clip = Intersect(clip, SurfaceBox(surface));
     if (clip.IsEmpty() || x >= clip.right || y >= clip.bottom || x + width <= clip.left ||
         y + height <= clip.top)
@@ -323,15 +327,26 @@ void FillRuns(const Surface& surface, Box clip, std::int64_t x, std::int64_t y, 
     // Within the clip now, so the box's corner is within the int range
     // give or take its size.
     const int ox = static_cast<int>(x), oy = static_cast<int>(y);
-    for (const Run& run : runs) {
+    for (const auto& run : runs) {
         const int row = oy + run.y;
         if (row < clip.top)
             continue;
         if (row >= clip.bottom)
             break;
-        FillSpan(surface, row, std::max(ox + run.x, clip.left),
-                 std::min(ox + run.x + run.length, clip.right), color);
+        const int from = std::max(ox + run.x, clip.left);
+        const int to = std::min(ox + run.x + run.length, clip.right);
+        if (from < to)
+            visit(run, row, from, to, from - (ox + run.x));
     }
+}
+
+// Runs at (x, y) in `color`, clipped; they lie within a box of the given size.
+void FillRuns(const Surface& surface, Box clip, std::int64_t x, std::int64_t y, int width,
+              int height, std::span<const Run> runs, std::uint32_t color) {
+    ForEachClippedRun(surface, clip, x, y, width, height, runs,
+                      [&](const Run&, int row, int from, int to, int) {
+                          FillSpan(surface, row, from, to, color);
+                      });
 }
 
 // A short line's pixels depend only on the distance between its ends and
@@ -437,24 +452,10 @@ bool OpaquePicture::Make(const std::uint32_t* pixels, std::ptrdiff_t stride, int
 }
 
 void OpaquePicture::CopyTo(const Surface& surface, Box clip, std::int64_t x, std::int64_t y) const {
-    clip = Intersect(clip, SurfaceBox(surface));
-    if (clip.IsEmpty() || x >= clip.right || y >= clip.bottom || x + m_width <= clip.left ||
-        y + m_height <= clip.top)
-        return;
-    // Within the clip now, so the corner is within the int range give or
-    // take the picture's size.
-    const int ox = static_cast<int>(x), oy = static_cast<int>(y);
-    for (const Stretch& stretch : m_stretches) {
-        const int row = oy + stretch.y;
-        if (row < clip.top)
-            continue;
-        if (row >= clip.bottom)
-            break;
-        const int from = std::max(ox + stretch.x, clip.left);
-        const int to = std::min(ox + stretch.x + stretch.length, clip.right);
-        if (from < to)
-            CopySpan(surface, row, from, to, m_pixels.data() + stretch.first + (from - ox - stretch.x));
-    }
+    ForEachClippedRun(surface, clip, x, y, m_width, m_height, m_stretches,
+                      [&](const Stretch& stretch, int row, int from, int to, int skip) {
+                          CopySpan(surface, row, from, to, m_pixels.data() + stretch.first + skip);
+                      });
 }
 
 void Bands::Sort(std::span<const int> tops, std::span<const int> bottoms, int height, int rows) {
