@@ -8,14 +8,19 @@
 
 #include <functional>
 
+// With `ready`, only once ready(window) holds too: a window that is
+// modal again after a nested box closed may still be finishing the handler
+// that opened the box.
 template <typename Window>
-void WhenModal(std::function<void(Window*)> act, int attemptsLeft = 200) {
-    QTimer::singleShot(10, [act, attemptsLeft] {
-        if (auto* window = qobject_cast<Window*>(QApplication::activeModalWidget())) {
+void WhenModal(std::function<void(Window*)> act, int attemptsLeft = 200,
+               std::function<bool(Window*)> ready = {}) {
+    QTimer::singleShot(10, [act, attemptsLeft, ready] {
+        auto* window = qobject_cast<Window*>(QApplication::activeModalWidget());
+        if (window && (!ready || ready(window) || attemptsLeft == 0)) {
             act(window);
             return;
         }
         if (attemptsLeft > 0)
-            WhenModal<Window>(act, attemptsLeft - 1);
+            WhenModal<Window>(act, attemptsLeft - 1, ready);
     });
 }

@@ -172,14 +172,18 @@ TEST_F(QtDialogHostTest, AFailedExchangeKeepsTheDialogOpen) {
         WhenModal<QMessageBox>([&told](QMessageBox* box) {
             told = box->text();
             box->button(QMessageBox::Ok)->click();
-            WhenModal<QtDialogHost>([](QtDialogHost* host) {
-                EXPECT_TRUE(host->isVisible());
-                auto* edit = Control<QLineEdit>(host, kEdit);
-                EXPECT_EQ(host->focusWidget(), edit) << "the refused entry takes the focus";
-                EXPECT_EQ(edit->selectedText(), QStringLiteral("abc"));
-                edit->setText(QStringLiteral("7"));
-                Control<QPushButton>(host, IDOK)->click();
-            });
+            WhenModal<QtDialogHost>(
+                [](QtDialogHost* host) {
+                    EXPECT_TRUE(host->isVisible());
+                    auto* edit = Control<QLineEdit>(host, kEdit);
+                    EXPECT_EQ(host->focusWidget(), edit) << "the refused entry takes the focus";
+                    EXPECT_EQ(edit->selectedText(), QStringLiteral("abc"));
+                    edit->setText(QStringLiteral("7"));
+                    Control<QPushButton>(host, IDOK)->click();
+                },
+                200,
+                // The refusing handler has returned once the entry is selected.
+                [](QtDialogHost* host) { return Control<QLineEdit>(host, kEdit)->hasSelectedText(); });
         });
         Control<QPushButton>(host, IDOK)->click();
     });
