@@ -58,20 +58,21 @@ inline bool WithinBoardLimit(double stored, ZoomFactor scale) {
 }
 
 // The colours tracks have until a colour file says otherwise. Each layer
-// stands apart from the others, from a dark green board and from a light
-// scan: top copper red, bottom copper blue, the overlays yellow and white,
-// keep-out magenta. Entries 0 and 13 belong to no layer and are never drawn.
+// stands apart from the others, from a dark green board, a light scan and
+// bare copper: top copper red, bottom copper blue, the overlays yellow and
+// white, keep-out magenta. Entries 0 and 13 belong to no layer and are never
+// drawn.
 inline constexpr COLORREF kDefaultLayerColors[kLayerColorCount] = {
     RGB(0, 0, 0),       // 0: no layer
     RGB(230, 40, 40),   // Top Layer
-    RGB(255, 140, 0),   // 1 Mid Layer
-    RGB(170, 80, 255),  // 2 Mid Layer
-    RGB(0, 190, 200),   // 3 Mid Layer
-    RGB(150, 90, 30),   // 4 Mid Layer
+    RGB(0, 230, 210),   // 1 Mid Layer
+    RGB(180, 90, 240),  // 2 Mid Layer
+    RGB(0, 140, 150),   // 3 Mid Layer
+    RGB(100, 0, 160),   // 4 Mid Layer
     RGB(40, 90, 255),   // Bottom Layer
     RGB(255, 230, 0),   // Top Overlay
     RGB(250, 250, 250), // Bottom Overlay
-    RGB(140, 230, 60),  // Ground Plane
+    RGB(0, 240, 0),     // Ground Plane
     RGB(255, 120, 190), // Power Plane
     RGB(0, 0, 0),       // Board Layer
     RGB(255, 0, 255),   // Keep Out Layer

@@ -68,12 +68,13 @@ TEST(LayerColors, TheProgramStartsWithTheDefaults) {
     EXPECT_EQ(kDefaultLayerColors[13], 0u);
 }
 
-TEST(LayerColors, DefaultsStandApartFromEachOtherAndFromDarkAndLightScans) {
+TEST(LayerColors, DefaultsStandApartFromEachOtherAndFromTheScan) {
     const COLORREF darkGreenBoard = RGB(38, 104, 52); // the sample scan's solder mask
     const COLORREF lightScan = RGB(190, 185, 160);    // a bare light board
+    const COLORREF copper = RGB(184, 128, 58);        // the sample scan's tracks
     for (int a = 1; a <= kLayerCount; ++a) {
-        EXPECT_GE(ColourDistance(kDefaultLayerColors[a], darkGreenBoard), 150) << LayerName(a);
-        EXPECT_GE(ColourDistance(kDefaultLayerColors[a], lightScan), 150) << LayerName(a);
+        for (COLORREF ground : {darkGreenBoard, lightScan, copper})
+            EXPECT_GE(ColourDistance(kDefaultLayerColors[a], ground), 150) << LayerName(a);
         for (int b = a + 1; b <= kLayerCount; ++b)
             EXPECT_GE(ColourDistance(kDefaultLayerColors[a], kDefaultLayerColors[b]), 150)
                 << LayerName(a) << " and " << LayerName(b);
