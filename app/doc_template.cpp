@@ -124,8 +124,9 @@ CDibDoc* CMultiDocTemplate::OpenDocumentFile(const std::string& path) {
     frame->View()->OnInitialUpdate();
     UpdateFrameTitles(document);
     // The empty start window goes only once the file is in: a file that
-    // fails to open leaves it as it was.
-    if (replaced && std::ranges::count(m_frames, replaced) > 0)
+    // fails to open leaves it as it was, and so does work begun in it while
+    // the file was read.
+    if (replaced && std::ranges::count(m_frames, replaced) > 0 && IsUntouched(*replaced))
         CloseDocument(replaced->Document());
     if (m_area)
         m_area->setActiveSubWindow(frame);
@@ -134,19 +135,21 @@ CDibDoc* CMultiDocTemplate::OpenDocumentFile(const std::string& path) {
 }
 
 CChildFrame* CMultiDocTemplate::UntouchedStartFrame() const {
-    if (m_documents.size() != 1 || m_frames.size() != 1)
+    if (m_documents.size() != 1 || m_frames.size() != 1 || !IsUntouched(*m_frames.front()))
         return nullptr;
-    CChildFrame* frame = m_frames.front();
-    const CDibDoc* document = frame->Document();
-    const CDibView* view = frame->View();
-    if (!document || !view || frame->Loading())
-        return nullptr;
+    return m_frames.front();
+}
+
+bool CMultiDocTemplate::IsUntouched(const CChildFrame& frame) {
+    const CDibDoc* document = frame.Document();
+    const CDibView* view = frame.View();
+    if (!document || !view || frame.Loading())
+        return false;
     const bool untouchedDocument = document->GetTitle() == ToStd(DocStringField(1)) + "1" &&
                                    document->GetPathName().empty() && !document->IsModified() &&
                                    !document->GetDibBlock();
-    const bool untouchedBoard =
-        view->IsBoardEmpty() && view->BoardRevision() == 0 && !view->IsBoardModified();
-    return untouchedDocument && untouchedBoard ? frame : nullptr;
+    return untouchedDocument && view->IsBoardEmpty() && view->BoardRevision() == 0 &&
+           !view->IsBoardModified();
 }
 
 bool CMultiDocTemplate::OpenInShownFrame(CChildFrame* frame, const std::string& path,

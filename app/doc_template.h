@@ -79,6 +79,9 @@ class CMultiDocTemplate : public QObject {
     void OfferRecovery();
 
   private:
+    // A new document "Dib1" in the frame, without a file, an image or any
+    // change to its board.
+    static bool IsUntouched(const CChildFrame& frame);
     CChildFrame* AddFrame(CDibDoc* document);
     // Shows the new frame, then reads the file into its document.
     bool OpenInShownFrame(CChildFrame* frame, const std::string& path, bool maximized);

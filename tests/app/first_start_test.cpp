@@ -1,10 +1,11 @@
 // The first start: the empty window says how to begin, and the first scan
 // opened takes the place of that window while nothing was done in it.
+#include "app/doc_template.h"
 #include "board/dib_view.h"
 #include "image/dib_doc.h"
 #include "tests/app/shell_fixture.h"
 
-#include <QMdiArea>
+#include <QCoreApplication>
 
 #include <filesystem>
 
@@ -44,11 +45,13 @@ TEST_F(FirstStart, TheEmptyStartWindowSaysHowToBeginAndTheFirstScanReplacesIt) {
     EXPECT_EQ(app->DocTemplate()->Documents().size(), 1u);
     EXPECT_EQ(Frame().ActiveChild(), Children().front());
     EXPECT_EQ(Children().front()->geometry(), place) << "the scan opens where Dib1 was";
-    EXPECT_EQ(Frame().PaneText(0), "Ready");
+    EXPECT_EQ(Frame().IdleMessage(), "Ready");
+    EXPECT_NE(Frame().PaneText(0), kStartPrompt);
     EXPECT_TRUE(services.messages.empty());
 
     // Only the start window is replaced: the next scan gets a window of its own.
-    std::filesystem::copy_file("scan.bmp", "second.bmp");
+    std::filesystem::copy_file("scan.bmp", "second.bmp",
+                               std::filesystem::copy_options::overwrite_existing);
     ASSERT_NE(app->OpenDocumentFile(QDir::current().absoluteFilePath("second.bmp")), nullptr);
     EXPECT_EQ(Titles(), (QStringList{"scan.bmp", "second.bmp"}));
 }
@@ -103,7 +106,7 @@ TEST_F(FirstStart, AMaximisedStartWindowGivesWayToAMaximisedScan) {
 TEST_F(FirstStart, AScanNamedOnTheCommandLineOpensWithoutAStartWindow) {
     ASSERT_TRUE(Start({scan}));
     EXPECT_EQ(Titles(), QStringList{"scan.bmp"});
-    EXPECT_EQ(Frame().PaneText(0), "Ready");
+    EXPECT_EQ(Frame().IdleMessage(), "Ready");
 }
 
 } // namespace
