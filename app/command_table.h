@@ -298,6 +298,8 @@ inline constexpr MenuEntry kMenuDocument[] = {
 inline constexpr std::string_view kMainFrameTitle = "Quarzline";
 inline constexpr std::string_view kAppName = "TRACEVU Application";
 inline constexpr std::string_view kIdleMessage = "Ready";
+// The message pane's idle text while the empty window of a fresh start is shown.
+inline constexpr std::string_view kStartPrompt = "Open a scan with Ctrl+O, or drop one here";
 // The document string: title, document name, name for New, filter name,
 // filter extension, shell type id, shell type name, and two fields carried
 // as stored.

@@ -86,6 +86,8 @@ CDibDoc* CMultiDocTemplate::OpenDocumentFile(const std::string& path) {
         }
     }
 
+    CChildFrame* const replaced = absolute.empty() ? nullptr : UntouchedStartFrame();
+    m_replacing = replaced;
     m_documents.push_back(std::make_unique<CDibDoc>());
     CDibDoc* document = m_documents.back().get();
     document->SetTitleChangedHandler(&CMultiDocTemplate::OnTitleChanged, this);
@@ -102,6 +104,7 @@ CDibDoc* CMultiDocTemplate::OpenDocumentFile(const std::string& path) {
     } else {
         opened = OpenInShownFrame(frame, absolute, maximized);
     }
+    m_replacing = nullptr;
     if (!opened) {
         // Destroying the only view drops the document as well. The window
         // leaves the area while it is whole, so that what follows the active
@@ -120,8 +123,33 @@ CDibDoc* CMultiDocTemplate::OpenDocumentFile(const std::string& path) {
     }
     frame->View()->OnInitialUpdate();
     UpdateFrameTitles(document);
+    // The empty start window goes only once the file is in: a file that
+    // fails to open leaves it as it was, and so does work begun in it while
+    // the file was read.
+    if (replaced && std::ranges::count(m_frames, replaced) > 0 && IsUntouched(*replaced))
+        CloseDocument(replaced->Document());
+    if (m_area)
+        m_area->setActiveSubWindow(frame);
     NotifyChanged();
     return document;
+}
+
+CChildFrame* CMultiDocTemplate::UntouchedStartFrame() const {
+    if (m_documents.size() != 1 || m_frames.size() != 1 || !IsUntouched(*m_frames.front()))
+        return nullptr;
+    return m_frames.front();
+}
+
+bool CMultiDocTemplate::IsUntouched(const CChildFrame& frame) {
+    const CDibDoc* document = frame.Document();
+    const CDibView* view = frame.View();
+    if (!document || !view || frame.Loading())
+        return false;
+    const bool untouchedDocument = document->GetTitle() == ToStd(DocStringField(1)) + "1" &&
+                                   document->GetPathName().empty() && !document->IsModified() &&
+                                   !document->GetDibBlock();
+    return untouchedDocument && view->IsBoardEmpty() && view->BoardRevision() == 0 &&
+           !view->IsBoardModified();
 }
 
 bool CMultiDocTemplate::OpenInShownFrame(CChildFrame* frame, const std::string& path,
@@ -191,6 +219,10 @@ void CMultiDocTemplate::AddToArea(CChildFrame* frame) {
     QStyleOptionTitleBar titleBar;
     titleBar.initFrom(frame);
     const int step = frame->style()->pixelMetric(QStyle::PM_TitleBarHeight, &titleBar, frame);
+    if (m_replacing && m_replacing != frame) {
+        frame->setGeometry(m_replacing->geometry());
+        return;
+    }
     const int index = static_cast<int>(m_frames.size()) - 1;
     frame->setGeometry(CascadedChildGeometry(m_area->viewport()->size(), index, step));
 }

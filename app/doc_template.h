@@ -38,6 +38,11 @@ class CMultiDocTemplate : public QObject {
     CDibDoc* OpenDocumentFile(const std::string& path);
     // Whether the last file OpenDocumentFile read was cancelled by the user.
     bool LastOpenCancelled() const { return m_lastOpenCancelled; }
+    // The window of the one new document the program started with, while
+    // nothing has been done in it: the only document, titled "Dib1", without
+    // a file, an image or a change to its board. The first file opened takes
+    // its place. Null otherwise.
+    CChildFrame* UntouchedStartFrame() const;
     // Another window with its own view on an open document.
     CChildFrame* CreateNewFrame(CDibDoc* document);
 
@@ -74,6 +79,9 @@ class CMultiDocTemplate : public QObject {
     void OfferRecovery();
 
   private:
+    // A new document "Dib1" in the frame, without a file, an image or any
+    // change to its board.
+    static bool IsUntouched(const CChildFrame& frame);
     CChildFrame* AddFrame(CDibDoc* document);
     // Shows the new frame, then reads the file into its document.
     bool OpenInShownFrame(CChildFrame* frame, const std::string& path, bool maximized);
@@ -92,6 +100,9 @@ class CMultiDocTemplate : public QObject {
     static void OnTitleChanged(CDocument* document, void* context);
 
     QMdiArea* m_area = nullptr;
+    // The untouched start window a file being opened replaces; its place in
+    // the area goes to the new window.
+    CChildFrame* m_replacing = nullptr;
     std::vector<std::unique_ptr<CDibDoc>> m_documents;
     std::vector<CChildFrame*> m_frames; // in creation order
     int m_nUntitledCount = 0;

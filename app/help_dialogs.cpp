@@ -1,7 +1,12 @@
 #include "app/help_dialogs.h"
 
+#include "app/guide_text.h"
 #include "platform/user_services.h"
 #include "res/resource.h"
+
+#include <QCoreApplication>
+#include <QLocale>
+#include <QTranslator>
 
 #include <string>
 #include <vector>
@@ -49,23 +54,6 @@ DialogTemplate AboutTemplate() {
 
 // ---- Operation guide -------------------------------------------------------
 
-constexpr int kIdNextPage = 124;
-
-// One line of a guide item. A line with pictures reads "点击小图标", the
-// toolbar pictures of the commands, then the rest of the sentence.
-struct GuideLine {
-    std::string text;
-    std::vector<unsigned> pictures = {};
-    std::string rest = {};
-};
-
-struct GuideItem {
-    std::string caption;
-    std::vector<GuideLine> lines;
-};
-
-const char* const kClickIcon = "点击小图标";
-
 // Geometry of a guide page, in dialog units.
 constexpr int kPageWidth = 382;
 constexpr int kPageHeight = 247;
@@ -74,13 +62,35 @@ constexpr int kTextX = 22;
 constexpr int kFirstLineY = 5;
 constexpr int kLinePitch = 10;
 constexpr int kLineHeight = 9;
-constexpr int kClickIconWidth = 46;
 constexpr int kPictureWidth = 12;
+constexpr CRect kNextPageButton = DluRect(173, 222, 35, 11);
+constexpr CRect kLanguageButton = DluRect(327, 222, 45, 11);
+
+std::string ToUtf8(const QString& text) { return text.toStdString(); }
+
+// Room for words before a line's pictures: an average character is 4
+// dialog units wide, a Han character nearly twice that.
+int WordsWidth(const QString& text) {
+    int width = 2;
+    for (const QChar c : text)
+        width += c.unicode() >= 0x1100 ? 7 : 4;
+    return width;
+}
+
+QTranslator& ChineseTranslator() {
+    static QTranslator translator;
+    return translator;
+}
+
+GuideLanguage& ChosenLanguage() {
+    static GuideLanguage language = GuideLanguage::English;
+    return language;
+}
 
 DialogTemplate GuideFrame(int id) {
     DialogTemplate t;
     t.id = id;
-    t.title = "操作指南";
+    t.title = ToUtf8(GuideText::Title());
     t.cx = kPageWidth;
     t.cy = kPageHeight;
     t.fontName = "System";
@@ -88,21 +98,23 @@ DialogTemplate GuideFrame(int id) {
     t.resizable = true;
     t.centered = true;
     t.sunkenEdge = true;
-    t.language = "zh-CN";
+    // Han characters take their simplified Chinese forms.
+    t.language = CurrentGuideLanguage() == GuideLanguage::Chinese ? "zh-CN" : "";
     return t;
 }
 
 void AddLine(DialogTemplate& t, const GuideLine& line, int y) {
     const int right = kPageWidth - 6;
     if (line.pictures.empty()) {
-        t.controls.push_back(
-            MakeControl(-1, ControlKind::LText, CRect(kTextX, y, right, y + kLineHeight), line.text));
+        t.controls.push_back(MakeControl(-1, ControlKind::LText,
+                                         CRect(kTextX, y, right, y + kLineHeight), ToUtf8(line.text)));
         return;
     }
     int x = kTextX;
+    const int words = WordsWidth(line.text);
     t.controls.push_back(MakeControl(-1, ControlKind::LText,
-                                 CRect(x, y, x + kClickIconWidth, y + kLineHeight), kClickIcon));
-    x += kClickIconWidth;
+                                     CRect(x, y, x + words, y + kLineHeight), ToUtf8(line.text)));
+    x += words;
     for (unsigned command : line.pictures) {
         DialogControl picture =
             MakeControl(-1, ControlKind::Bitmap, CRect(x, y, x + kPictureWidth, y + kLineHeight));
@@ -110,8 +122,8 @@ void AddLine(DialogTemplate& t, const GuideLine& line, int y) {
         t.controls.push_back(picture);
         x += kPictureWidth;
     }
-    t.controls.push_back(
-        MakeControl(-1, ControlKind::LText, CRect(x + 2, y, right, y + kLineHeight), line.rest));
+    t.controls.push_back(MakeControl(-1, ControlKind::LText,
+                                     CRect(x + 2, y, right, y + kLineHeight), ToUtf8(line.rest)));
 }
 
 DialogTemplate GuidePage(int id, const std::vector<GuideItem>& items) {
@@ -119,60 +131,37 @@ DialogTemplate GuidePage(int id, const std::vector<GuideItem>& items) {
     int y = kFirstLineY;
     for (const GuideItem& item : items) {
         t.controls.push_back(MakeControl(-1, ControlKind::LText,
-                                     CRect(kCaptionX, y, kPageWidth - 6, y + kLineHeight),
-                                     item.caption));
+                                         CRect(kCaptionX, y, kPageWidth - 6, y + kLineHeight),
+                                         ToUtf8(item.caption)));
         y += kLinePitch;
         for (const GuideLine& line : item.lines) {
             AddLine(t, line, y);
             y += kLinePitch;
         }
     }
+    t.controls.push_back(MakeControl(kIdGuideLanguage, ControlKind::PushButton, kLanguageButton,
+                                     ToUtf8(GuideText::OtherLanguage())));
     return t;
-}
-
-std::vector<GuideItem> FirstPageItems() {
-    return {
-        {"1、打开扫描获得的印刷板的图文件",
-         {{"从主菜单 File 中选择 Open，打开扩展名为 BMP 的图文件。"}}},
-        {"2、参数设置", {{kClickIcon, {ID_PARAMETERS}, "，设置焊盘大小、线宽和当前层。"}}},
-        {"3、颜色设置", {{kClickIcon, {ID_LAYER_COLOR}, "，设置当前层的线条颜色。"}}},
-        {"4、画线",
-         {{kClickIcon, {ID_LINE_MODE}, "，进入画线状态，光标变为十字形，用鼠标画线。"}}},
-        {"5、设置走线方式",
-         {{"主菜单 View 中的 Track Mode 在 45 度走线和任意角度走线之间切换。"}}},
-        {"6、画焊盘",
-         {{kClickIcon, {ID_PAD_MODE}, "，进入画焊盘状态，光标变为向上的箭头，"},
-          {"每单击一次左键画一个焊盘。"}}},
-        {"7、旋转所画的整个PCB线路图",
-         {{"用 EDIT 菜单中的 Select All 或按 Ctrl+A 选中全部；方向键每次移动一步，"},
-          {"数字键 2、4、6、8 每次移动十步；回车键或空格键旋转；"},
-          {"X 键和 Y 键使整个图形关于 X 轴或 Y 轴作镜像。"}}},
-        {"8、移动某线条或焊盘",
-         {{"用鼠标左键拖动线条或焊盘，拖动时单击右键可取消；或者将光标放在"},
-          {"线条或焊盘上，用方向键移动：光标在线条中部时整条线移动，否则光标"},
-          {"跳到最近的端点，移动该端点或焊盘。"}}},
-    };
-}
-
-std::vector<GuideItem> SecondPageItems() {
-    return {
-        {"9、放置元器件",
-         {{kClickIcon, {ID_COMPONENT_MARK}, "，进入放置元器件状态，每单击一次左键放置一个元器件。"}}},
-        {"10、打开、保存当前的工作",
-         {{kClickIcon, {ID_OPEN_WORK, ID_SAVE_WORK}, "，分别打开和保存当前的工作，以便以后继续编辑。"}}},
-        {"10、打开、保存PCB文件",
-         {{kClickIcon, {ID_OPEN_PROTEL, ID_FILE_PRINT}, "，分别调入已有的PCB文件，"},
-          {"或把所画的线路图保存为PCB文件。"}}},
-        {"11、改变坐标显示模式",
-         {{"主菜单 VIEW 中的 Toggle Units 使窗口底部显示的坐标在 mil 和 mm 之间切换。"}}},
-    };
 }
 
 DialogTemplate FirstPageTemplate() {
-    DialogTemplate t = GuidePage(IDD_GUIDE, FirstPageItems());
-    t.controls.push_back(
-        MakeControl(kIdNextPage, ControlKind::PushButton, DluRect(173, 222, 35, 11), "下一页"));
+    DialogTemplate t = GuidePage(IDD_GUIDE, GuideText::FirstPage());
+    t.controls.push_back(MakeControl(kIdGuideNextPage, ControlKind::PushButton, kNextPageButton,
+                                     ToUtf8(GuideText::NextPage())));
     return t;
+}
+
+GuideLanguage OtherLanguage(GuideLanguage language) {
+    return language == GuideLanguage::Chinese ? GuideLanguage::English : GuideLanguage::Chinese;
+}
+
+// The language button: switch, and close the page so that it comes again.
+bool SwitchedLanguage(CDialog& page, int id) {
+    if (id != kIdGuideLanguage)
+        return false;
+    SetGuideLanguage(OtherLanguage(CurrentGuideLanguage()));
+    page.EndDialog(kIdGuideLanguage);
+    return true;
 }
 
 } // namespace
@@ -190,21 +179,59 @@ void CAboutDlg::OnLButtonDown(UINT flags, CPoint point) {
     CDialog::OnLButtonDown(flags, point);
 }
 
+GuideLanguage GuideLanguageFor(const std::string& localeName) {
+    return localeName.rfind("zh", 0) == 0 ? GuideLanguage::Chinese : GuideLanguage::English;
+}
+
+GuideLanguage SystemGuideLanguage() {
+    return GuideLanguageFor(QLocale::system().name().toStdString());
+}
+
+GuideLanguage CurrentGuideLanguage() {
+    return ChosenLanguage();
+}
+
+bool SetGuideLanguage(GuideLanguage language) {
+    QTranslator& chinese = ChineseTranslator();
+    if (language == GuideLanguage::English) {
+        QCoreApplication::removeTranslator(&chinese);
+        ChosenLanguage() = language;
+        return true;
+    }
+    if (chinese.isEmpty() && !chinese.load(QStringLiteral(":/i18n/tracevu_zh_CN.qm")))
+        return false;
+    if (!QCoreApplication::installTranslator(&chinese))
+        return false;
+    ChosenLanguage() = language;
+    return true;
+}
+
 CGuideDlg::CGuideDlg() : CDialog(FirstPageTemplate()) {}
 
 void CGuideDlg::OnCommand(int id) {
-    if (id == kIdNextPage)
+    if (id == kIdGuideNextPage)
         OnNextPage();
-    else
+    else if (!SwitchedLanguage(*this, id))
         CDialog::OnCommand(id);
 }
 
 void CGuideDlg::OnNextPage() {
-    CGuidePage2Dlg page;
-    page.DoModal();
+    const GuideLanguage shown = CurrentGuideLanguage();
+    for (;;) {
+        CGuidePage2Dlg page;
+        if (page.DoModal() != kIdGuideLanguage)
+            break;
+    }
+    if (CurrentGuideLanguage() != shown)
+        EndDialog(kIdGuideLanguage);
 }
 
-CGuidePage2Dlg::CGuidePage2Dlg() : CDialog(GuidePage(IDD_GUIDE_PAGE2, SecondPageItems())) {}
+CGuidePage2Dlg::CGuidePage2Dlg() : CDialog(GuidePage(IDD_GUIDE_PAGE2, GuideText::SecondPage())) {}
+
+void CGuidePage2Dlg::OnCommand(int id) {
+    if (!SwitchedLanguage(*this, id))
+        CDialog::OnCommand(id);
+}
 
 void RunAboutBox() {
     CAboutDlg about;
@@ -212,6 +239,9 @@ void RunAboutBox() {
 }
 
 void RunGuide() {
-    CGuideDlg guide;
-    guide.DoModal();
+    for (;;) {
+        CGuideDlg guide;
+        if (guide.DoModal() != kIdGuideLanguage)
+            break;
+    }
 }

@@ -4,6 +4,8 @@
 
 #include "platform/dialog.h"
 
+#include <string>
+
 // Resource names of the pictures the dialogs show; the dialog host resolves
 // them (the application icon, and the toolbar button of a command).
 inline constexpr const char* kAppIconImage = "icon:app";
@@ -17,17 +19,34 @@ class CAboutDlg : public CDialog {
     void OnLButtonDown(UINT flags, CPoint point) override;
 };
 
+// The guide speaks English or Chinese: at first the system's language
+// (Chinese for zh locales), then the one its language button chose.
+enum class GuideLanguage { English, Chinese };
+GuideLanguage GuideLanguageFor(const std::string& localeName);
+GuideLanguage SystemGuideLanguage();
+GuideLanguage CurrentGuideLanguage();
+// Installs the guide's translation for Chinese, or removes it; false when
+// the translation could not be loaded.
+bool SetGuideLanguage(GuideLanguage language);
+
+// Button ids of the guide's pages. A page closed by its language button
+// ends with kIdGuideLanguage and runs again in the other language.
+inline constexpr int kIdGuideNextPage = 124;
+inline constexpr int kIdGuideLanguage = 125;
+
 class CGuideDlg : public CDialog {
   public:
     CGuideDlg();
     void OnCommand(int id) override;
-    // "下一页": runs the second page on top of this one.
+    // "Next page": runs the second page on top of this one. When the
+    // language changed there, this page closes to come back in it.
     void OnNextPage();
 };
 
 class CGuidePage2Dlg : public CDialog {
   public:
     CGuidePage2Dlg();
+    void OnCommand(int id) override;
 };
 
 // Runs the About box modally (the application's About command).

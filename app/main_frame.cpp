@@ -58,7 +58,7 @@ QStringList LocalFiles(const QMimeData* mime) {
 } // namespace
 
 CMainFrame::CMainFrame(CommandRouter& router, const RecentFileList& recentFiles)
-    : m_router(router), m_recentFiles(recentFiles) {
+    : m_router(router), m_recentFiles(recentFiles), m_idleMessage(Text(kIdleMessage)) {
     setObjectName("CMainFrame");
     setWindowTitle(Text(kMainFrameTitle));
     setWindowIcon(AppIcon());
@@ -377,7 +377,17 @@ QString CMainFrame::PaneText(int pane) const {
 }
 
 void CMainFrame::ShowIdlePrompt() {
-    SetPaneText(0, Text(kIdleMessage));
+    SetPaneText(0, m_idleMessage);
+}
+
+void CMainFrame::SetIdleMessage(const QString& text) {
+    if (text == m_idleMessage)
+        return;
+    // Only the idle text is replaced, not something the view says there.
+    const bool idle = PaneText(0) == m_idleMessage;
+    m_idleMessage = text;
+    if (idle)
+        ShowIdlePrompt();
 }
 
 void CMainFrame::UpdateFrameTitle(const QString& documentTitle) {
@@ -417,7 +427,7 @@ bool CMainFrame::event(QEvent* event) {
     case QEvent::StatusTip: {
         // Prompts go to the message pane; the other panes keep their text.
         const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
-        SetPaneText(0, tip.isEmpty() ? Text(kIdleMessage) : tip);
+        SetPaneText(0, tip.isEmpty() ? m_idleMessage : tip);
         return true;
     }
     case QEvent::WindowTitleChange:

@@ -49,6 +49,10 @@ class CMainFrame : public QMainWindow {
     std::vector<CChildFrame*> Children() const;
 
     void SetPaneText(int pane, const QString& text);
+    // What the message pane shows while nothing else is said there ("Ready"
+    // unless changed); a change shows at once.
+    void SetIdleMessage(const QString& text);
+    const QString& IdleMessage() const { return m_idleMessage; }
     QString PaneText(int pane) const;
 
     // The document menu while a document window is open, else the other.
@@ -114,6 +118,7 @@ class CMainFrame : public QMainWindow {
     CStatusBar* m_statusBar = nullptr;
     NavigatorDock* m_navigator = nullptr;
     QTimer* m_idleTimer = nullptr;
+    QString m_idleMessage;
     std::vector<QMenu*> m_menusNoDocument;
     std::vector<QMenu*> m_menusDocument;
     bool m_documentMenuShown = false;

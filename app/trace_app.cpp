@@ -119,8 +119,10 @@ bool CTraceApp::InitInstance(const std::vector<std::string>& arguments) {
 
     m_template = std::make_unique<CMultiDocTemplate>();
     m_template->SetChangeHandler([this] { OnDocumentsChanged(); });
-    // Help, Contents reaches the view, which opens the guide through this.
+    // Help, Contents reaches the view, which opens the guide through this;
+    // the guide speaks the system's language.
     SetOperationGuideRunner(RunGuide);
+    SetGuideLanguage(SystemGuideLanguage());
 
     m_mainFrame = std::make_unique<CMainFrame>(m_router, m_recentFiles);
     if (m_mainFrame->OnCreate() != 0) {
@@ -313,6 +315,9 @@ void CTraceApp::OnDocumentsChanged() {
         return;
     m_mainFrame->ShowDocumentMenu(!m_template->AllFrames().empty());
     CChildFrame* active = m_mainFrame->ActiveChild();
+    const std::string_view idle =
+        active && active == m_template->UntouchedStartFrame() ? kStartPrompt : kIdleMessage;
+    m_mainFrame->SetIdleMessage(QString::fromUtf8(idle.data(), static_cast<qsizetype>(idle.size())));
     m_mainFrame->UpdateFrameTitle(active && active->Document()
                                       ? QString::fromStdString(active->Document()->GetTitle())
                                       : QString());

@@ -2,6 +2,7 @@
 
 #include "platform/atomic_file.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -14,7 +15,12 @@ float g_fMilPerPixelX = 5.0f; // MilPerPixel(200)
 float g_fMilPerPixelY = 5.0f;
 int g_nLineWidth = 0;
 int g_nCurrentLayer = 0;
-COLORREF g_crLayerColor[kLayerColorCount] = {};
+COLORREF g_crLayerColor[kLayerColorCount] = {
+    kDefaultLayerColors[0],  kDefaultLayerColors[1],  kDefaultLayerColors[2],
+    kDefaultLayerColors[3],  kDefaultLayerColors[4],  kDefaultLayerColors[5],
+    kDefaultLayerColors[6],  kDefaultLayerColors[7],  kDefaultLayerColors[8],
+    kDefaultLayerColors[9],  kDefaultLayerColors[10], kDefaultLayerColors[11],
+    kDefaultLayerColors[12], kDefaultLayerColors[13]};
 PadSize g_NewPadSize;
 TrackSize g_NewTrackSize;
 bool g_bShowRealSizes = false;
@@ -45,18 +51,18 @@ const char* LayerMenuText(int layer) {
     return LayerName(layer);
 }
 
-bool ReadLayerColors(const std::string& path, SpecialFiles special) {
+ColorFileRead LoadLayerColors(const std::string& path, SpecialFiles special) {
     int osError = 0;
     std::FILE* fp = OpenForReading(path, osError, special);
     if (!fp)
-        return false;
+        return osError == ENOENT ? ColorFileRead::Missing : ColorFileRead::Failed;
     unsigned char bytes[sizeof g_crLayerColor] = {};
     const size_t got = std::fread(bytes, 1, sizeof bytes, fp);
     // A directory opens but cannot be read.
     const bool failed = std::ferror(fp) != 0;
     std::fclose(fp);
     if (failed)
-        return false;
+        return ColorFileRead::Failed;
     // Only whole entries are taken; a trailing partial entry keeps its colour.
     const size_t whole = got / sizeof(COLORREF);
     for (size_t i = 0; i < whole; ++i) {
@@ -64,7 +70,11 @@ bool ReadLayerColors(const std::string& path, SpecialFiles special) {
         std::memcpy(&c, bytes + i * sizeof c, sizeof c);
         g_crLayerColor[i] = c;
     }
-    return true;
+    return ColorFileRead::Read;
+}
+
+bool ReadLayerColors(const std::string& path, SpecialFiles special) {
+    return LoadLayerColors(path, special) == ColorFileRead::Read;
 }
 
 ColorFileWrite WriteLayerColors(const std::string& path) {

@@ -20,6 +20,7 @@ extern float g_fMilPerPixelX;
 extern float g_fMilPerPixelY;
 extern int g_nLineWidth;
 extern int g_nCurrentLayer;
+// Starts as kDefaultLayerColors; the colour file replaces what it holds.
 extern COLORREF g_crLayerColor[kLayerColorCount];
 // The size for new objects: what pads and tracks placed from now on get.
 extern PadSize g_NewPadSize;
@@ -56,11 +57,37 @@ inline bool WithinBoardLimit(double stored, ZoomFactor scale) {
            stored >= -static_cast<double>(kMaxCoordinate) * scale.Factor();
 }
 
+// The colours tracks have until a colour file says otherwise. Each layer
+// stands apart from the others, from a dark green board, a light scan and
+// bare copper: top copper red, bottom copper blue, the overlays yellow and
+// white, keep-out magenta. Entries 0 and 13 belong to no layer and are never
+// drawn.
+inline constexpr COLORREF kDefaultLayerColors[kLayerColorCount] = {
+    RGB(0, 0, 0),       // 0: no layer
+    RGB(230, 40, 40),   // Top Layer
+    RGB(0, 230, 210),   // 1 Mid Layer
+    RGB(180, 90, 240),  // 2 Mid Layer
+    RGB(0, 140, 150),   // 3 Mid Layer
+    RGB(100, 0, 160),   // 4 Mid Layer
+    RGB(40, 90, 255),   // Bottom Layer
+    RGB(255, 230, 0),   // Top Overlay
+    RGB(250, 250, 250), // Bottom Overlay
+    RGB(0, 240, 0),     // Ground Plane
+    RGB(255, 120, 190), // Power Plane
+    RGB(0, 0, 0),       // Board Layer
+    RGB(255, 0, 255),   // Keep Out Layer
+    RGB(0, 0, 0),       // 13: no layer
+};
+
 // The colour file img_pcb.col in the current directory.
 inline constexpr const char* kLayerColorFile = "img_pcb.col";
 // Reads up to 56 bytes into the colour table; a short file fills only what
-// it holds. False when the file cannot be opened or read, or when it is not
-// a regular file and special is SpecialFiles::Refuse.
+// it holds. Missing: there is no file by that name, and the table is left as
+// it was. Failed: the file is there but cannot be opened or read, or it is
+// not a regular file and special is SpecialFiles::Refuse.
+enum class ColorFileRead { Read, Missing, Failed };
+ColorFileRead LoadLayerColors(const std::string& path, SpecialFiles special = SpecialFiles::Refuse);
+// The same, true only when the file was read.
 bool ReadLayerColors(const std::string& path, SpecialFiles special = SpecialFiles::Refuse);
 // Writes the 56 bytes through a temporary file, which replaces the file only
 // when complete; on failure an existing file is left as it was.

@@ -38,7 +38,9 @@ CDibView::CDibView() {
     m_TrackBackup.clear();
     g_nLineWidth = 3;
 
-    if (!ReadLayerColors(kLayerColorFile))
+    // Without a colour file the tracks keep the colours they have, at first
+    // the defaults; the file appears when the view closes.
+    if (LoadLayerColors(kLayerColorFile) == ColorFileRead::Failed)
         Services().MessageBox("Disk error!", kCaption, MB_OK | MB_ICONSTOP);
 
     g_nPadRadiusX = 5;

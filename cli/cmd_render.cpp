@@ -29,8 +29,9 @@ constexpr const char* kUsage =
     "Paints the scan enlarged N times (1, 2, 4, ... 256; 1 unless given) and draws\n"
     "the work file's tracks and pads over it as the program shows them, into a PNG\n"
     "picture of the enlarged scan's size. Tracks take their layer colours from\n"
-    "FILE.col (all black without it); --hide leaves out the tracks of layers 1 to\n"
-    "12; pads have radius 5 by 5 and lines width 3 unless given.\n";
+    "FILE.col (the program's default colours without it); --hide leaves out the\n"
+    "tracks of layers 1 to 12; pads have radius 5 by 5 and lines width 3 unless\n"
+    "given.\n";
 
 constexpr int kMaxZoom = 256;
 // The picture is held in memory at 4 bytes a pixel; refuse more than 1 GiB.

@@ -1,6 +1,6 @@
 // The colour file on arbitrary bytes: reading takes exactly the whole
 // entries the file holds (at most 14) and keeps the rest; writing gives the
-// 56 bytes of the table.
+// 56 bytes of the table; a file that is gone reads as missing.
 #include "board/params.h"
 
 #include <cstdint>
@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     COLORREF before[kLayerColorCount];
     for (int i = 0; i < kLayerColorCount; ++i)
         g_crLayerColor[i] = before[i] = 0x00ABCDEFu + static_cast<COLORREF>(i);
-    Check(ReadLayerColors(in));
+    Check(LoadLayerColors(in) == ColorFileRead::Read);
     const std::size_t whole = std::min<std::size_t>(size, sizeof g_crLayerColor) / 4;
     for (std::size_t i = 0; i < kLayerColorCount; ++i) {
         COLORREF expected = before[i];
@@ -51,6 +51,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t got = std::fread(bytes, 1, sizeof bytes, fp);
     std::fclose(fp);
     Check(got == sizeof g_crLayerColor);
+    Check(std::memcmp(bytes, g_crLayerColor, got) == 0);
+    // Once the file is gone it is only missing, and the table stays.
+    Check(std::remove(in.c_str()) == 0);
+    Check(LoadLayerColors(in) == ColorFileRead::Missing);
     Check(std::memcmp(bytes, g_crLayerColor, got) == 0);
     return 0;
 }

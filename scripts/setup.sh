@@ -13,6 +13,8 @@ TRACEVU_PACKAGES=(
   xvfb xauth x11-utils imagemagick
   clang libclang-rt-14-dev
   pcb-rnd
+  qt6-l10n-tools qt6-tools-dev
+  dpkg-dev file desktop-file-utils appstream man-db xdotool
 )
 
 tracevu_install_missing() {

@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
     // Painting shapes on images needs neither a screen nor an application
     // object.
     const QDir root(QString::fromLocal8Bit(argv[1]));
-    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+    for (int size : {16, 22, 24, 32, 36, 48, 64, 72, 96, 128, 192, 256, 512}) {
         const QString dir = QString("hicolor/%1x%1/apps").arg(size);
         if (!root.mkpath(dir) || !AppIconImage(size).save(root.filePath(dir + "/tracevu.png"))) {
             std::fprintf(stderr, "%s: cannot write %s\n", argv[0], qPrintable(root.filePath(dir)));

@@ -81,8 +81,9 @@ TEST_F(RecoveryShellTest, StartUpReopensTheImageWithTheLostBoard) {
 
     services.answers.push_back(IDYES);
     ASSERT_TRUE(Start());
-    ASSERT_EQ(Children().size(), 2u);
-    CChildFrame* recovered = Children().at(1);
+    // The recovered scan takes the place of the empty start window.
+    ASSERT_EQ(Children().size(), 1u);
+    CChildFrame* recovered = Children().at(0);
     EXPECT_EQ(recovered->windowTitle(), "scan.bmp[*]");
     EXPECT_TRUE(recovered->isWindowModified());
     const CDibView& view = *recovered->View();

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -50,6 +51,63 @@ TEST(LayerTable, MilPerPixelIsTheFloatOfTheDoubleQuotient) {
     EXPECT_LT(static_cast<double>(MilPerPixel(300)) * 3, 10.0);
 }
 
+namespace {
+// Colour difference weighted for the eye ("redmean"): about 0 to 765.
+double ColourDistance(COLORREF a, COLORREF b) {
+    const int r1 = GetRValue(a), r2 = GetRValue(b);
+    const double mean = (r1 + r2) / 2.0;
+    const int dr = r1 - r2, dg = GetGValue(a) - GetGValue(b), db = GetBValue(a) - GetBValue(b);
+    return std::sqrt((2 + mean / 256) * dr * dr + 4.0 * dg * dg + (2 + (255 - mean) / 256) * db * db);
+}
+} // namespace
+
+TEST(LayerColors, TheProgramStartsWithTheDefaults) {
+    for (int i = 0; i < kLayerColorCount; ++i)
+        EXPECT_EQ(g_crLayerColor[i], kDefaultLayerColors[i]) << i;
+    EXPECT_EQ(kDefaultLayerColors[0], 0u) << "entries 0 and 13 are no layer's";
+    EXPECT_EQ(kDefaultLayerColors[13], 0u);
+}
+
+TEST(LayerColors, DefaultsStandApartFromEachOtherAndFromTheScan) {
+    const COLORREF darkGreenBoard = RGB(38, 104, 52); // the sample scan's solder mask
+    const COLORREF lightScan = RGB(190, 185, 160);    // a bare light board
+    const COLORREF copper = RGB(184, 128, 58);        // the sample scan's tracks
+    for (int a = 1; a <= kLayerCount; ++a) {
+        for (COLORREF ground : {darkGreenBoard, lightScan, copper})
+            EXPECT_GE(ColourDistance(kDefaultLayerColors[a], ground), 150) << LayerName(a);
+        for (int b = a + 1; b <= kLayerCount; ++b)
+            EXPECT_GE(ColourDistance(kDefaultLayerColors[a], kDefaultLayerColors[b]), 150)
+                << LayerName(a) << " and " << LayerName(b);
+    }
+    // The usual colours of layout programs.
+    const auto dominant = [](COLORREF c, int r, int g, int b) {
+        return (GetRValue(c) > 200) == (r > 0) && (GetGValue(c) > 200) == (g > 0) &&
+               (GetBValue(c) > 200) == (b > 0);
+    };
+    EXPECT_TRUE(dominant(kDefaultLayerColors[1], 1, 0, 0)) << "top copper red";
+    EXPECT_TRUE(dominant(kDefaultLayerColors[6], 0, 0, 1)) << "bottom copper blue";
+    EXPECT_TRUE(dominant(kDefaultLayerColors[7], 1, 1, 0)) << "top overlay yellow";
+    EXPECT_TRUE(dominant(kDefaultLayerColors[8], 1, 1, 1)) << "bottom overlay white";
+    EXPECT_TRUE(dominant(kDefaultLayerColors[12], 1, 0, 1)) << "keep-out magenta";
+}
+
+TEST(LayerColors, AMissingFileIsToldApartFromOneThatCannotBeRead) {
+    ScratchDir dir;
+    ParamsGuard guard;
+    g_crLayerColor[5] = RGB(5, 5, 5);
+    EXPECT_EQ(LoadLayerColors("img_pcb.col"), ColorFileRead::Missing);
+    EXPECT_EQ(LoadLayerColors("no/such/dir/img_pcb.col"), ColorFileRead::Missing);
+    std::filesystem::create_directory("dir.col");
+    EXPECT_EQ(LoadLayerColors("dir.col"), ColorFileRead::Failed);
+    PutBytes("plain", "");
+    EXPECT_EQ(LoadLayerColors("plain/img_pcb.col"), ColorFileRead::Failed)
+        << "a file in the way of the folder";
+    EXPECT_EQ(g_crLayerColor[5], RGB(5, 5, 5));
+    PutBytes("img_pcb.col", ColorFile());
+    EXPECT_EQ(LoadLayerColors("img_pcb.col"), ColorFileRead::Read);
+    EXPECT_EQ(g_crLayerColor[5], RGB(5, 10, 15));
+}
+
 TEST(LayerColors, ReadsFourteenLittleEndianColours) {
     ScratchDir dir;
     ParamsGuard guard;
@@ -87,7 +145,7 @@ TEST(LayerColors, APipeIsNotReadAndKeepsTheColours) {
     g_crLayerColor[0] = RGB(1, 2, 3);
     FifoGuard fifo("img_pcb.col");
     ASSERT_TRUE(fifo.Made());
-    EXPECT_FALSE(ReadLayerColors("img_pcb.col"));
+    EXPECT_EQ(LoadLayerColors("img_pcb.col"), ColorFileRead::Failed) << "there, but not read";
     EXPECT_FALSE(fifo.Released()) << "the read waited for a writer";
     EXPECT_EQ(g_crLayerColor[0], RGB(1, 2, 3));
 }

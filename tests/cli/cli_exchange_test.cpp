@@ -256,7 +256,7 @@ TEST(CliExchange, AnImportOfNoPadsOrTracksSaysSo) {
 TEST(CliExchange, NeverReadsOrWritesTheColourFile) {
     ScratchDir dir;
     Put("b.dpb", kExampleWork);
-    // A board view would say "Disk error!" without the file, and write it when done.
+    // A board view would read the file when it opens and write it when done.
     EXPECT_EQ(RunCli({"export-protel", "--image-size", "300x400", "b.dpb", "o.pcb"}).err, "");
     EXPECT_EQ(RunCli({"import-protel", "--image-size", "300x400", "o.pcb", "c.dpb"}).err, "");
     EXPECT_FALSE(std::filesystem::exists("img_pcb.col"));
