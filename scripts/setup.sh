@@ -13,6 +13,7 @@ TRACEVU_PACKAGES=(
   xvfb xauth x11-utils imagemagick
   clang libclang-rt-14-dev
   pcb-rnd
+  libeigen3-dev nlohmann-json3-dev
 )
 
 tracevu_install_missing() {

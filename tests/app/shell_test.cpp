@@ -482,9 +482,15 @@ TEST(DesktopEntry, DeclaresTheProgramTheImageTypeAndTheIcon) {
     EXPECT_TRUE(lines.contains("Type=Application"));
     EXPECT_TRUE(lines.contains("Exec=tracevu %F"));
     EXPECT_TRUE(lines.contains("Icon=tracevu"));
-    EXPECT_TRUE(lines.contains("MimeType=image/bmp;image/png;image/jpeg;image/tiff;image/webp;"
-                               "image/x-portable-anymap;image/x-portable-bitmap;"
+    EXPECT_TRUE(lines.contains("MimeType=application/x-tracevu-project;image/bmp;image/png;image/jpeg;"
+                               "image/tiff;image/webp;image/x-portable-anymap;image/x-portable-bitmap;"
                                "image/x-portable-graymap;image/x-portable-pixmap;"));
+    // The project type it names is declared for shared-mime-info, by its extension.
+    QFile types(TRACEVU_SOURCE_DIR "/res/tracevu-project.xml");
+    ASSERT_TRUE(types.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QString xml = QString::fromUtf8(types.readAll());
+    EXPECT_TRUE(xml.contains("<mime-type type=\"application/x-tracevu-project\">"));
+    EXPECT_TRUE(xml.contains("<glob pattern=\"*.tvproj\"/>"));
     // The icon it names is drawn at build time in the theme's layout.
     for (int size : {16, 32, 48, 256}) {
         const QString icon =
