@@ -218,7 +218,7 @@ CDibDoc* CTraceApp::OpenProject(const std::string& path) {
         frame = m_template->CreateNewFrame(document);
     frame->View()->ApplyProject(*project, path);
     if (*front != project->frontScan)
-        document->SetModifiedFlag(true);
+        frame->View()->MarkBoardModified();
     Services().AddToRecentFileList(path);
     return document;
 }

@@ -229,8 +229,7 @@ void AcceptRegistration(CDibView& view) {
     }
     side->pairs = session.pairs;
     side->registered = session.fit ? std::optional(session.fit->backToFront) : std::nullopt;
-    if (CDibDoc* doc = view.GetDocument())
-        doc->SetModifiedFlag(true);
+    view.MarkBoardModified();
     const std::string done = session.fit ? "The other side is registered: " + ResidualText(view)
                                          : "The other side is shown mirrored, unregistered";
     EndSession(view);

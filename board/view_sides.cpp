@@ -71,7 +71,8 @@ bool CDibView::OpenOtherSide(const std::string& path) {
     if (!side)
         return false;
     doc->SetOtherSide(std::move(side));
-    doc->SetModifiedFlag(true);
+    // The other side belongs to the tracing's project, not to the image.
+    MarkBoardModified();
     for (CScrollView* other : doc->GetViews())
         if (auto* view = dynamic_cast<CDibView*>(other))
             view->m_Registering = {};
@@ -94,7 +95,7 @@ void CDibView::OnRemoveOtherSide() {
             view->m_Sides.xray = false;
         }
     doc->SetOtherSide(nullptr);
-    doc->SetModifiedFlag(true);
+    MarkBoardModified();
     RepaintDocumentViews(*this);
     board::ShowModeStatus(*this);
 }
@@ -104,8 +105,7 @@ void CDibView::SetOtherSideMirror(registration::Mirror mirror) {
     if (!side || side->mirror == mirror)
         return;
     side->mirror = mirror;
-    if (CDibDoc* doc = GetDocument())
-        doc->SetModifiedFlag(true);
+    MarkBoardModified();
     RepaintDocumentViews(*this);
 }
 

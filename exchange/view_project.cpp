@@ -40,21 +40,22 @@ void ApplyLayers(CDibView& view, const ProjectData& project) {
     }
 }
 
-void ApplyOtherSide(CDibView& view, const ProjectBack& back) {
+// True when the scan was found elsewhere, which the project file must be
+// told at its next save.
+bool ApplyOtherSide(CDibView& view, const ProjectBack& back) {
     CDibDoc* doc = view.GetDocument();
     const std::optional<std::string> scan = LocateProjectScan(back.scan, "back");
     if (!doc || !scan)
-        return;
+        return false;
     std::unique_ptr<OtherSide> side = LoadOtherSide(*scan, back.lines);
     if (!side)
-        return;
+        return false;
     side->lines = back.lines;
     side->mirror = back.mirror;
     side->pairs = back.pairs;
     side->registered = back.registered;
     doc->SetOtherSide(std::move(side));
-    if (*scan != back.scan)
-        doc->SetModifiedFlag(true);
+    return *scan != back.scan;
 }
 
 void ApplyBoard(CDibView& view, const ProjectData& project) {
@@ -125,8 +126,7 @@ void CDibView::ApplyProject(const ProjectData& project, const std::string& path)
     ApplyLayers(*this, project);
     g_NewPadSize = project.newPad;
     g_NewTrackSize = project.newTrack;
-    if (project.back)
-        ApplyOtherSide(*this, *project.back);
+    const bool backMoved = project.back && ApplyOtherSide(*this, *project.back);
     // The zoom's limits and the scroll range need the picture's size, which
     // a window not yet painted has not taken.
     if (const CDibDoc* doc = GetDocument(); doc && doc->GetDibBlock()) {
@@ -139,6 +139,8 @@ void CDibView::ApplyProject(const ProjectData& project, const std::string& path)
     ScrollToPosition(project.scroll);
     m_strProjectPath = path;
     m_strProjectOriginal = project.original;
+    if (backMoved)
+        MarkBoardModified();
     Invalidate(false);
 }
 

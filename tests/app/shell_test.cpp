@@ -96,9 +96,13 @@ TEST_F(ShellTest, MenusHoldTheirItemsInOrder) {
     ASSERT_TRUE(Start());
     EXPECT_EQ(MenuTexts(ShownMenu("&File")),
               QStringList({"&New\tCtrl+N", "&Open...\tCtrl+O", "&Close", "-",
+                           "Open Pro&ject...", "Save &Project", "Save Project As...", "-",
                            "Open &Work File...", "&Save Work File\tCtrl+S",
                            "Save Work File &As...", "-", "&Import Protel...",
-                           "&Export Protel...\tCtrl+P", "-", "Save I&mage", "Save Ima&ge As...",
+                           "&Export Protel...\tCtrl+P", "-", "Open Other Si&de...",
+                           "Regis&ter Other Side...", "&Flip Other Side>", "&Left to Right",
+                           "Top to &Bottom", "&Unmirrored", "<", "Remove Ot&her Side", "-",
+                           "Save I&mage", "Save Ima&ge As...",
                            "-", "Print Pre&view", "P&rint Setup...", "-", "Recent File", "-",
                            "E&xit"}));
     EXPECT_EQ(MenuTexts(ShownMenu("&Edit")),
@@ -108,7 +112,8 @@ TEST_F(ShellTest, MenusHoldTheirItemsInOrder) {
     EXPECT_EQ(MenuTexts(ShownMenu("&View")),
               QStringList({"Tool&bar", "Stat&us Bar", "&Navigator", "-", "Zoom &In\tPage Up",
                            "Zoom &Out\tPage Down", "Zoom to &Fit\tHome", "&Actual Pixels\tCtrl+1", "-",
-                           "Show &Real Sizes", "To&ggle Units", "Measure &Scale...", "Toggle &Layers>",
+                           "Show Ot&her Side\tTab", "&X-ray\tShift+X", "X-ray Stronger\t]",
+                           "X-ray Weaker\t[", "Side Selects La&yer", "-", "Show &Real Sizes", "To&ggle Units", "Measure &Scale...", "Toggle &Layers>",
                            "Top Layer", "1 Mid Layer", "2 Mid Layer", "3 Mid Layer", "4 Mid Layer",
                            "Bottom Layer", "Top Overlay", "Bottom Overlay", "Ground Plane",
                            "Power Plane", "Board Layer", "Keep Out Layer", "<", "Track Mode",
@@ -120,8 +125,8 @@ TEST_F(ShellTest, MenusHoldTheirItemsInOrder) {
 
     ASSERT_TRUE(Run(ID_FILE_CLOSE));
     EXPECT_EQ(MenuTexts(ShownMenu("&File")),
-              QStringList({"&New\tCtrl+N", "&Open...\tCtrl+O", "-", "P&rint Setup...", "-",
-                           "Recent File", "-", "E&xit"}));
+              QStringList({"&New\tCtrl+N", "&Open...\tCtrl+O", "Open Pro&ject...", "-",
+                           "P&rint Setup...", "-", "Recent File", "-", "E&xit"}));
     EXPECT_EQ(MenuTexts(ShownMenu("&View")), QStringList({"&Toolbar", "&Status Bar"}));
     EXPECT_EQ(MenuTexts(ShownMenu("&Help")), QStringList({"&About TRACEVU..."}));
 }

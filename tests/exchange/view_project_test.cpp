@@ -172,7 +172,8 @@ TEST_F(ViewProjectTest, MovedScansAreAskedForAndANewerProjectIsRefused) {
     ASSERT_NE(w.doc.GetOtherSide(), nullptr);
     EXPECT_EQ(w.doc.GetOtherSide()->scan->GetPathName(), Absolute("moved/bottom.bmp"));
     EXPECT_TRUE(w.doc.GetOtherSide()->registered);
-    EXPECT_TRUE(w.doc.IsModified());
+    EXPECT_TRUE(w.view->IsBoardModified()) << "the project must learn the new place";
+    EXPECT_FALSE(w.doc.IsModified()) << "the image itself did not change";
     ASSERT_FALSE(services.messages.empty());
     EXPECT_NE(services.messages.back().text.find("no longer at"), std::string::npos);
     // Asked and not found: the project opens without its other side.
