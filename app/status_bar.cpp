@@ -75,6 +75,16 @@ CStatusBar::CStatusBar(QWidget* parent) : QStatusBar(parent) {
         label->setAlignment(text ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
         addPermanentWidget(label);
     }
+    m_xray = new QSlider(Qt::Horizontal, this);
+    m_xray->setObjectName("xraySlider");
+    m_xray->setRange(10, 90);
+    m_xray->setSingleStep(10);
+    m_xray->setPageStep(10);
+    m_xray->setValue(50);
+    m_xray->setFixedWidth(100);
+    m_xray->setToolTip("X-ray opacity");
+    m_xray->setVisible(false);
+    addPermanentWidget(m_xray);
     SetPaneText(0, QString::fromUtf8(kIdleMessage.data(), kIdleMessage.size()));
     SetLockState(LedOn("capslock"), LedOn("numlock"), LedOn("scrolllock"));
 }

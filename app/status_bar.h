@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QLabel>
+#include <QSlider>
 #include <QStatusBar>
 #include <QString>
 
@@ -29,12 +30,16 @@ class CStatusBar : public QStatusBar {
     void TrackKeyEvent(const QKeyEvent& event);
     // The same, saying whether the event's native modifiers are X11 ones.
     void TrackKeyEvent(const QKeyEvent& event, bool x11Modifiers);
+    // The x-ray's opacity, 10 to 90 %, at the right of the bar; shown while
+    // the active window has an other side.
+    QSlider* XRaySlider() const { return m_xray; }
     bool CapsLock() const { return m_caps; }
     bool NumLock() const { return m_num; }
     bool ScrollLock() const { return m_scroll; }
 
   private:
     std::array<QLabel*, kPaneCount> m_panes{};
+    QSlider* m_xray = nullptr;
     bool m_caps = false;
     bool m_num = false;
     bool m_scroll = false;

@@ -12,6 +12,8 @@
 #include "app/toolbar_art.h"
 #include "board/dib_view.h"
 #include "board/help_hook.h"
+#include "board/view_sides.h"
+#include "exchange/view_project.h"
 #include "image/dib_doc.h"
 #include "platform/qt/qt_background_work.h"
 #include "platform/qt/qt_scale_memory.h"
@@ -26,9 +28,13 @@
 #include <QPageSetupDialog>
 #include <QPrinter>
 #include <QSettings>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QTimer>
 #include <QToolBar>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -41,6 +47,17 @@ constexpr const char* kNavigatorShownKey = "view/navigator";
 constexpr const char* kRealSizesKey = "view/realSizes";
 // Whether track ends are snapped onto pads; on unless turned off.
 constexpr const char* kSnapToPadsKey = "view/snapToPads";
+constexpr const char* kSideSelectsLayerKey = "view/sideSelectsLayer";
+
+bool IsProjectName(const std::string& path) {
+    const std::string ext = kProjectExtension;
+    if (path.size() < ext.size())
+        return false;
+    std::string tail = path.substr(path.size() - ext.size());
+    for (char& c : tail)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return tail == ext;
+}
 
 std::unique_ptr<QSettings> OpenSettings(const QString& file) {
     if (!file.isEmpty())
@@ -142,7 +159,9 @@ bool CTraceApp::InitInstance(const std::vector<std::string>& arguments) {
         m_mainFrame->Navigator()->setVisible(settings->value(kNavigatorShownKey, false).toBool());
         g_bShowRealSizes = settings->value(kRealSizesKey, false).toBool();
         g_bSnapToPads = settings->value(kSnapToPadsKey, true).toBool();
+        g_bSideSelectsLayer = settings->value(kSideSelectsLayerKey, true).toBool();
     }
+    ConnectXRaySlider();
     m_mainFrame->show();
     m_mainFrame->setAcceptDrops(true);
 
@@ -167,7 +186,9 @@ bool CTraceApp::InitInstance(const std::vector<std::string>& arguments) {
     // A read the user cancelled leaves the program running, with nothing open.
     bool anyCancelled = false;
     for (const std::string& file : files) {
-        anyOpened = (m_template && m_template->OpenDocumentFile(file)) || anyOpened;
+        anyOpened = (m_template && (IsProjectName(file) ? OpenProject(file) != nullptr
+                                                        : m_template->OpenDocumentFile(file) != nullptr)) ||
+                    anyOpened;
         anyCancelled = anyCancelled || (m_template && m_template->LastOpenCancelled());
     }
     if (anyOpened)
@@ -176,7 +197,64 @@ bool CTraceApp::InitInstance(const std::vector<std::string>& arguments) {
 }
 
 CDibDoc* CTraceApp::OpenDocumentFile(const QString& path) {
+    if (IsProjectName(QFile::encodeName(path).toStdString()))
+        return OpenProject(QFile::encodeName(path).toStdString());
     return m_template ? m_template->OpenDocumentFile(path) : nullptr;
+}
+
+CDibDoc* CTraceApp::OpenProject(const std::string& path) {
+    if (!m_template)
+        return nullptr;
+    const std::optional<ProjectData> project = ReadProjectForOpening(path);
+    if (!project)
+        return nullptr;
+    const std::optional<std::string> front = LocateProjectScan(project->frontScan, "front");
+    if (!front)
+        return nullptr;
+    CDibDoc* document = m_template->OpenDocumentFile(*front);
+    if (!document)
+        return nullptr;
+    // A scan already open gets a window of its own for the project's board.
+    CChildFrame* frame = m_template->FramesOf(document).back();
+    if (!frame->View()->IsBoardEmpty() || !frame->View()->ProjectPath().empty())
+        frame = m_template->CreateNewFrame(document);
+    frame->View()->ApplyProject(*project, path);
+    if (*front != project->frontScan)
+        frame->View()->MarkBoardModified();
+    Services().AddToRecentFileList(path);
+    return document;
+}
+
+void CTraceApp::ConnectXRaySlider() {
+    QSlider* slider = m_mainFrame->StatusBar()->XRaySlider();
+    connect(slider, &QSlider::valueChanged, this, [this](int value) {
+        if (auto* view = dynamic_cast<CDibView*>(m_mainFrame->ActiveView()))
+            view->SetXRayOpacity(value);
+    });
+    // The slider follows the active window, and the keys that change it.
+    auto* follow = new QTimer(this);
+    follow->setInterval(200);
+    connect(follow, &QTimer::timeout, this, [this, slider] {
+        auto* view = dynamic_cast<CDibView*>(m_mainFrame ? m_mainFrame->ActiveView() : nullptr);
+        const bool shown = view && view->HasOtherSide();
+        if (slider->isVisible() != shown)
+            slider->setVisible(shown);
+        if (shown && !slider->isSliderDown() && slider->value() != view->m_Sides.opacity) {
+            const QSignalBlocker block(slider);
+            slider->setValue(view->m_Sides.opacity);
+        }
+    });
+    follow->start();
+}
+
+void CTraceApp::OnOpenProject() {
+    FileDialogRequest request;
+    request.open = true;
+    request.filter = kProjectFilter;
+    request.defaultExt = kProjectExtension;
+    request.flags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST;
+    if (const std::optional<std::string> path = Services().FileDialog(request))
+        OpenProject(*path);
 }
 
 void CTraceApp::OpenFiles(const QStringList& paths) {
@@ -184,6 +262,8 @@ void CTraceApp::OpenFiles(const QStringList& paths) {
         const QString suffix = QFileInfo(path).suffix().toLower();
         if (suffix == QLatin1String("dpb") || suffix == QLatin1String("pcb"))
             OpenTracingFile(path, suffix == QLatin1String("dpb"));
+        else if (suffix == QLatin1String("tvproj"))
+            OpenProject(QFile::encodeName(path).toStdString());
         else
             OpenDocumentFile(path);
     }
@@ -207,6 +287,7 @@ void CTraceApp::OpenTracingFile(const QString& path, bool workFile) {
 void CTraceApp::RegisterCommands() {
     m_router.Add(ID_FILE_NEW, [this] { OnFileNew(); });
     m_router.Add(ID_FILE_OPEN, [this] { OnFileOpen(); });
+    m_router.Add(ID_OPEN_PROJECT, [this] { OnOpenProject(); });
     m_router.Add(ID_FILE_PRINT_SETUP, [this] { OnFilePrintSetup(); });
     m_router.Add(ID_APP_ABOUT, [this] { OnAppAbout(); });
     for (int i = 0; i < static_cast<int>(kRecentFileCount); ++i) {
@@ -307,6 +388,13 @@ void CTraceApp::RegisterFrameCommands() {
             SaveSettings();
         },
         [](CCmdUI& ui) { ui.SetCheck(g_bSnapToPads); });
+    m_router.Add(
+        ID_VIEW_SIDE_SELECTS_LAYER,
+        [this] {
+            g_bSideSelectsLayer = !g_bSideSelectsLayer;
+            SaveSettings();
+        },
+        [](CCmdUI& ui) { ui.SetCheck(g_bSideSelectsLayer); });
     m_router.Add(ID_APP_EXIT, [this] { m_mainFrame->close(); });
 }
 
@@ -381,6 +469,7 @@ void CTraceApp::SaveSettings() {
         settings->setValue(kNavigatorShownKey, !m_mainFrame->Navigator()->isHidden());
         settings->setValue(kRealSizesKey, g_bShowRealSizes);
         settings->setValue(kSnapToPadsKey, g_bSnapToPads);
+        settings->setValue(kSideSelectsLayerKey, g_bSideSelectsLayer);
     }
 }
 

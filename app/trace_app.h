@@ -62,6 +62,10 @@ class CTraceApp : public QObject {
     void OpenFiles(const QStringList& paths);
     // A dropped work file (workFile) or Protel file, over the active scan.
     void OpenTracingFile(const QString& path, bool workFile);
+    // A project (.tvproj): its front scan as a document, in a window of its
+    // own that gets the rest of the project. The document, or null.
+    CDibDoc* OpenProject(const std::string& path);
+    void OnOpenProject();
 
     // Application commands.
     void OnFileNew();
@@ -76,6 +80,7 @@ class CTraceApp : public QObject {
     static QPixmap ResourceImage(const std::string& name);
 
   private:
+    void ConnectXRaySlider();
     void RegisterCommands();
     void RegisterDocumentCommands();
     void RegisterFrameCommands();

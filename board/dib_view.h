@@ -8,6 +8,8 @@
 #include "board/params.h"
 #include "board/scan_lines.h"
 #include "board/zoom_factor.h"
+#include "exchange/project_file.h"
+#include "image/other_side.h"
 #include "platform/scroll_view.h"
 
 #include <cstdint>
@@ -250,6 +252,37 @@ class CDibView : public CScrollView {
     bool OpenWorkFile(const std::string& path);
     bool ImportProtelFile(const std::string& path);
 
+    // --- The other side of the board (board/view_sides.cpp, view_register.cpp) ---
+    void OnOpenOtherSide();
+    // Opens the scan as the document's other side; true when it was taken.
+    bool OpenOtherSide(const std::string& path);
+    void OnRemoveOtherSide();
+    void SetOtherSideMirror(registration::Mirror mirror);
+    bool HasOtherSide() const;
+    // Tab: the other side on top. Showing a side may make its layer current.
+    void OnSwitchSide();
+    void ShowSide(bool back);
+    void OnToggleXRay();
+    // Opacity of the x-ray in steps of 10 %, held within 10 to 90 %.
+    void ChangeXRayOpacity(int steps);
+    void SetXRayOpacity(int percent);
+    void OnRegisterOtherSide();
+    bool IsRegistering() const { return m_Registering.active; }
+
+    // --- Project files (exchange/view_project.cpp) ---
+    // While a project is open, saving the work saves the project.
+    void OnSaveProject();
+    void OnSaveProjectAs();
+    bool SaveProjectFile(const std::string& path);
+    bool SaveProjectAs();
+    // What the project file would hold now.
+    ProjectData GatherProject() const;
+    // Gives the view what a project holds beyond its front scan, which the
+    // view's document already shows.
+    void ApplyProject(const ProjectData& project, const std::string& path);
+    // The project last saved or opened in this window; empty when none.
+    const std::string& ProjectPath() const { return m_strProjectPath; }
+
     // --- Help (the guide dialog, shown through the user services) ---
     void OnHelpContents();
 
@@ -329,6 +362,9 @@ class CDibView : public CScrollView {
     bool m_bMeasureStarted = false;
     CPoint m_ptMeasureStart;
     CPoint m_ptMeasureEnd;
+    // Which side is shown and the x-ray; the registration in progress.
+    SidesShown m_Sides;
+    RegistrationSession m_Registering;
 
   private:
     void RememberDrawingMode();
@@ -343,6 +379,10 @@ class CDibView : public CScrollView {
     bool ReadProtelFile(const std::string& path);
     std::function<void()> m_onBoardChanged;
     std::string m_strWorkPath;
+    std::string m_strProjectPath;
+    // The project file as last read or written, for the keys it holds that
+    // this version does not know.
+    std::string m_strProjectOriginal;
     // Shared with the other windows on the document once taken.
     std::shared_ptr<ScanLines> m_pScanLines = std::make_shared<ScanLines>(CurrentScanLines());
     bool m_bScanLinesTaken = false;

@@ -1,6 +1,7 @@
 #include "board/mode_status.h"
 
 #include "board/dib_view.h"
+#include "board/view_sides.h"
 #include "platform/user_services.h"
 
 #include <numeric>
@@ -13,6 +14,8 @@ bool IsLineMode(const CDibView& view) {
 std::string ModeName(const CDibView& view) {
     if (view.m_bMeasureMode)
         return "Measure";
+    if (view.IsRegistering())
+        return "Register";
     if (view.m_bSelectAll)
         return "Select all";
     if (view.m_bMoveMode)
@@ -36,7 +39,8 @@ std::string ZoomText(int numerator, int denominator) {
 
 std::string ModePaneText(const CDibView& view) {
     return ModeName(view) + "  " + ZoomText(static_cast<int>(view.m_nScale.Numerator()),
-                                           static_cast<int>(view.m_nScale.Denominator()));
+                                           static_cast<int>(view.m_nScale.Denominator())) +
+           SidesPaneText(view);
 }
 
 void ShowModeStatus(const CDibView& view) {

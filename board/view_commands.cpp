@@ -3,6 +3,7 @@
 #include "board/dib_view.h"
 #include "board/mode_status.h"
 #include "board/view_edit.h"
+#include "board/view_sides.h"
 
 #include "res/resource.h"
 
@@ -56,6 +57,18 @@ bool CDibView::OnCommand(UINT id) {
     case ID_VIEW_ACTUAL_PIXELS: OnActualPixels(); return true;
     case ID_EDIT_PROPERTIES: OnObjectProperties(); return true;
     case ID_EDIT_PICK_UP_SIZE: OnPickUpSize(); return true;
+    case ID_OPEN_OTHER_SIDE: OnOpenOtherSide(); return true;
+    case ID_SAVE_PROJECT: OnSaveProject(); return true;
+    case ID_SAVE_PROJECT_AS: OnSaveProjectAs(); return true;
+    case ID_REMOVE_OTHER_SIDE: OnRemoveOtherSide(); return true;
+    case ID_REGISTER_OTHER_SIDE: OnRegisterOtherSide(); return true;
+    case ID_OTHER_SIDE_MIRROR_LR: SetOtherSideMirror(registration::Mirror::LeftRight); return true;
+    case ID_OTHER_SIDE_MIRROR_TB: SetOtherSideMirror(registration::Mirror::TopBottom); return true;
+    case ID_OTHER_SIDE_MIRROR_NONE: SetOtherSideMirror(registration::Mirror::None); return true;
+    case ID_VIEW_SWITCH_SIDE: OnSwitchSide(); return true;
+    case ID_VIEW_XRAY: OnToggleXRay(); return true;
+    case ID_VIEW_XRAY_MORE: ChangeXRayOpacity(1); return true;
+    case ID_VIEW_XRAY_LESS: ChangeXRayOpacity(-1); return true;
     default:
         break;
     }
@@ -80,6 +93,28 @@ bool CDibView::OnUpdateCommand(UINT id, CCmdUI* ui) {
     case ID_VIEW_ZOOM_FIT: ui->Enable(true); return true;
     case ID_EDIT_PROPERTIES: ui->Enable(CanShowProperties() && !IsBoardEmpty()); return true;
     case ID_EDIT_PICK_UP_SIZE: ui->Enable(!IsBoardEmpty()); return true;
+    case ID_OPEN_OTHER_SIDE: ui->Enable(!IsRegistering()); return true;
+    case ID_REMOVE_OTHER_SIDE: ui->Enable(HasOtherSide() && !IsRegistering()); return true;
+    case ID_REGISTER_OTHER_SIDE: ui->Enable(HasOtherSide()); ui->SetCheck(IsRegistering()); return true;
+    case ID_VIEW_SWITCH_SIDE: ui->Enable(HasOtherSide()); ui->SetCheck(m_Sides.back); return true;
+    case ID_VIEW_XRAY: ui->Enable(HasOtherSide()); ui->SetCheck(m_Sides.xray); return true;
+    case ID_VIEW_XRAY_MORE:
+        ui->Enable(HasOtherSide() && m_Sides.opacity < SidesShown::kMostOpacity);
+        return true;
+    case ID_VIEW_XRAY_LESS:
+        ui->Enable(HasOtherSide() && m_Sides.opacity > SidesShown::kLeastOpacity);
+        return true;
+    case ID_OTHER_SIDE_MIRROR_LR:
+    case ID_OTHER_SIDE_MIRROR_TB:
+    case ID_OTHER_SIDE_MIRROR_NONE: {
+        const OtherSide* side = board::OtherSideOf(*this);
+        const auto mirror = id == ID_OTHER_SIDE_MIRROR_LR   ? registration::Mirror::LeftRight
+                            : id == ID_OTHER_SIDE_MIRROR_TB ? registration::Mirror::TopBottom
+                                                            : registration::Mirror::None;
+        ui->Enable(side != nullptr);
+        ui->SetCheck(side && side->mirror == mirror);
+        return true;
+    }
     default:
         break;
     }
@@ -104,6 +139,7 @@ bool CDibView::OnUpdateCommand(UINT id, CCmdUI* ui) {
     case ID_SAVE_WORK: case ID_SAVE_WORK_AS: case ID_OPEN_WORK: case ID_COMPONENT_MARK: case ID_OPEN_PROTEL:
     case ID_TOGGLE_UNITS: case ID_SELECT_ALL: case ID_TRACK_MODE: case ID_MOVE_STATUS:
     case ID_HELP_CONTENTS: case ID_FILE_PRINT: case ID_MEASURE_SCALE:
+    case ID_SAVE_PROJECT: case ID_SAVE_PROJECT_AS:
         ui->Enable(true);
         return true;
     default:

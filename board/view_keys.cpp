@@ -5,6 +5,7 @@
 #include "board/keys.h"
 #include "board/view_edit.h"
 #include "board/view_geometry.h"
+#include "board/view_sides.h"
 
 #include <cstdlib>
 #include <optional>
@@ -205,6 +206,8 @@ void CDibView::OnKeyDown(UINT key, UINT repeat, UINT /*flags*/) {
         ZoomOut(*this, p0, s0);
         return;
     }
+    if (m_Registering.active && board::RegistrationKey(*this, key, client.PtInRect(p0) ? &p0 : nullptr))
+        return;
     if (key == VK_DELETE) {
         OnEditDelete();
         return;

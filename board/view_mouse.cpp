@@ -3,6 +3,7 @@
 #include "board/dib_view.h"
 #include "board/view_edit.h"
 #include "board/view_geometry.h"
+#include "board/view_sides.h"
 #include "platform/user_services.h"
 
 #include <algorithm>
@@ -302,7 +303,9 @@ void CDibView::OnLButtonDown(UINT flags, CPoint point) {
         PickUpSizeAt(point);
         return;
     }
-    if (m_bMeasureMode)
+    if (m_Registering.active)
+        RegisterClick(*this, point);
+    else if (m_bMeasureMode)
         MeasureClick(*this, point);
     else if (m_bMoveMode)
         GrabAt(*this, point);
@@ -319,6 +322,10 @@ void CDibView::OnMouseMove(UINT /*flags*/, CPoint point) {
         m_ptLastPointerInView = point;
     if (PanMove(*this, point))
         return;
+    if (m_Registering.active && m_Registering.dragPair >= 0) {
+        RegisterDrag(*this, point);
+        return;
+    }
     if (m_bMoveMode && IsDragging(*this)) {
         Drag(*this, point);
         return;
@@ -336,6 +343,10 @@ void CDibView::OnMouseMove(UINT /*flags*/, CPoint point) {
 void CDibView::OnLButtonUp(UINT /*flags*/, CPoint point) {
     if (PanRelease(*this))
         return;
+    if (m_Registering.active) {
+        RegisterRelease(*this);
+        return;
+    }
     if (m_bMoveMode && IsDragging(*this)) {
         SnapDroppedObjects(*this);
         ForgetDrag(*this);
@@ -345,7 +356,11 @@ void CDibView::OnLButtonUp(UINT /*flags*/, CPoint point) {
     }
 }
 
-void CDibView::OnRButtonDown(UINT /*flags*/, CPoint /*point*/) {
+void CDibView::OnRButtonDown(UINT /*flags*/, CPoint point) {
+    if (m_Registering.active) {
+        RegisterRightClick(*this, point);
+        return;
+    }
     if (m_bMeasureMode) {
         CancelMeasuring();
         return;
@@ -360,7 +375,7 @@ void CDibView::OnRButtonDown(UINT /*flags*/, CPoint /*point*/) {
 BOOL CDibView::OnSetCursor() {
     if (PanCursor(*this))
         return TRUE;
-    if (m_bMeasureMode)
+    if (m_bMeasureMode || m_Registering.active)
         SetCursor(m_hCursorLine);
     else if (m_bSelectAll)
         SetCursor(m_hCursorSelectAll);

@@ -1,6 +1,8 @@
 // Command-line parsing shared by the commands.
 #pragma once
 
+#include "board/scan_lines.h"
+
 #include <map>
 #include <optional>
 #include <string>
@@ -21,10 +23,6 @@ std::optional<CommandLine> ParseCommandLine(int argc, char** argv,
                                             const std::vector<std::string>& valueOptions,
                                             std::string& error);
 
-struct ScanLines {
-    int x = 200;
-    int y = 200;
-};
 // "X" (both directions) or "X,Y", whole numbers greater than 0.
 std::optional<ScanLines> ParseScanLines(const std::string& text);
 

@@ -17,6 +17,8 @@ void CDibView::OnSaveWorkAs() {
 }
 
 bool CDibView::SaveWorkFile() {
+    if (!m_strProjectPath.empty())
+        return SaveProjectFile(m_strProjectPath);
     return m_strWorkPath.empty() ? SaveWorkFileAs() : WriteWorkFile(m_strWorkPath);
 }
 

@@ -1,6 +1,7 @@
 #include "image/dib_doc.h"
 
 #include "image/formats/image_writer.h"
+#include "image/other_side.h"
 #include "image/scan_load.h"
 #include "image/scan_pyramid.h"
 #include "platform/atomic_file.h"
@@ -65,6 +66,8 @@ CDibDoc::~CDibDoc() {
         GlobalFree(m_hDibBlock);
     delete m_pDibPalette;
 }
+
+void CDibDoc::SetOtherSide(std::unique_ptr<OtherSide> side) { m_otherSide = std::move(side); }
 
 bool CDibDoc::OnNewDocument() { return CDocument::OnNewDocument(); }
 

@@ -15,6 +15,7 @@
 
 class ScanPyramid;
 struct DecodedScan;
+struct OtherSide;
 
 class CDibDoc : public CDocument {
   public:
@@ -32,6 +33,10 @@ class CDibDoc : public CDocument {
     // (its format is Bmp, and the rest empty, for a new document).
     ImageFormat GetImageFormat() const { return m_fileInfo.format; }
     const ImageHeaderInfo& GetFileInfo() const { return m_fileInfo; }
+
+    // The other side of the board, when one was opened into the document.
+    OtherSide* GetOtherSide() const { return m_otherSide.get(); }
+    void SetOtherSide(std::unique_ptr<OtherSide> side);
 
     bool OnNewDocument() override;
     bool OnOpenDocument(const std::string& path) override;
@@ -81,4 +86,5 @@ class CDibDoc : public CDocument {
     CPalette* m_pDibPalette = nullptr;
     CSize m_sizeImage{1, 1};
     ImageHeaderInfo m_fileInfo;
+    std::unique_ptr<OtherSide> m_otherSide;
 };

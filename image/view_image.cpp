@@ -3,8 +3,10 @@
 // realisation and the clipboard.
 #include "board/dib_view.h"
 #include "board/mode_status.h"
+#include "board/view_sides.h"
 #include "image/dib_doc.h"
 #include "image/dib_layout.h"
+#include "image/other_side_paint.h"
 #include "image/scan_paint.h"
 #include "platform/clipboard.h"
 #include "platform/user_services.h"
@@ -69,7 +71,8 @@ void CDibView::OnDraw(CDC* dc) {
             m_rcImageDest.bottom = ScanExtentAtZoom(m_rcImageDest.bottom, m_nScale.Exponent());
             if (DibRender(dc, m_rcImageDest, dib, src, doc->GetDibPalette()))
                 painted = m_rcImageDest;
-        } else if (PaintScan(*dc, *doc, m_nScale.Exponent(), &m_rcImageDest)) {
+        } else if (PaintSides(*dc, *doc, m_Sides, GetScanLines(), m_nScale.Exponent(), &m_rcImageDest) ||
+                   PaintScan(*dc, *doc, m_nScale.Exponent(), &m_rcImageDest)) {
             // Below zoom 1 this is the scan's reduced level.
             painted = m_rcImageDest;
         }
@@ -77,6 +80,9 @@ void CDibView::OnDraw(CDC* dc) {
     if (dc && !dc->IsPrinting())
         PaintBesidePicture(*dc, painted);
     DrawBoard();
+    if (m_Registering.active)
+        if (std::unique_ptr<CDC> marks = GetClientDC())
+            board::PaintRegistrationMarks(*this, *marks);
 }
 
 void CDibView::SetScrollSizesFromImage() {

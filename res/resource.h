@@ -120,3 +120,18 @@ constexpr unsigned IDC_SIZE_UNIT = 145;
 constexpr unsigned IDC_SIZE_SCOPE = 146;
 // Track ends that fall on a pad go to its centre.
 constexpr unsigned ID_VIEW_SNAP_TO_PADS = 515;
+// The other side of the board, the x-ray and the project file.
+constexpr unsigned ID_OPEN_OTHER_SIDE = 530;
+constexpr unsigned ID_REMOVE_OTHER_SIDE = 531;
+constexpr unsigned ID_REGISTER_OTHER_SIDE = 532;
+constexpr unsigned ID_OTHER_SIDE_MIRROR_LR = 533;
+constexpr unsigned ID_OTHER_SIDE_MIRROR_TB = 534;
+constexpr unsigned ID_OTHER_SIDE_MIRROR_NONE = 535;
+constexpr unsigned ID_VIEW_SWITCH_SIDE = 536;
+constexpr unsigned ID_VIEW_XRAY = 537;
+constexpr unsigned ID_VIEW_XRAY_MORE = 538;
+constexpr unsigned ID_VIEW_XRAY_LESS = 539;
+constexpr unsigned ID_VIEW_SIDE_SELECTS_LAYER = 540;
+constexpr unsigned ID_SAVE_PROJECT = 541;
+constexpr unsigned ID_OPEN_PROJECT = 542;
+constexpr unsigned ID_SAVE_PROJECT_AS = 543;

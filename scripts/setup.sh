@@ -15,6 +15,7 @@ TRACEVU_PACKAGES=(
   pcb-rnd
   qt6-l10n-tools qt6-tools-dev
   dpkg-dev file desktop-file-utils appstream man-db xdotool
+  libeigen3-dev nlohmann-json3-dev
 )
 
 tracevu_install_missing() {

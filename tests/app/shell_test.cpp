@@ -97,9 +97,13 @@ TEST_F(ShellTest, MenusHoldTheirItemsInOrder) {
     ASSERT_TRUE(Start());
     EXPECT_EQ(MenuTexts(ShownMenu("&File")),
               QStringList({"&New\tCtrl+N", "&Open...\tCtrl+O", "&Close", "-",
+                           "Open Pro&ject...", "Save &Project", "Save Project As...", "-",
                            "Open &Work File...", "&Save Work File\tCtrl+S",
                            "Save Work File &As...", "-", "&Import Protel...",
-                           "&Export Protel...\tCtrl+P", "-", "Save I&mage", "Save Ima&ge As...",
+                           "&Export Protel...\tCtrl+P", "-", "Open Other Si&de...",
+                           "Regis&ter Other Side...", "&Flip Other Side>", "&Left to Right",
+                           "Top to &Bottom", "&Unmirrored", "<", "Remove Ot&her Side", "-",
+                           "Save I&mage", "Save Ima&ge As...",
                            "-", "Print Pre&view", "P&rint Setup...", "-", "Recent File", "-",
                            "E&xit"}));
     EXPECT_EQ(MenuTexts(ShownMenu("&Edit")),
@@ -109,7 +113,8 @@ TEST_F(ShellTest, MenusHoldTheirItemsInOrder) {
     EXPECT_EQ(MenuTexts(ShownMenu("&View")),
               QStringList({"Tool&bar", "Stat&us Bar", "&Navigator", "-", "Zoom &In\tPage Up",
                            "Zoom &Out\tPage Down", "Zoom to &Fit\tHome", "&Actual Pixels\tCtrl+1", "-",
-                           "Show &Real Sizes", "To&ggle Units", "Measure &Scale...", "Toggle &Layers>",
+                           "Show Ot&her Side\tTab", "&X-ray\tShift+X", "X-ray Stronger\t]",
+                           "X-ray Weaker\t[", "Side Selects La&yer", "-", "Show &Real Sizes", "To&ggle Units", "Measure &Scale...", "Toggle &Layers>",
                            "Top Layer", "1 Mid Layer", "2 Mid Layer", "3 Mid Layer", "4 Mid Layer",
                            "Bottom Layer", "Top Overlay", "Bottom Overlay", "Ground Plane",
                            "Power Plane", "Board Layer", "Keep Out Layer", "<", "Track Mode",
@@ -121,8 +126,8 @@ TEST_F(ShellTest, MenusHoldTheirItemsInOrder) {
 
     ASSERT_TRUE(Run(ID_FILE_CLOSE));
     EXPECT_EQ(MenuTexts(ShownMenu("&File")),
-              QStringList({"&New\tCtrl+N", "&Open...\tCtrl+O", "-", "P&rint Setup...", "-",
-                           "Recent File", "-", "E&xit"}));
+              QStringList({"&New\tCtrl+N", "&Open...\tCtrl+O", "Open Pro&ject...", "-",
+                           "P&rint Setup...", "-", "Recent File", "-", "E&xit"}));
     EXPECT_EQ(MenuTexts(ShownMenu("&View")), QStringList({"&Toolbar", "&Status Bar"}));
     EXPECT_EQ(MenuTexts(ShownMenu("&Help")), QStringList({"&About TRACEVU..."}));
 }
@@ -485,9 +490,15 @@ TEST(DesktopEntry, DeclaresTheProgramTheImageTypeAndTheIcon) {
     // Started from the menu, the program runs in its configuration folder.
     EXPECT_TRUE(lines.contains("Exec=tracevu-desktop %F"));
     EXPECT_TRUE(lines.contains("Icon=tracevu"));
-    EXPECT_TRUE(lines.contains("MimeType=image/bmp;image/png;image/jpeg;image/tiff;image/webp;"
-                               "image/x-portable-anymap;image/x-portable-bitmap;"
+    EXPECT_TRUE(lines.contains("MimeType=application/x-tracevu-project;image/bmp;image/png;image/jpeg;"
+                               "image/tiff;image/webp;image/x-portable-anymap;image/x-portable-bitmap;"
                                "image/x-portable-graymap;image/x-portable-pixmap;"));
+    // The project type it names is declared for shared-mime-info, by its extension.
+    QFile types(TRACEVU_SOURCE_DIR "/res/tracevu-project.xml");
+    ASSERT_TRUE(types.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QString xml = QString::fromUtf8(types.readAll());
+    EXPECT_TRUE(xml.contains("<mime-type type=\"application/x-tracevu-project\">"));
+    EXPECT_TRUE(xml.contains("<glob pattern=\"*.tvproj\"/>"));
     // The icon it names is drawn at build time in the theme's layout.
     for (int size : {16, 22, 24, 32, 36, 48, 64, 72, 96, 128, 192, 256, 512}) {
         const QString icon =

@@ -102,7 +102,8 @@ TEST_F(ShellTest, AcceleratorsCoverEveryKeyOfTheTable) {
         {"Ctrl+Z", ID_EDIT_UNDO},   {"Alt+Backspace", ID_EDIT_UNDO}, {"F6", ID_NEXT_PANE},
         {"Shift+F6", ID_PREV_PANE}, {"F1", ID_HELP_CONTENTS},        {"Ctrl+Y", ID_EDIT_REDO},
         {"Ctrl+Shift+Z", ID_EDIT_REDO}, {"Home", ID_VIEW_ZOOM_FIT}, {"Ctrl+1", ID_VIEW_ACTUAL_PIXELS},
-        {"Alt+Return", ID_EDIT_PROPERTIES}, {"I", ID_EDIT_PICK_UP_SIZE},
+        {"Alt+Return", ID_EDIT_PROPERTIES}, {"I", ID_EDIT_PICK_UP_SIZE}, {"Tab", ID_VIEW_SWITCH_SIDE},
+        {"Shift+X", ID_VIEW_XRAY}, {"]", ID_VIEW_XRAY_MORE}, {"[", ID_VIEW_XRAY_LESS},
     };
     for (const auto& [key, id] : expected) {
         ASSERT_TRUE(bound.count(key)) << key;
