@@ -133,40 +133,12 @@
         <translation>11、层和层的显示</translation>
     </message>
     <message>
-        <source>New tracks go on the current layer (item 2), which the status bar names.</source>
-        <translation>新画的线条放在当前层上（见第 2 项），状态栏显示当前层的名称。</translation>
-    </message>
-    <message>
-        <source>View, Toggle Layers shows or hides each of the twelve layers.</source>
-        <translation>主菜单 View 中的 Toggle Layers 显示或隐藏十二个层中的每一层。</translation>
-    </message>
-    <message>
         <source>12. Zoom and pan</source>
         <translation>12、缩放和平移</translation>
     </message>
     <message>
-        <source>Page Up and Page Down zoom in and out at the pointer, as Ctrl+wheel does; Home fits the</source>
-        <translation>Page Up 和 Page Down 以光标处为中心放大和缩小，Ctrl+滚轮也一样；Home 显示</translation>
-    </message>
-    <message>
-        <source>whole scan, Ctrl+1 shows actual pixels. Drag with the middle button, or with Space held, to</source>
-        <translation>整幅扫描图，Ctrl+1 按实际像素显示。按住中键拖动，或按住空格键拖动，</translation>
-    </message>
-    <message>
-        <source>pan. View, Navigator shows an overview of the whole scan.</source>
-        <translation>可平移视图。主菜单 View 中的 Navigator 显示整幅扫描图的概览。</translation>
-    </message>
-    <message>
         <source>13. Undo, delete and snap</source>
         <translation>13、撤销、删除和对齐焊盘</translation>
-    </message>
-    <message>
-        <source>Ctrl+Z undoes and Ctrl+Y redoes; Delete removes the pad or track under the pointer.</source>
-        <translation>Ctrl+Z 撤销，Ctrl+Y 重做；Delete 键删除光标下的焊盘或线条。</translation>
-    </message>
-    <message>
-        <source>View, Snap to Pads puts track ends that fall on a pad onto its centre.</source>
-        <translation>主菜单 View 中的 Snap to Pads 把落在焊盘上的线条端点移到焊盘中心。</translation>
     </message>
     <message>
         <source>14. Sizes of pads and tracks</source>
@@ -187,6 +159,34 @@
     <message>
         <source>View, Toggle Units switches the coordinates at the bottom of the window between mil and mm.</source>
         <translation>主菜单 View 中的 Toggle Units 使窗口底部显示的坐标在 mil 和 mm 之间切换。</translation>
+    </message>
+    <message>
+        <source>New tracks go on the current layer (item 2); View, Toggle Layers shows or hides each layer.</source>
+        <translation>新画的线条放在当前层上（见第 2 项）；主菜单 View 中的 Toggle Layers 显示或隐藏每一层。</translation>
+    </message>
+    <message>
+        <source>Page Up, Page Down and Ctrl+wheel zoom at the pointer, Home fits the scan, Ctrl+1 is 1:1;</source>
+        <translation>Page Up、Page Down 和 Ctrl+滚轮以光标处为中心缩放，Home 显示整张扫描图，Ctrl+1 为 1:1；</translation>
+    </message>
+    <message>
+        <source>drag with the middle button or with Space held to pan. View, Navigator shows the whole scan.</source>
+        <translation>按住中键或空格键拖动即可平移。主菜单 View 中的 Navigator 显示整张扫描图的缩略图。</translation>
+    </message>
+    <message>
+        <source>Ctrl+Z undoes, Ctrl+Y redoes, Delete removes what is under the pointer; View, Snap to Pads.</source>
+        <translation>Ctrl+Z 撤销，Ctrl+Y 重做，Delete 删除光标下的对象；View 中的 Snap to Pads 使端点对齐焊盘。</translation>
+    </message>
+    <message>
+        <source>16. The other side of the board and the project</source>
+        <translation>16、电路板的另一面和项目文件</translation>
+    </message>
+    <message>
+        <source>File, Open Other Side loads the bottom scan; Register Other Side matches clicked pairs of points.</source>
+        <translation>File 中的 Open Other Side 载入底面扫描图；Register Other Side 用成对点击的对应点对齐两面。</translation>
+    </message>
+    <message>
+        <source>Tab shows the other side, Shift+X blends it in ([ and ] set how much); Save Project keeps both.</source>
+        <translation>Tab 键显示另一面，Shift+X 叠加显示（[ 和 ] 调节程度）；Save Project 保存两面。</translation>
     </message>
 </context>
 </TS>

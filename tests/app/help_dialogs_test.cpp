@@ -153,7 +153,7 @@ TEST_F(Guide, ItemsAreNumberedOnceInOrderOverBothPages) {
         const std::size_t onFirstPage = captions.size();
         for (const std::string& caption : Captions(page2))
             captions.push_back(caption);
-        ASSERT_EQ(captions.size(), 15u);
+        ASSERT_EQ(captions.size(), 16u);
         EXPECT_EQ(onFirstPage, 7u);
         const char* separator = language == GuideLanguage::Chinese ? "、" : ". ";
         for (std::size_t i = 0; i < captions.size(); ++i)
