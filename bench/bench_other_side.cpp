@@ -9,15 +9,18 @@
 //  - back      the back shown, through its transform;
 //  - xray      the back shown with the front blended over it at 50 %.
 //
-//   bench_other_side [--frames N]
+//   bench_other_side [--frames N] [--cores N] [--only TEXT]
 //
 // Each figure is the median over N frames (default 15) and a ratio against
 // a memcpy of one 32-bit frame of the same size, measured in the same run.
+// --cores 1 paints on one core; --only runs the cases whose name, such as
+// "1600x1000 2^-2 back", contains TEXT.
 #include "bench/bench_util.h"
 #include "board/registration.h"
 #include "image/dib_doc.h"
 #include "image/other_side_paint.h"
 #include "image/scan_paint.h"
+#include "platform/parallel_parts.h"
 #include "platform/qt/qt_dc.h"
 #include "platform/scripted/scripted_services.h"
 
@@ -74,7 +77,7 @@ double FrameMs(QImage& buffer, const CDibDoc& doc, Kind kind, int exponent, QPoi
     return Millis(Clock::now() - start);
 }
 
-void Run(const CDibDoc& doc, const QSize& view, int frames) {
+void Run(const CDibDoc& doc, const QSize& view, int frames, const std::string& only) {
     QImage buffer(view, QImage::Format_RGB32);
     std::mt19937 random(42);
     const double memcpyMs = bench::MemcpyFrameMs(view.width(), view.height(), frames * 4);
@@ -84,6 +87,10 @@ void Run(const CDibDoc& doc, const QSize& view, int frames) {
         std::uniform_int_distribution<int> x(0, std::max(0, zoomedW - view.width()));
         std::uniform_int_distribution<int> y(0, std::max(0, zoomedH - view.height()));
         for (const Kind kind : {Kind::Front, Kind::Back, Kind::XRay}) {
+            const std::string name = std::to_string(view.width()) + "x" + std::to_string(view.height()) +
+                                     " 2^" + std::to_string(exponent) + " " + Name(kind);
+            if (name.find(only) == std::string::npos)
+                continue;
             std::vector<double> times;
             for (int i = 0; i < frames; ++i)
                 times.push_back(FrameMs(buffer, doc, kind, exponent, QPoint(x(random), y(random))));
@@ -97,9 +104,14 @@ void Run(const CDibDoc& doc, const QSize& view, int frames) {
 
 int main(int argc, char** argv) {
     int frames = 15;
+    std::string only;
     for (int i = 1; i + 1 < argc; ++i)
         if (std::strcmp(argv[i], "--frames") == 0)
             frames = std::max(1, std::atoi(argv[i + 1]));
+        else if (std::strcmp(argv[i], "--cores") == 0)
+            parallel::LimitPartsAtOnce(std::max(1, std::atoi(argv[i + 1])));
+        else if (std::strcmp(argv[i], "--only") == 0)
+            only = argv[i + 1];
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QGuiApplication app(argc, argv);
     ScriptedServices services;
@@ -114,6 +126,6 @@ int main(int argc, char** argv) {
     side->registered = PhotoOfBack();
     doc.SetOtherSide(std::move(side));
     for (const QSize view : {QSize(1600, 1000), QSize(3840, 2160)})
-        Run(doc, view, frames);
+        Run(doc, view, frames, only);
     return 0;
 }

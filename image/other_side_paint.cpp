@@ -1,12 +1,16 @@
 #include "image/other_side_paint.h"
 
 #include "image/scan_paint.h"
+#include "image/scan_pyramid.h"
 #include "platform/dib_raster.h"
+#include "platform/pixel_rows.h"
+#include "platform/pixel_samples.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <type_traits>
 
 using registration::Transform;
 
@@ -30,7 +34,7 @@ bool SidePixels::AttachInPlace(const void* block, std::size_t bytes) {
         header->biCompression != BI_RGB || header->biHeight <= 0 || header->biWidth <= 0)
         return false;
     const int bits = header->biBitCount;
-    if (bits != 8 && bits != 24 && bits != 32)
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32)
         return false;
     const std::int64_t width = header->biWidth, height = header->biHeight;
     const std::int64_t rowBytes = ((width * bits + 31) / 32) * 4;
@@ -38,7 +42,7 @@ bool SidePixels::AttachInPlace(const void* block, std::size_t bytes) {
     const std::size_t offset = static_cast<std::size_t>(pixels - static_cast<const BYTE*>(block));
     if (offset > bytes || static_cast<std::uint64_t>(rowBytes * height) > bytes - offset)
         return false;
-    if (bits == 8) {
+    if (bits <= 8) {
         const WORD colors = DibColorCount(block);
         const auto* table = reinterpret_cast<const RGBQUAD*>(static_cast<const BYTE*>(block) +
                                                                header->biSize + DibMaskBytes(block));
@@ -48,13 +52,29 @@ bool SidePixels::AttachInPlace(const void* block, std::size_t bytes) {
                            (std::uint32_t{q.rgbGreen} << 8) | q.rgbBlue;
         }
     }
-    m_kind = bits == 8 ? Kind::Index8 : bits == 24 ? Kind::Bgr24 : Kind::Bgrx32;
+    m_kind = bits == 1   ? Kind::Bits1
+             : bits == 4 ? Kind::Bits4
+             : bits == 8 ? Kind::Index8
+             : bits == 24 ? Kind::Bgr24
+                          : Kind::Bgrx32;
     // Rows are stored bottom-up.
     m_top = pixels + (height - 1) * rowBytes;
     m_stride = -rowBytes;
     m_width = static_cast<int>(width);
     m_height = static_cast<int>(height);
     return true;
+}
+
+std::uint32_t SidePixels::At(int x, int y) const {
+    const BYTE* row = Row(y);
+    switch (m_kind) {
+    case Kind::Bits1: return Read<Kind::Bits1>(row, x, m_palette);
+    case Kind::Bits4: return Read<Kind::Bits4>(row, x, m_palette);
+    case Kind::Index8: return Read<Kind::Index8>(row, x, m_palette);
+    case Kind::Bgr24: return Read<Kind::Bgr24>(row, x, m_palette);
+    case Kind::Bgrx32: return Read<Kind::Bgrx32>(row, x, m_palette);
+    }
+    return 0;
 }
 
 bool SidePixels::Decode(const void* block, std::size_t bytes) {
@@ -87,13 +107,9 @@ bool SidePixels::Decode(const void* block, std::size_t bytes) {
 
 namespace {
 
-// 0 to 256: the share of the second value.
-std::uint32_t Mix(std::uint32_t a, std::uint32_t b, std::uint32_t share) {
-    const std::uint32_t keep = 256 - share;
-    const std::uint32_t rb = ((a & 0xFF00FFu) * keep + (b & 0xFF00FFu) * share + 0x800080u) >> 8;
-    const std::uint32_t g = ((a & 0x00FF00u) * keep + (b & 0x00FF00u) * share + 0x008000u) >> 8;
-    return 0xFF000000u | (rb & 0xFF00FFu) | (g & 0x00FF00u);
-}
+using Kind = SidePixels::Kind;
+
+using pixel_samples::Mix;
 
 // Positions on a side's scan in 1/65536 pixel, pixel k's centre at k.
 using Fixed = std::int64_t;
@@ -108,21 +124,25 @@ Fixed ToFixed(double v) {
         v = -kFarOff;
     else if (!(v < kFarOff))
         v = kFarOff;
-    return static_cast<Fixed>(std::llround(v * static_cast<double>(kOne)));
+    // Rounded half away from zero, without a library call.
+    const double scaled = v * static_cast<double>(kOne);
+    return static_cast<Fixed>(scaled + (scaled < 0 ? -0.5 : 0.5));
 }
 
-// The side's colour at (u, v), or false where it has none.
+int Whole(Fixed v) { return static_cast<int>(v >> kFractionBits); }
+std::uint32_t Fraction8(Fixed v) { return static_cast<std::uint32_t>((v >> (kFractionBits - 8)) & 0xFF); }
+
+// The side's colour at (u, v), or false where it has none; for the pixels
+// near the scan's edges, where each must be checked.
 template <bool Bilinear>
-bool Sample(const SidePixels& side, Fixed u, Fixed v, std::uint32_t* colour) {
+bool SampleAtEdge(const SidePixels& side, Fixed u, Fixed v, std::uint32_t* colour) {
     const Fixed w = side.Width(), h = side.Height();
     if (Bilinear && u >= 0 && v >= 0 && u <= (w - 1) * kOne && v <= (h - 1) * kOne) {
-        const int x0 = static_cast<int>(u >> kFractionBits), y0 = static_cast<int>(v >> kFractionBits);
+        const int x0 = Whole(u), y0 = Whole(v);
         const int x1 = std::min(x0 + 1, side.Width() - 1), y1 = std::min(y0 + 1, side.Height() - 1);
-        const auto fx = static_cast<std::uint32_t>((u >> (kFractionBits - 8)) & 0xFF);
-        const auto fy = static_cast<std::uint32_t>((v >> (kFractionBits - 8)) & 0xFF);
-        const std::uint32_t top = Mix(side.At(x0, y0), side.At(x1, y0), fx);
-        const std::uint32_t bottom = Mix(side.At(x0, y1), side.At(x1, y1), fx);
-        *colour = Mix(top, bottom, fy);
+        const std::uint32_t top = Mix(side.At(x0, y0), side.At(x1, y0), Fraction8(u));
+        const std::uint32_t bottom = Mix(side.At(x0, y1), side.At(x1, y1), Fraction8(u));
+        *colour = Mix(top, bottom, Fraction8(v));
         return true;
     }
     const Fixed x = (u + kHalf) >> kFractionBits, y = (v + kHalf) >> kFractionBits;
@@ -130,6 +150,36 @@ bool Sample(const SidePixels& side, Fixed u, Fixed v, std::uint32_t* colour) {
         return false;
     *colour = side.At(static_cast<int>(x), static_cast<int>(y));
     return true;
+}
+
+// Whether every sample from (u, v) to (uEnd, vEnd) reads pixels of the
+// scan, with no check needed.
+template <bool Bilinear>
+bool WithinScan(const SidePixels& side, Fixed u, Fixed v, Fixed uEnd, Fixed vEnd) {
+    const auto inside = [](Fixed a, Fixed low, Fixed high) { return a >= low && a < high; };
+    const Fixed w = side.Width(), h = side.Height();
+    if constexpr (Bilinear)
+        return inside(u, 0, (w - 1) * kOne) && inside(uEnd, 0, (w - 1) * kOne) &&
+               inside(v, 0, (h - 1) * kOne) && inside(vEnd, 0, (h - 1) * kOne);
+    else
+        return inside(u, -kHalf, w * kOne - kHalf) && inside(uEnd, -kHalf, w * kOne - kHalf) &&
+               inside(v, -kHalf, h * kOne - kHalf) && inside(vEnd, -kHalf, h * kOne - kHalf);
+}
+
+template <Kind K, bool Bilinear>
+std::uint32_t SampleWithin(const SidePixels& side, Fixed u, Fixed v) {
+    const std::uint32_t* palette = side.Palette();
+    if constexpr (Bilinear) {
+        const int x = Whole(u), y = Whole(v);
+        const BYTE* row0 = side.Row(y);
+        const BYTE* row1 = side.Row(y + 1);
+        const std::uint32_t fx = Fraction8(u);
+        const std::uint32_t top = Mix(SidePixels::Read<K>(row0, x, palette), SidePixels::Read<K>(row0, x + 1, palette), fx);
+        const std::uint32_t bottom = Mix(SidePixels::Read<K>(row1, x, palette), SidePixels::Read<K>(row1, x + 1, palette), fx);
+        return Mix(top, bottom, Fraction8(v));
+    } else {
+        return SidePixels::Read<K>(side.Row(Whole(v + kHalf)), Whole(u + kHalf), palette);
+    }
 }
 
 // The homogeneous coordinates of the side pixel under a row's pixels,
@@ -143,6 +193,11 @@ struct RowWalk {
         y += n * dy;
         w += n * dw;
     }
+    // Whether the row reads the side's pixels one for one, from a whole pixel.
+    bool IsCopy() const {
+        return dw == 0 && w == 1 && dx == 1 && dy == 0 && x == std::floor(x) && y == std::floor(y) &&
+               std::abs(x) < kFarOff && std::abs(y) < kFarOff;
+    }
 };
 
 RowWalk StartRow(const Transform& t, double fx, double fy, double step) {
@@ -153,37 +208,137 @@ RowWalk StartRow(const Transform& t, double fx, double fy, double step) {
 // Pixels are placed exactly at the ends of runs this long and linearly in
 // between; a board photo's perspective bends a run by far less than a
 // pixel's hundredth.
-constexpr int kRun = 16;
+constexpr int kRunBits = 4;
+constexpr int kRun = 1 << kRunBits;
+static_assert(kRun <= pixel_samples::kLongestRun);
 
-// Calls each(i, colour) for the pixels of the row that the side covers.
-template <bool Bilinear, typename Each>
-void WalkRow(const SidePixels& side, RowWalk walk, int count, Each each) {
+// What becomes of a row's sampled colours: stored, or blended over what the
+// row holds.
+struct Store {
+    std::uint32_t* out;
+    void operator()(int i, std::uint32_t c) const { out[i] = c; }
+};
+struct BlendOver {
+    std::uint32_t* out;
+    std::uint32_t share;
+    void operator()(int i, std::uint32_t c) const { out[i] = Mix(out[i], c, share); }
+};
+
+// Asks for the lines of the pixels a later row samples near (u, v): a
+// turned scan's rows cross the window's, so each window row reads new lines
+// of the scan at places the processor cannot foresee.
+template <Kind K>
+void PrefetchAround(const SidePixels& side, Fixed u, Fixed v) {
+    constexpr int kBytes = K == Kind::Bgr24 ? 3 : K == Kind::Bgrx32 ? 4 : 1;
+    const Fixed x = std::clamp<Fixed>(u >> kFractionBits, 0, side.Width() - 1);
+    const Fixed y = std::clamp<Fixed>((v >> kFractionBits) + 1, 0, side.Height() - 1);
+    const BYTE* at = side.Row(static_cast<int>(y)) + x * kBytes;
+    __builtin_prefetch(at);
+    __builtin_prefetch(at + kRun * kBytes);
+}
+
+template <Kind K, bool Bilinear, typename Put>
+void WalkRow(const SidePixels& side, RowWalk walk, int count, Put put, Fixed aheadU, Fixed aheadV) {
     for (int i = 0; i < count; i += kRun) {
         const int n = std::min(kRun, count - i);
         Fixed u = ToFixed(walk.U()), v = ToFixed(walk.V());
+        if constexpr (K == Kind::Bgr24 || K == Kind::Bgrx32 || K == Kind::Index8)
+            PrefetchAround<K>(side, u + aheadU, v + aheadV);
         walk.Step(n);
-        const Fixed du = (ToFixed(walk.U()) - u) / n, dv = (ToFixed(walk.V()) - v) / n;
+        // A whole run's steps are shifted rather than divided; rounded down
+        // either way, each lies between the run's ends.
+        const Fixed du = n == kRun ? (ToFixed(walk.U()) - u) >> kRunBits : (ToFixed(walk.U()) - u) / n;
+        const Fixed dv = n == kRun ? (ToFixed(walk.V()) - v) >> kRunBits : (ToFixed(walk.V()) - v) / n;
+        if (WithinScan<Bilinear>(side, u, v, u + (n - 1) * du, v + (n - 1) * dv)) {
+            if constexpr (K == Kind::Bgr24 || K == Kind::Bgrx32) {
+                const pixel_samples::Picture picture{side.Row(0), side.Stride(), K == Kind::Bgr24 ? 3 : 4};
+                std::uint32_t made[kRun];
+                std::uint32_t* colours = std::is_same_v<Put, Store> ? put.out + i : made;
+                if constexpr (Bilinear)
+                    pixel_samples::Bilinear(picture, {u, v, du, dv, n}, colours);
+                else
+                    pixel_samples::Nearest(picture, {u, v, du, dv, n}, colours);
+                if constexpr (!std::is_same_v<Put, Store>)
+                    pixel_samples::MixInto(put.out + i, colours, n, put.share);
+            } else {
+                for (int k = 0; k < n; ++k, u += du, v += dv)
+                    put(i + k, SampleWithin<K, Bilinear>(side, u, v));
+            }
+            continue;
+        }
         for (int k = 0; k < n; ++k, u += du, v += dv) {
             std::uint32_t c;
-            if (Sample<Bilinear>(side, u, v, &c))
-                each(i + k, c);
+            if (SampleAtEdge<Bilinear>(side, u, v, &c))
+                put(i + k, c);
         }
     }
 }
 
-// The base side into one row.
-template <bool Bilinear>
-void RenderBaseRow(const SideLayer& layer, RowWalk walk, int count, std::uint32_t background,
-                   std::uint32_t* out) {
-    std::fill(out, out + count, background);
-    WalkRow<Bilinear>(*layer.pixels, walk, count, [out](int i, std::uint32_t c) { out[i] = c; });
+// Pixels x .. x + count - 1 of row y, which all lie on the scan.
+void ConvertRow(const SidePixels& side, int y, int x, int count, std::uint32_t* out) {
+    const BYTE* row = side.Row(y);
+    const std::size_t at = static_cast<std::size_t>(x);
+    switch (side.GetKind()) {
+    case Kind::Bits1: pixel_rows::Bits1(row, x, count, side.Palette(), out); break;
+    case Kind::Bits4: pixel_rows::Bits4(row, x, count, side.Palette(), out); break;
+    case Kind::Index8: pixel_rows::Index8(row + at, count, side.Palette(), out); break;
+    case Kind::Bgr24: pixel_rows::Bgr24(row + 3 * at, count, out); break;
+    case Kind::Bgrx32: pixel_rows::Bgrx32(row + 4 * at, count, out); break;
+    }
 }
 
+// A row that reads the side one for one: its part on the scan converted as
+// a whole, into the row or into `spare` to be blended over it.
+template <typename Put>
+void CopyRow(const SidePixels& side, const RowWalk& walk, int count, Put put, std::uint32_t* spare) {
+    const double y = walk.y;
+    if (y < 0 || y >= side.Height())
+        return;
+    const double from = std::max(0.0, -walk.x), to = std::min<double>(count, side.Width() - walk.x);
+    if (from >= to)
+        return;
+    const int first = static_cast<int>(from), n = static_cast<int>(to) - first;
+    const int x = static_cast<int>(walk.x + from);
+    if constexpr (std::is_same_v<Put, Store>) {
+        ConvertRow(side, static_cast<int>(y), x, n, put.out + first);
+    } else {
+        ConvertRow(side, static_cast<int>(y), x, n, spare);
+        pixel_samples::MixInto(put.out + first, spare, n, put.share);
+    }
+}
+
+// Rows ahead whose scan lines are asked for while a row is made.
+constexpr int kRowsAhead = 2;
+
+template <bool Bilinear, typename Put>
+void LayerRow(const SideLayer& layer, double fx, double fy, double step, int count, Put put,
+              std::uint32_t* spare) {
+    const SidePixels& side = *layer.pixels;
+    const RowWalk walk = StartRow(layer.frontToSide, fx, fy, step);
+    if (walk.IsCopy()) {
+        CopyRow(side, walk, count, put, spare);
+        return;
+    }
+    const RowWalk ahead = StartRow(layer.frontToSide, fx, fy + kRowsAhead * step, step);
+    const Fixed aheadU = ToFixed(ahead.U()) - ToFixed(walk.U()), aheadV = ToFixed(ahead.V()) - ToFixed(walk.V());
+    switch (side.GetKind()) {
+    case Kind::Bits1: WalkRow<Kind::Bits1, Bilinear>(side, walk, count, put, aheadU, aheadV); break;
+    case Kind::Bits4: WalkRow<Kind::Bits4, Bilinear>(side, walk, count, put, aheadU, aheadV); break;
+    case Kind::Index8: WalkRow<Kind::Index8, Bilinear>(side, walk, count, put, aheadU, aheadV); break;
+    case Kind::Bgr24: WalkRow<Kind::Bgr24, Bilinear>(side, walk, count, put, aheadU, aheadV); break;
+    case Kind::Bgrx32: WalkRow<Kind::Bgrx32, Bilinear>(side, walk, count, put, aheadU, aheadV); break;
+    }
+}
+
+// Whether the layer has a pixel for each one of the row: a row is a straight
+// line on the side's scan, so it lies within the scan when its ends do.
 template <bool Bilinear>
-void BlendOverRow(const SideLayer& layer, RowWalk walk, int count, std::uint32_t share,
-                  std::uint32_t* out) {
-    WalkRow<Bilinear>(*layer.pixels, walk, count,
-                      [out, share](int i, std::uint32_t c) { out[i] = Mix(out[i], c, share); });
+bool CoversRow(const SideLayer& layer, double fx, double fy, double step, int count) {
+    const RowWalk first = StartRow(layer.frontToSide, fx, fy, step);
+    RowWalk last = first;
+    last.Step(count - 1);
+    return WithinScan<Bilinear>(*layer.pixels, ToFixed(first.U()), ToFixed(first.V()), ToFixed(last.U()),
+                                ToFixed(last.V()));
 }
 
 template <bool Bilinear>
@@ -196,30 +351,59 @@ void RenderRows(const SideLayer& base, const SideLayer* over, int opacity, int z
     const double fx = (rect.left + 0.5) * step - 0.5;
     const auto share = static_cast<std::uint32_t>((std::clamp(opacity, 0, 100) * 256 + 50) / 100);
     const int count = rect.Width();
+    std::vector<std::uint32_t> spare(over ? static_cast<std::size_t>(count) : 0);
     for (int j = 0; j < rect.Height(); ++j) {
         const double fy = (rect.top + j + 0.5) * step - 0.5;
         std::uint32_t* row = out + j * stride;
-        RenderBaseRow<Bilinear>(base, StartRow(base.frontToSide, fx, fy, step), count, background, row);
-        if (over && over->pixels)
-            BlendOverRow<Bilinear>(*over, StartRow(over->frontToSide, fx, fy, step), count, share, row);
+        if (!CoversRow<Bilinear>(base, fx, fy, step, count))
+            std::fill(row, row + count, background);
+        LayerRow<Bilinear>(base, fx, fy, step, count, Store{row}, nullptr);
+        if (over)
+            LayerRow<Bilinear>(*over, fx, fy, step, count, BlendOver{row, share}, spare.data());
     }
 }
 
 constexpr std::uint32_t kBackground = 0xFFFFFFFFu;
-// Rows painted at a time, so that the band's buffer stays small.
-constexpr int kBandRows = 64;
 
-std::vector<BYTE> BandInfo(int width, int height) {
-    std::vector<BYTE> info(sizeof(BITMAPINFO));
-    BITMAPINFOHEADER header{};
-    header.biSize = sizeof(BITMAPINFOHEADER);
-    header.biWidth = width;
-    header.biHeight = height;
-    header.biPlanes = 1;
-    header.biBitCount = 32;
-    header.biCompression = BI_RGB;
-    std::memcpy(info.data(), &header, sizeof header);
-    return info;
+// Side pixels per front pixel about a front point: the square root of the
+// transform's local change of area.
+double LocalScale(const Transform& t, registration::Point p) {
+    const double w = t[6] * p.x + t[7] * p.y + t[8];
+    if (!(std::abs(w) > 1e-12))
+        return 1;
+    const double u = (t[0] * p.x + t[1] * p.y + t[2]) / w, v = (t[3] * p.x + t[4] * p.y + t[5]) / w;
+    const double j00 = (t[0] - u * t[6]) / w, j01 = (t[1] - u * t[7]) / w;
+    const double j10 = (t[3] - v * t[6]) / w, j11 = (t[4] - v * t[7]) / w;
+    const double scale = std::sqrt(std::abs(j00 * j11 - j01 * j10));
+    return std::isfinite(scale) ? scale : 1;
+}
+
+// A side's scan or one of its reduced levels, with where the front's pixels
+// lie on it.
+struct SideLevel {
+    HDIB block;
+    Transform frontToLevel;
+};
+
+// The reduced level of the side whose pixels are nearest in size to a
+// zoomed pixel's footprint on the side's scan; the scan itself at zoom 1
+// and above, or where no level is that fine.
+SideLevel LevelOf(const CDibDoc& scan, const Transform& frontToSide, int zoomExponent,
+                  registration::Point frontCentre) {
+    const SideLevel whole{scan.GetDibBlock(), frontToSide};
+    const ScanPyramid* pyramid = scan.GetPyramid();
+    if (zoomExponent >= 0 || !pyramid || pyramid->LevelCount() == 0)
+        return whole;
+    const double footprint = std::ldexp(LocalScale(frontToSide, frontCentre), -zoomExponent);
+    const double halvings = std::clamp(std::round(std::log2(footprint)), 0.0, 64.0);
+    int level = std::min(static_cast<int>(halvings), pyramid->LevelCount());
+    while (level > 0 && !pyramid->Level(level))
+        --level;
+    if (level == 0)
+        return whole;
+    // Level pixel j covers scan pixels [j, j + 1) * 2^level.
+    const double s = std::ldexp(1.0, -level), shift = 0.5 * s - 0.5;
+    return {pyramid->Level(level), Transform({s, 0, shift, 0, s, shift, 0, 0, 1}).After(frontToSide)};
 }
 
 } // namespace
@@ -247,29 +431,25 @@ bool PaintSides(CDC& dc, const CDibDoc& doc, const SidesShown& shown, ScanLines 
         side->BackToFront(doc.GetImageSize(), frontLines).Inverse();
     if (!frontToBack)
         return false;
-    const SidePixels front(doc.GetDibBlock()), back(side->scan->GetDibBlock());
-    const SideLayer frontLayer{&front, Transform()}, backLayer{&back, *frontToBack};
-    const SideLayer& base = shown.back ? backLayer : frontLayer;
-    const SideLayer& over = shown.back ? frontLayer : backLayer;
     const CSize size = doc.GetImageSize();
     const CRect dest(0, 0, ScanExtentAtZoom(size.cx, zoomExponent), ScanExtentAtZoom(size.cy, zoomExponent));
     CRect shownPart;
     if (shownPart.IntersectRect(dc.GetClipBox(), dest)) {
-        const int width = shownPart.Width();
-        std::vector<std::uint32_t> band(static_cast<std::size_t>(width) * kBandRows);
-        for (int top = shownPart.top; top < shownPart.bottom; top += kBandRows) {
-            const CRect rows(shownPart.left, top, shownPart.right, std::min(top + kBandRows, shownPart.bottom));
-            const int height = rows.Height();
-            // Bottom-up, as a device-independent bitmap is stored.
-            std::uint32_t* lastRow = band.data() + static_cast<std::ptrdiff_t>(height - 1) * width;
-            RenderSides(base, shown.xray ? &over : nullptr, shown.opacity, zoomExponent, rows,
-                        kBackground, lastRow, -static_cast<std::ptrdiff_t>(width));
-            const std::vector<BYTE> info = BandInfo(width, height);
-            dc.SetDIBitsToDevice(rows.left, rows.top, static_cast<DWORD>(width), static_cast<DWORD>(height),
-                                 0, 0, 0, static_cast<UINT>(height), band.data(),
-                                 reinterpret_cast<const BITMAPINFO*>(info.data()), DIB_RGB_COLORS,
-                                 static_cast<std::size_t>(width) * height * 4);
-        }
+        const double step = std::ldexp(1.0, -zoomExponent);
+        const registration::Point centre{(shownPart.left + shownPart.Width() / 2.0) * step - 0.5,
+                                         (shownPart.top + shownPart.Height() / 2.0) * step - 0.5};
+        const SideLevel frontLevel = LevelOf(doc, Transform(), zoomExponent, centre);
+        const SideLevel backLevel = LevelOf(*side->scan, *frontToBack, zoomExponent, centre);
+        const bool frontSeen = !shown.back || shown.xray, backSeen = shown.back || shown.xray;
+        const SidePixels front(frontSeen ? frontLevel.block : nullptr);
+        const SidePixels back(backSeen ? backLevel.block : nullptr);
+        const SideLayer frontLayer{&front, frontLevel.frontToLevel}, backLayer{&back, backLevel.frontToLevel};
+        const SideLayer& base = shown.back ? backLayer : frontLayer;
+        const SideLayer* over = !shown.xray ? nullptr : shown.back ? &frontLayer : &backLayer;
+        dc.PaintPixels(shownPart, [&](int x, int y, int w, int h, std::uint32_t* out, std::ptrdiff_t stride) {
+            RenderSides(base, over, shown.opacity, zoomExponent, CRect(x, y, x + w, y + h), kBackground, out,
+                        stride);
+        });
     }
     if (painted)
         *painted = dest;

@@ -13,9 +13,12 @@
 #include <vector>
 
 // A side's scan read pixel by pixel as 0xFFRRGGBB, top row first: in place
-// for uncompressed 8-, 24- and 32-bit pictures, decoded once otherwise.
+// for uncompressed 1-, 4-, 8-, 24- and 32-bit pictures, decoded once
+// otherwise.
 class SidePixels {
   public:
+    enum class Kind { Bits1, Bits4, Index8, Bgr24, Bgrx32 };
+
     explicit SidePixels(HDIB dib);
     ~SidePixels();
     SidePixels(const SidePixels&) = delete;
@@ -24,24 +27,30 @@ class SidePixels {
     bool IsValid() const { return m_width > 0 && m_height > 0; }
     int Width() const { return m_width; }
     int Height() const { return m_height; }
-    std::uint32_t At(int x, int y) const {
-        const BYTE* row = m_top + static_cast<std::ptrdiff_t>(y) * m_stride;
-        switch (m_kind) {
-        case Kind::Index8: return m_palette[row[x]];
-        case Kind::Bgr24: {
-            const BYTE* p = row + 3 * static_cast<std::ptrdiff_t>(x);
+    Kind GetKind() const { return m_kind; }
+    // Row y's bytes; y from 0 to Height() - 1.
+    const BYTE* Row(int y) const { return m_top + static_cast<std::ptrdiff_t>(y) * m_stride; }
+    std::ptrdiff_t Stride() const { return m_stride; }
+    const std::uint32_t* Palette() const { return m_palette; }
+    std::uint32_t At(int x, int y) const;
+
+    // Pixel x of a row of this kind.
+    template <Kind K>
+    static std::uint32_t Read(const BYTE* row, int x, const std::uint32_t* palette) {
+        const auto i = static_cast<std::ptrdiff_t>(x);
+        if constexpr (K == Kind::Bits1)
+            return palette[(row[i >> 3] >> (7 - (i & 7))) & 1];
+        else if constexpr (K == Kind::Bits4)
+            return palette[(row[i >> 1] >> ((i & 1) ? 0 : 4)) & 15];
+        else if constexpr (K == Kind::Index8)
+            return palette[row[i]];
+        else {
+            const BYTE* p = row + (K == Kind::Bgr24 ? 3 : 4) * i;
             return 0xFF000000u | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[1]} << 8) | p[0];
         }
-        case Kind::Bgrx32: {
-            const BYTE* p = row + 4 * static_cast<std::ptrdiff_t>(x);
-            return 0xFF000000u | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[1]} << 8) | p[0];
-        }
-        }
-        return 0;
     }
 
   private:
-    enum class Kind { Index8, Bgr24, Bgrx32 };
     bool AttachInPlace(const void* block, std::size_t bytes);
     bool Decode(const void* block, std::size_t bytes);
 
@@ -72,9 +81,10 @@ void RenderSides(const SideLayer& base, const SideLayer* over, int opacity, int 
                  std::ptrdiff_t stride);
 
 // Paints the document's picture as the view shows it while the other side
-// is on the screen (shown, or in the x-ray); painted gets the rectangle it
-// covers, the front's whole picture at the zoom. False, with nothing
-// painted, while only the front is to be seen: the scan's own painting does
-// that.
+// is on the screen (shown, or in the x-ray), made on every core; below zoom
+// 1 each side is sampled from its reduced level nearest to the zoom. The
+// painted rectangle gets the one it covers, the front's whole picture at
+// the zoom. False, with nothing painted, while only the front is to be
+// seen: the scan's own painting does that.
 bool PaintSides(CDC& dc, const CDibDoc& doc, const SidesShown& shown, ScanLines frontLines,
                 int zoomExponent, CRect* painted);

@@ -7,6 +7,8 @@
 #include "platform/types.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <span>
 
 struct Pen {
@@ -27,6 +29,12 @@ struct Brush {
     bool hollow = false;
     bool operator==(const Brush&) const = default;
 };
+
+// Makes the w x h pixels (0xFFRRGGBB, rows of `stride` colours from `out`)
+// whose top-left is point (x, y). It may be called for several parts at
+// once on different threads, so it must write nothing but `out`.
+using PixelMaker = std::function<void(int x, int y, int w, int h, std::uint32_t* out,
+                                      std::ptrdiff_t stride)>;
 
 // GetDeviceCaps indexes.
 constexpr int HORZRES = 8;
@@ -101,4 +109,9 @@ class CDC {
                               int ySrc, int srcWidth, int srcHeight, const void* bits,
                               const BITMAPINFO* info, UINT usage, DWORD rop,
                               std::size_t bitsBytes) = 0;
+    // Pixels made for the part of `rect` inside the clip box, as opaque as
+    // a copy of DIB pixels. Here they are made in bands, on every core, and
+    // handed to SetDIBitsToDevice; a context that owns its pixels has them
+    // made in place.
+    virtual void PaintPixels(const CRect& rect, const PixelMaker& make);
 };

@@ -321,3 +321,41 @@ int QtStretchDIBits(QPainter& painter, const QRect& visible, int xDest, int yDes
     const Rect64 dest{xDest, yDest, destWidth, destHeight};
     return Draw(painter, visible, dest, src, dib) ? srcHeight : 0;
 }
+
+namespace {
+
+// The printer's piece: made on every core, then drawn at once.
+bool PaintPixelsForPrinter(QPainter& painter, const QRect& area, const PixelMaker& make) {
+    if (std::int64_t{area.width()} * area.height() > kPrintedPixels)
+        return false;
+    QImage picture(area.size(), QImage::Format_RGB32);
+    if (picture.isNull())
+        return false;
+    auto* bits = reinterpret_cast<std::uint32_t*>(picture.bits());
+    const std::ptrdiff_t stride = picture.bytesPerLine() / 4;
+    InRowParts(QRect(QPoint(0, 0), area.size()), [&](int top, int rows) {
+        make(area.x(), area.y() + top, area.width(), rows, bits + top * stride, stride);
+    });
+    painter.drawImage(area.topLeft(), picture);
+    return true;
+}
+
+} // namespace
+
+bool QtPaintPixels(QPainter& painter, const QRect& visible, const CRect& rect, const PixelMaker& make) {
+    const QRect area = visible & QRect(QPoint(rect.left, rect.top), QPoint(rect.right - 1, rect.bottom - 1));
+    if (area.isEmpty())
+        return true;
+    if (PaintsOnPrinter(painter))
+        return PaintPixelsForPrinter(painter, area, make);
+    const std::optional<DeviceImage> device = DeviceImageOf(painter);
+    if (!device)
+        return false;
+    const QRect onDevice = area.translated(device->offset);
+    for (const QRect& r : device->shown & onDevice)
+        InRowParts(r, [&](int top, int rows) {
+            make(r.x() - device->offset.x(), top - device->offset.y(), r.width(), rows,
+                 device->bits + std::ptrdiff_t{top} * device->stride + r.x(), device->stride);
+        });
+    return true;
+}

@@ -6,6 +6,7 @@
 // bottom scan line).
 #pragma once
 
+#include "platform/device_context.h"
 #include "platform/dib_types.h"
 
 #include <QRect>
@@ -22,3 +23,10 @@ int QtStretchDIBits(QPainter& painter, const QRect& visible, int xDest, int yDes
                     int destHeight, int xSrc, int ySrc, int srcWidth, int srcHeight,
                     const void* bits, const BITMAPINFO* info, UINT usage, DWORD rop,
                     std::size_t bitsBytes);
+
+// CDC::PaintPixels for a painter: the pixels are made straight into the
+// image the painter draws on when they land there unchanged, in row parts
+// on every core; otherwise into pictures that are drawn (in one piece for a
+// printer). False when the painter can take neither, so that the caller
+// goes on in its own way.
+bool QtPaintPixels(QPainter& painter, const QRect& visible, const CRect& rect, const PixelMaker& make);

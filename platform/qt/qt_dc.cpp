@@ -586,6 +586,15 @@ CRect QtPainterDC::GetClipBox() const {
                  m_clipBox.top() + m_clipBox.height());
 }
 
+void QtPainterDC::PaintPixels(const CRect& rect, const PixelMaker& make) {
+    if (!m_painter->isActive())
+        return;
+    PrepareTransform();
+    TouchSized(rect.left, rect.top, std::int64_t{rect.right} - rect.left, std::int64_t{rect.bottom} - rect.top);
+    if (!QtPaintPixels(*m_painter, m_clipBox, rect, make))
+        CDC::PaintPixels(rect, make);
+}
+
 int QtPainterDC::SetDIBitsToDevice(int xDest, int yDest, DWORD width, DWORD height, int xSrc,
                                    int ySrc, UINT startScan, UINT numScans, const void* bits,
                                    const BITMAPINFO* info, UINT usage, std::size_t bitsBytes) {

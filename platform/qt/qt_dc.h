@@ -63,6 +63,7 @@ class QtPainterDC : public CDC {
     int GetDeviceCaps(int index) const override;
     bool IsPrinting() const override { return m_printing; }
     CRect GetClipBox() const override;
+    void PaintPixels(const CRect& rect, const PixelMaker& make) override;
     int SetDIBitsToDevice(int xDest, int yDest, DWORD width, DWORD height, int xSrc, int ySrc,
                           UINT startScan, UINT numScans, const void* bits, const BITMAPINFO* info,
                           UINT usage, std::size_t bitsBytes) override;

@@ -472,3 +472,49 @@ TEST(QtPainterDC, EmptyBatchesDrawNothing) {
     dc.Painter().end();
     EXPECT_TRUE(PaintedBounds(image).isEmpty());
 }
+
+namespace {
+// A colour for each point, so that a pixel made for the wrong place shows.
+std::uint32_t MadeColour(int x, int y) {
+    return 0xFF000000u | std::uint32_t(x & 0xFF) << 16 | std::uint32_t(y & 0xFF) << 8 | std::uint32_t((x ^ y) & 0xFF);
+}
+
+void MakeColours(int x, int y, int w, int h, std::uint32_t* out, std::ptrdiff_t stride) {
+    for (int j = 0; j < h; ++j)
+        for (int i = 0; i < w; ++i)
+            out[j * stride + i] = MadeColour(x + i, y + j);
+}
+
+// Paints made pixels over a rectangle, scrolled and clipped, and counts the
+// device pixels that are not what they should be.
+int WrongMadePixels(QImage::Format format) {
+    QImage image(300, 200, format);
+    image.fill(Qt::white);
+    const QPoint scroll(1000, 37);
+    const QRect clip(20, 10, 250, 170);
+    {
+        QPainter painter(&image);
+        painter.setClipRect(clip);
+        QtPainterDC dc(painter, QTransform::fromTranslate(-scroll.x(), -scroll.y()), image.rect().translated(scroll));
+        dc.PaintPixels(CRect(1050, 0, 1200, 2000), MakeColours);
+    }
+    int wrong = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const bool inside = clip.contains(x, y) && x + scroll.x() >= 1050 && x + scroll.x() < 1200;
+            const QRgb expected = inside ? MadeColour(x + scroll.x(), y + scroll.y()) : kWhite;
+            wrong += image.pixel(x, y) != expected;
+        }
+    return wrong;
+}
+} // namespace
+
+TEST(QtPainterDC, MadePixelsLandInTheirPlaceWithinTheClipOnEveryPath) {
+    for (const int cores : {1, 0}) {
+        parallel::LimitPartsAtOnce(cores);
+        // Made in place in a 32-bit image; drawn in bands on any other.
+        EXPECT_EQ(WrongMadePixels(QImage::Format_RGB32), 0) << cores;
+        EXPECT_EQ(WrongMadePixels(QImage::Format_RGB888), 0) << cores;
+    }
+    parallel::LimitPartsAtOnce(0);
+}
