@@ -205,12 +205,8 @@ RowWalk StartRow(const Transform& t, double fx, double fy, double step) {
             t[0] * step, t[3] * step, t[6] * step};
 }
 
-// Pixels are placed exactly at the ends of runs this long and linearly in
-// between; a board photo's perspective bends a run by far less than a
-// pixel's hundredth.
-constexpr int kRunBits = 4;
-constexpr int kRun = 1 << kRunBits;
-static_assert(kRun <= pixel_samples::kLongestRun);
+// Samples made at a time.
+constexpr int kRun = pixel_samples::kLongestRun;
 
 // What becomes of a row's sampled colours: stored, or blended over what the
 // row holds.
@@ -237,41 +233,78 @@ void PrefetchAround(const SidePixels& side, Fixed u, Fixed v) {
     __builtin_prefetch(at + kRun * kBytes);
 }
 
+// Samples n (at most kRun) pixels of a row from i on, at (u, v) stepped by
+// (du, dv).
 template <Kind K, bool Bilinear, typename Put>
-void WalkRow(const SidePixels& side, RowWalk walk, int count, Put put, Fixed aheadU, Fixed aheadV) {
-    for (int i = 0; i < count; i += kRun) {
-        const int n = std::min(kRun, count - i);
-        Fixed u = ToFixed(walk.U()), v = ToFixed(walk.V());
-        if constexpr (K == Kind::Bgr24 || K == Kind::Bgrx32 || K == Kind::Index8)
-            PrefetchAround<K>(side, u + aheadU, v + aheadV);
-        walk.Step(n);
-        // A whole run's steps are shifted rather than divided; rounded down
-        // either way, each lies between the run's ends.
-        const Fixed du = n == kRun ? (ToFixed(walk.U()) - u) >> kRunBits : (ToFixed(walk.U()) - u) / n;
-        const Fixed dv = n == kRun ? (ToFixed(walk.V()) - v) >> kRunBits : (ToFixed(walk.V()) - v) / n;
-        if (WithinScan<Bilinear>(side, u, v, u + (n - 1) * du, v + (n - 1) * dv)) {
-            if constexpr (K == Kind::Bgr24 || K == Kind::Bgrx32) {
-                const pixel_samples::Picture picture{side.Row(0), side.Stride(), K == Kind::Bgr24 ? 3 : 4};
-                std::uint32_t made[kRun];
-                std::uint32_t* colours = std::is_same_v<Put, Store> ? put.out + i : made;
-                if constexpr (Bilinear)
-                    pixel_samples::Bilinear(picture, {u, v, du, dv, n}, colours);
-                else
-                    pixel_samples::Nearest(picture, {u, v, du, dv, n}, colours);
-                if constexpr (!std::is_same_v<Put, Store>)
-                    pixel_samples::MixInto(put.out + i, colours, n, put.share);
-            } else {
-                for (int k = 0; k < n; ++k, u += du, v += dv)
-                    put(i + k, SampleWithin<K, Bilinear>(side, u, v));
-            }
-            continue;
+void SampleRun(const SidePixels& side, Fixed u, Fixed v, Fixed du, Fixed dv, int n, Put put, int i) {
+    if (WithinScan<Bilinear>(side, u, v, u + (n - 1) * du, v + (n - 1) * dv)) {
+        if constexpr (K == Kind::Bgr24 || K == Kind::Bgrx32) {
+            const pixel_samples::Picture picture{side.Row(0), side.Stride(), K == Kind::Bgr24 ? 3 : 4};
+            std::uint32_t made[kRun];
+            std::uint32_t* colours = std::is_same_v<Put, Store> ? put.out + i : made;
+            if constexpr (Bilinear)
+                pixel_samples::Bilinear(picture, {u, v, du, dv, n}, colours);
+            else
+                pixel_samples::Nearest(picture, {u, v, du, dv, n}, colours);
+            if constexpr (!std::is_same_v<Put, Store>)
+                pixel_samples::MixInto(put.out + i, colours, n, put.share);
+        } else {
+            for (int k = 0; k < n; ++k, u += du, v += dv)
+                put(i + k, SampleWithin<K, Bilinear>(side, u, v));
         }
-        for (int k = 0; k < n; ++k, u += du, v += dv) {
-            std::uint32_t c;
-            if (SampleAtEdge<Bilinear>(side, u, v, &c))
-                put(i + k, c);
+        return;
+    }
+    for (int k = 0; k < n; ++k, u += du, v += dv) {
+        std::uint32_t c;
+        if (SampleAtEdge<Bilinear>(side, u, v, &c))
+            put(i + k, c);
+    }
+}
+
+// Samples are placed exactly at the ends of spans of 2^spanBits pixels and
+// linearly in between.
+template <Kind K, bool Bilinear, typename Put>
+void WalkRow(const SidePixels& side, RowWalk walk, int count, int spanBits, Put put, Fixed aheadU,
+             Fixed aheadV) {
+    const int span = 1 << spanBits;
+    for (int i = 0; i < count; i += span) {
+        const int n = std::min(span, count - i);
+        Fixed u = ToFixed(walk.U()), v = ToFixed(walk.V());
+        walk.Step(n);
+        // A whole span's steps are shifted rather than divided; rounded down
+        // either way, each lies between the span's ends.
+        const Fixed du = n == span ? (ToFixed(walk.U()) - u) >> spanBits : (ToFixed(walk.U()) - u) / n;
+        const Fixed dv = n == span ? (ToFixed(walk.V()) - v) >> spanBits : (ToFixed(walk.V()) - v) / n;
+        for (int k = 0; k < n; k += kRun) {
+            const int m = std::min(kRun, n - k);
+            if constexpr (K == Kind::Bgr24 || K == Kind::Bgrx32 || K == Kind::Index8)
+                PrefetchAround<K>(side, u + aheadU, v + aheadV);
+            SampleRun<K, Bilinear>(side, u, v, du, dv, m, put, i + k);
+            u += m * du;
+            v += m * dv;
         }
     }
+}
+
+// How long a row's spans may be: a perspective bends the row's path over
+// the scan, and a span's samples may stray from it by a hundredth of a
+// pixel at most. An affine transform does not bend it at all.
+int SpanBits(const RowWalk& walk, int count) {
+    constexpr int kShortest = 4, kLongest = 8;
+    constexpr double kStray = 0.01;
+    const double w = std::min(std::abs(walk.w), std::abs(walk.w + count * walk.dw));
+    if (walk.dw == 0)
+        return kLongest;
+    if (!(w > 0))
+        return kShortest;
+    const double slope = std::max(std::abs(walk.dx * walk.w - walk.x * walk.dw),
+                                  std::abs(walk.dy * walk.w - walk.y * walk.dw)) / (w * w);
+    const double bend = 2 * std::abs(walk.dw) / w * slope; // the path's second derivative
+    // A span of length L strays by bend L^2 / 8 from the path.
+    const double longest = std::sqrt(8 * kStray / bend);
+    if (!(longest >= 1 << kShortest))
+        return kShortest;
+    return std::min(kLongest, static_cast<int>(std::floor(std::log2(std::min(longest, 1e6)))));
 }
 
 // Pixels x .. x + count - 1 of row y, which all lie on the scan.
@@ -321,12 +354,13 @@ void LayerRow(const SideLayer& layer, double fx, double fy, double step, int cou
     }
     const RowWalk ahead = StartRow(layer.frontToSide, fx, fy + kRowsAhead * step, step);
     const Fixed aheadU = ToFixed(ahead.U()) - ToFixed(walk.U()), aheadV = ToFixed(ahead.V()) - ToFixed(walk.V());
+    const int spanBits = SpanBits(walk, count);
     switch (side.GetKind()) {
-    case Kind::Bits1: WalkRow<Kind::Bits1, Bilinear>(side, walk, count, put, aheadU, aheadV); break;
-    case Kind::Bits4: WalkRow<Kind::Bits4, Bilinear>(side, walk, count, put, aheadU, aheadV); break;
-    case Kind::Index8: WalkRow<Kind::Index8, Bilinear>(side, walk, count, put, aheadU, aheadV); break;
-    case Kind::Bgr24: WalkRow<Kind::Bgr24, Bilinear>(side, walk, count, put, aheadU, aheadV); break;
-    case Kind::Bgrx32: WalkRow<Kind::Bgrx32, Bilinear>(side, walk, count, put, aheadU, aheadV); break;
+    case Kind::Bits1: WalkRow<Kind::Bits1, Bilinear>(side, walk, count, spanBits, put, aheadU, aheadV); break;
+    case Kind::Bits4: WalkRow<Kind::Bits4, Bilinear>(side, walk, count, spanBits, put, aheadU, aheadV); break;
+    case Kind::Index8: WalkRow<Kind::Index8, Bilinear>(side, walk, count, spanBits, put, aheadU, aheadV); break;
+    case Kind::Bgr24: WalkRow<Kind::Bgr24, Bilinear>(side, walk, count, spanBits, put, aheadU, aheadV); break;
+    case Kind::Bgrx32: WalkRow<Kind::Bgrx32, Bilinear>(side, walk, count, spanBits, put, aheadU, aheadV); break;
     }
 }
 
@@ -406,6 +440,33 @@ SideLevel LevelOf(const CDibDoc& scan, const Transform& frontToSide, int zoomExp
     return {pyramid->Level(level), Transform({s, 0, shift, 0, s, shift, 0, 0, 1}).After(frontToSide)};
 }
 
+// The front at half size where its first level is made as it is painted:
+// each part of the window reduces its own piece of the level, and reads it
+// pixel for pixel.
+class FrontAtHalf {
+  public:
+    FrontAtHalf(const CDibDoc& doc, bool wanted)
+        : m_scan(wanted && doc.GetPyramid() && doc.GetPyramid()->IsReducedWhenPainted(1) ? doc.GetDibBlock()
+                                                                                          : nullptr) {}
+
+    // Makes `pixels` those of the level under `rect` (zoomed pixels, which
+    // are the level's); false when they cannot be made.
+    bool Reduce(FirstLevelPart& part, const CRect& rect, std::optional<SidePixels>& pixels) const {
+        if (!m_scan.get() || !part.Reduce(m_scan.get(), m_scan.size(), rect))
+            return false;
+        pixels.emplace(part.Block());
+        return pixels->IsValid();
+    }
+
+    // Front pixels to the pixels of the piece reduced for `rect`.
+    static Transform FrontToPart(const CRect& rect) {
+        return Transform({0.5, 0, -0.25 - rect.left, 0, 0.5, -0.25 - rect.top, 0, 0, 1});
+    }
+
+  private:
+    GlobalLockGuard m_scan;
+};
+
 } // namespace
 
 void RenderSides(const SideLayer& base, const SideLayer* over, int opacity, int zoomExponent,
@@ -444,11 +505,17 @@ bool PaintSides(CDC& dc, const CDibDoc& doc, const SidesShown& shown, ScanLines 
         const SidePixels front(frontSeen ? frontLevel.block : nullptr);
         const SidePixels back(backSeen ? backLevel.block : nullptr);
         const SideLayer frontLayer{&front, frontLevel.frontToLevel}, backLayer{&back, backLevel.frontToLevel};
-        const SideLayer& base = shown.back ? backLayer : frontLayer;
-        const SideLayer* over = !shown.xray ? nullptr : shown.back ? &frontLayer : &backLayer;
+        const FrontAtHalf half(doc, frontSeen && zoomExponent == -1);
         dc.PaintPixels(shownPart, [&](int x, int y, int w, int h, std::uint32_t* out, std::ptrdiff_t stride) {
-            RenderSides(base, over, shown.opacity, zoomExponent, CRect(x, y, x + w, y + h), kBackground, out,
-                        stride);
+            const CRect rect(x, y, x + w, y + h);
+            FirstLevelPart part;
+            std::optional<SidePixels> pixels;
+            const bool reduced = half.Reduce(part, rect, pixels);
+            const SideLayer reducedLayer{reduced ? &*pixels : nullptr, FrontAtHalf::FrontToPart(rect)};
+            const SideLayer& frontShown = reduced ? reducedLayer : frontLayer;
+            const SideLayer& base = shown.back ? backLayer : frontShown;
+            const SideLayer* over = !shown.xray ? nullptr : shown.back ? &frontShown : &backLayer;
+            RenderSides(base, over, shown.opacity, zoomExponent, rect, kBackground, out, stride);
         });
     }
     if (painted)

@@ -352,3 +352,34 @@ TEST(OtherSidePaint, BelowZoomOneEachSideIsPaintedFromItsReducedLevel) {
     }
 }
 
+
+TEST(OtherSidePaint, AtHalfSizeTheXRayShowsTheFrontReducedAsTheScanIs) {
+    // Both sides the same picture, registered without a turn: the x-ray
+    // over the front is the front's first level, which a 24-bit scan
+    // reduces as it is painted.
+    CDibDoc doc;
+    ASSERT_TRUE(doc.AcceptDibBlock(sides::MakeScan(kWidth, kHeight, sides::Front)));
+    ASSERT_TRUE(doc.GetPyramid() && doc.GetPyramid()->IsReducedWhenPainted(1));
+    auto side = std::make_unique<OtherSide>();
+    side->scan = std::make_unique<CDibDoc>();
+    ASSERT_TRUE(side->scan->AcceptDibBlock(sides::MakeScan(kWidth, kHeight, sides::Front)));
+    side->registered = Transform();
+    doc.SetOtherSide(std::move(side));
+    const int w = kWidth / 2, h = kHeight / 2;
+    FirstLevelPart level;
+    {
+        GlobalLockGuard scan(doc.GetDibBlock());
+        ASSERT_TRUE(level.Reduce(scan.get(), scan.size(), CRect(0, 0, w, h)));
+    }
+    const SidePixels expected(level.Block());
+    CanvasDC canvas(w, h);
+    canvas.clipBox = CRect(0, 0, w, h);
+    SidesShown shown;
+    shown.xray = true;
+    ASSERT_TRUE(PaintSides(canvas, doc, shown, ScanLines{200, 200}, -1, nullptr));
+    int wrong = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            wrong += !Near(canvas.pixels[std::size_t(y) * w + x], expected.At(x, y));
+    EXPECT_EQ(wrong, 0);
+}

@@ -488,20 +488,21 @@ void MakeColours(int x, int y, int w, int h, std::uint32_t* out, std::ptrdiff_t 
 // Paints made pixels over a rectangle, scrolled and clipped, and counts the
 // device pixels that are not what they should be.
 int WrongMadePixels(QImage::Format format) {
-    QImage image(300, 200, format);
+    // Big enough to be made on every core.
+    QImage image(400, 300, format);
     image.fill(Qt::white);
     const QPoint scroll(1000, 37);
-    const QRect clip(20, 10, 250, 170);
+    const QRect clip(20, 10, 350, 280);
     {
         QPainter painter(&image);
         painter.setClipRect(clip);
         QtPainterDC dc(painter, QTransform::fromTranslate(-scroll.x(), -scroll.y()), image.rect().translated(scroll));
-        dc.PaintPixels(CRect(1050, 0, 1200, 2000), MakeColours);
+        dc.PaintPixels(CRect(1050, 0, 1350, 2000), MakeColours);
     }
     int wrong = 0;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x) {
-            const bool inside = clip.contains(x, y) && x + scroll.x() >= 1050 && x + scroll.x() < 1200;
+            const bool inside = clip.contains(x, y) && x + scroll.x() >= 1050 && x + scroll.x() < 1350;
             const QRgb expected = inside ? MadeColour(x + scroll.x(), y + scroll.y()) : kWhite;
             wrong += image.pixel(x, y) != expected;
         }
