@@ -142,6 +142,16 @@ __attribute__((target("avx2"))) int BilinearAvx2(const Picture& p, const Run& r,
 
 #endif
 
+// The samples the vector version made (0 without one): a multiple of eight.
+int InVectors([[maybe_unused]] bool bilinear, [[maybe_unused]] const Picture& picture,
+              [[maybe_unused]] const Run& run, [[maybe_unused]] std::uint32_t* out) {
+#ifdef TRACEVU_PIXEL_SAMPLES_X86
+    if (HasAvx2() && FitsLanes(picture, run))
+        return bilinear ? BilinearAvx2(picture, run, out) : NearestAvx2(picture, run, out);
+#endif
+    return 0;
+}
+
 } // namespace
 
 void MixInto(std::uint32_t* out, const std::uint32_t* over, int count, std::uint32_t share) {
@@ -150,21 +160,11 @@ void MixInto(std::uint32_t* out, const std::uint32_t* over, int count, std::uint
 }
 
 void Nearest(const Picture& picture, const Run& run, std::uint32_t* out) {
-    int done = 0;
-#ifdef TRACEVU_PIXEL_SAMPLES_X86
-    if (HasAvx2() && FitsLanes(picture, run))
-        done = NearestAvx2(picture, run, out);
-#endif
-    NearestPlain(picture, run, done, out);
+    NearestPlain(picture, run, InVectors(false, picture, run, out), out);
 }
 
 void Bilinear(const Picture& picture, const Run& run, std::uint32_t* out) {
-    int done = 0;
-#ifdef TRACEVU_PIXEL_SAMPLES_X86
-    if (HasAvx2() && FitsLanes(picture, run))
-        done = BilinearAvx2(picture, run, out);
-#endif
-    BilinearPlain(picture, run, done, out);
+    BilinearPlain(picture, run, InVectors(true, picture, run, out), out);
 }
 
 } // namespace pixel_samples
