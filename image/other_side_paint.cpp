@@ -417,54 +417,95 @@ double LocalScale(const Transform& t, registration::Point p) {
 struct SideLevel {
     HDIB block;
     Transform frontToLevel;
+    // Whether the level wanted is a first level made as it is painted: then
+    // `block` is the scan, and the level lies under the front as given here.
+    bool firstMadeWhenPainted = false;
+    Transform frontToFirst;
 };
+
+// Scan pixels to those of level k: level pixel j covers scan pixels
+// [j, j + 1) * 2^k.
+Transform ScanToLevel(int k) {
+    const double s = std::ldexp(1.0, -k), shift = 0.5 * s - 0.5;
+    return Transform({s, 0, shift, 0, s, shift, 0, 0, 1});
+}
 
 // The reduced level of the side whose pixels are nearest in size to a
 // zoomed pixel's footprint on the side's scan; the scan itself at zoom 1
 // and above, or where no level is that fine.
 SideLevel LevelOf(const CDibDoc& scan, const Transform& frontToSide, int zoomExponent,
                   registration::Point frontCentre) {
-    const SideLevel whole{scan.GetDibBlock(), frontToSide};
+    SideLevel whole{scan.GetDibBlock(), frontToSide, false, Transform()};
     const ScanPyramid* pyramid = scan.GetPyramid();
     if (zoomExponent >= 0 || !pyramid || pyramid->LevelCount() == 0)
         return whole;
     const double footprint = std::ldexp(LocalScale(frontToSide, frontCentre), -zoomExponent);
     const double halvings = std::clamp(std::round(std::log2(footprint)), 0.0, 64.0);
     int level = std::min(static_cast<int>(halvings), pyramid->LevelCount());
+    if (level == 1 && pyramid->IsReducedWhenPainted(1)) {
+        whole.firstMadeWhenPainted = true;
+        whole.frontToFirst = ScanToLevel(1).After(frontToSide);
+        return whole;
+    }
     while (level > 0 && !pyramid->Level(level))
         --level;
     if (level == 0)
         return whole;
-    // Level pixel j covers scan pixels [j, j + 1) * 2^level.
-    const double s = std::ldexp(1.0, -level), shift = 0.5 * s - 0.5;
-    return {pyramid->Level(level), Transform({s, 0, shift, 0, s, shift, 0, 0, 1}).After(frontToSide)};
+    return {pyramid->Level(level), ScanToLevel(level).After(frontToSide), false, Transform()};
 }
 
-// The front at half size where its first level is made as it is painted:
-// each part of the window reduces its own piece of the level, and reads it
-// pixel for pixel.
-class FrontAtHalf {
+// A first level made as it is painted: each part of the window reduces the
+// piece of the level under it, and samples that.
+class FirstLevelPieces {
   public:
-    FrontAtHalf(const CDibDoc& doc, bool wanted)
-        : m_scan(wanted && doc.GetPyramid() && doc.GetPyramid()->IsReducedWhenPainted(1) ? doc.GetDibBlock()
-                                                                                          : nullptr) {}
+    FirstLevelPieces(const CDibDoc& scan, const SideLevel& level, bool wanted)
+        : m_scan(wanted && level.firstMadeWhenPainted ? scan.GetDibBlock() : nullptr),
+          m_frontToFirst(level.frontToFirst),
+          m_levelSize(scan.GetPyramid() ? scan.GetPyramid()->LevelSize(1) : CSize(0, 0)) {}
 
-    // Makes `pixels` those of the level under `rect` (zoomed pixels, which
-    // are the level's); false when they cannot be made.
-    bool Reduce(FirstLevelPart& part, const CRect& rect, std::optional<SidePixels>& pixels) const {
-        if (!m_scan.get() || !part.Reduce(m_scan.get(), m_scan.size(), rect))
-            return false;
+    // The piece under the zoomed pixels of `rect` at a zoom of 2^-1, as a
+    // layer whose pixels are `pixels`; nothing when it cannot be made.
+    std::optional<SideLayer> Piece(FirstLevelPart& part, const CRect& rect,
+                                   std::optional<SidePixels>& pixels) const {
+        const std::optional<CRect> area = AreaUnder(rect);
+        if (!m_scan.get() || !area || !part.Reduce(m_scan.get(), m_scan.size(), *area))
+            return std::nullopt;
         pixels.emplace(part.Block());
-        return pixels->IsValid();
-    }
-
-    // Front pixels to the pixels of the piece reduced for `rect`.
-    static Transform FrontToPart(const CRect& rect) {
-        return Transform({0.5, 0, -0.25 - rect.left, 0, 0.5, -0.25 - rect.top, 0, 0, 1});
+        if (!pixels->IsValid())
+            return std::nullopt;
+        const Transform toPiece({1, 0, -static_cast<double>(area->left), 0, 1,
+                                 -static_cast<double>(area->top), 0, 0, 1});
+        return SideLayer{&*pixels, toPiece.After(m_frontToFirst)};
     }
 
   private:
+    // The level's pixels a bilinear sample of the rect may read: a
+    // projective map takes the rect to the four-sided figure its corners
+    // span, which does not reach the horizon here.
+    std::optional<CRect> AreaUnder(const CRect& rect) const {
+        double left = HUGE_VAL, top = HUGE_VAL, right = -HUGE_VAL, bottom = -HUGE_VAL;
+        for (const int x : {rect.left, rect.right})
+            for (const int y : {rect.top, rect.bottom}) {
+                // Zoomed pixel i's centre lies at front 2i + 0.5.
+                const auto at = m_frontToFirst.Apply({2.0 * x - 0.5, 2.0 * y - 0.5});
+                if (!at)
+                    return std::nullopt;
+                left = std::min(left, at->x), right = std::max(right, at->x);
+                top = std::min(top, at->y), bottom = std::max(bottom, at->y);
+            }
+        const auto clampTo = [](double v, int high) {
+            return static_cast<int>(std::clamp(v, 0.0, static_cast<double>(high)));
+        };
+        const CRect area(clampTo(std::floor(left) - 1, m_levelSize.cx), clampTo(std::floor(top) - 1, m_levelSize.cy),
+                         clampTo(std::ceil(right) + 2, m_levelSize.cx), clampTo(std::ceil(bottom) + 2, m_levelSize.cy));
+        if (area.IsRectEmpty())
+            return std::nullopt;
+        return area;
+    }
+
     GlobalLockGuard m_scan;
+    Transform m_frontToFirst;
+    CSize m_levelSize;
 };
 
 } // namespace
@@ -505,16 +546,18 @@ bool PaintSides(CDC& dc, const CDibDoc& doc, const SidesShown& shown, ScanLines 
         const SidePixels front(frontSeen ? frontLevel.block : nullptr);
         const SidePixels back(backSeen ? backLevel.block : nullptr);
         const SideLayer frontLayer{&front, frontLevel.frontToLevel}, backLayer{&back, backLevel.frontToLevel};
-        const FrontAtHalf half(doc, frontSeen && zoomExponent == -1);
+        const FirstLevelPieces frontPieces(doc, frontLevel, frontSeen);
+        const FirstLevelPieces backPieces(*side->scan, backLevel, backSeen);
         dc.PaintPixels(shownPart, [&](int x, int y, int w, int h, std::uint32_t* out, std::ptrdiff_t stride) {
             const CRect rect(x, y, x + w, y + h);
-            FirstLevelPart part;
-            std::optional<SidePixels> pixels;
-            const bool reduced = half.Reduce(part, rect, pixels);
-            const SideLayer reducedLayer{reduced ? &*pixels : nullptr, FrontAtHalf::FrontToPart(rect)};
-            const SideLayer& frontShown = reduced ? reducedLayer : frontLayer;
-            const SideLayer& base = shown.back ? backLayer : frontShown;
-            const SideLayer* over = !shown.xray ? nullptr : shown.back ? &frontShown : &backLayer;
+            FirstLevelPart frontPart, backPart;
+            std::optional<SidePixels> frontPixels, backPixels;
+            const std::optional<SideLayer> frontPiece = frontPieces.Piece(frontPart, rect, frontPixels);
+            const std::optional<SideLayer> backPiece = backPieces.Piece(backPart, rect, backPixels);
+            const SideLayer& frontShown = frontPiece ? *frontPiece : frontLayer;
+            const SideLayer& backShown = backPiece ? *backPiece : backLayer;
+            const SideLayer& base = shown.back ? backShown : frontShown;
+            const SideLayer* over = !shown.xray ? nullptr : shown.back ? &frontShown : &backShown;
             RenderSides(base, over, shown.opacity, zoomExponent, rect, kBackground, out, stride);
         });
     }

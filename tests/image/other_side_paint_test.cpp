@@ -383,3 +383,35 @@ TEST(OtherSidePaint, AtHalfSizeTheXRayShowsTheFrontReducedAsTheScanIs) {
             wrong += !Near(canvas.pixels[std::size_t(y) * w + x], expected.At(x, y));
     EXPECT_EQ(wrong, 0);
 }
+
+TEST(OtherSidePaint, AtHalfSizeATurnedBackIsSampledFromItsFirstLevel) {
+    // A 24-bit back makes its first level as it is painted, piece by piece;
+    // the pieces must give what the whole level gives.
+    CDibDoc doc;
+    ASSERT_TRUE(doc.AcceptDibBlock(sides::MakeScan(kWidth, kHeight, sides::Front)));
+    auto side = std::make_unique<OtherSide>();
+    side->scan = std::make_unique<CDibDoc>();
+    ASSERT_TRUE(side->scan->AcceptDibBlock(sides::MakeScan(kWidth, kHeight, MirroredFront)));
+    ASSERT_TRUE(side->scan->GetPyramid()->IsReducedWhenPainted(1));
+    const Transform frontToBack = TurnedFrontToBack();
+    side->registered = *frontToBack.Inverse();
+    FirstLevelPart level;
+    {
+        GlobalLockGuard scan(side->scan->GetDibBlock());
+        ASSERT_TRUE(level.Reduce(scan.get(), scan.size(), CRect(0, 0, kWidth / 2, kHeight / 2)));
+    }
+    doc.SetOtherSide(std::move(side));
+    const SidePixels levelPixels(level.Block());
+    const SideLayer wholeLevel{&levelPixels, Transform({0.5, 0, -0.25, 0, 0.5, -0.25, 0, 0, 1}).After(frontToBack)};
+    const int w = kWidth / 2, h = kHeight / 2;
+    const auto expected = Render(wholeLevel, nullptr, 0, -1, CRect(0, 0, w, h));
+    CanvasDC canvas(w, h);
+    canvas.clipBox = CRect(0, 0, w, h);
+    SidesShown shown;
+    shown.back = true;
+    ASSERT_TRUE(PaintSides(canvas, doc, shown, ScanLines{200, 200}, -1, nullptr));
+    int wrong = 0;
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        wrong += !Near(canvas.pixels[i], expected[i]);
+    EXPECT_EQ(wrong, 0);
+}
