@@ -5,6 +5,7 @@
 
 #include "app/status_bar.h"
 #include "board/dib_view.h"
+#include "board/keys.h"
 #include "image/dib_doc.h"
 #include "res/resource.h"
 #include "tests/board/params_guard.h"
