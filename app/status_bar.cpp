@@ -1,6 +1,7 @@
 #include "app/status_bar.h"
 
 #include "app/command_table.h"
+#include "app/elided_label.h"
 #include "board/mode_status.h"
 
 #include <QDir>
@@ -58,12 +59,12 @@ QString WidestText(int pane) {
 CStatusBar::CStatusBar(QWidget* parent) : QStatusBar(parent) {
     setSizeGripEnabled(true);
     for (const int pane : kPaneOrder) {
-        auto* label = new QLabel(this);
+        // The message pane takes the room the others leave, and no more.
+        QLabel* label = pane == 0 ? new CElidedLabel(this) : new QLabel(this);
         label->setObjectName(QString("pane%1").arg(pane));
         label->setTextFormat(Qt::PlainText);
         m_panes[static_cast<std::size_t>(pane)] = label;
         if (pane == 0) {
-            label->setMinimumWidth(0);
             addWidget(label, 1);
             continue;
         }
@@ -93,7 +94,10 @@ void CStatusBar::SetPaneText(int pane, const QString& text) {
     if (pane < 0 || pane >= kPaneCount)
         return;
     QLabel* label = m_panes[static_cast<std::size_t>(pane)];
-    label->setText(text);
+    if (pane == 0)
+        static_cast<CElidedLabel*>(label)->SetFullText(text);
+    else
+        label->setText(text);
     // While the wait cursor shows, the program is busy and no event loop
     // runs, so a progress text is painted at once.
     if (QGuiApplication::overrideCursor() && label->isVisible())
@@ -103,6 +107,8 @@ void CStatusBar::SetPaneText(int pane, const QString& text) {
 QString CStatusBar::PaneText(int pane) const {
     if (pane < 0 || pane >= kPaneCount)
         return {};
+    if (pane == 0)
+        return static_cast<const CElidedLabel*>(m_panes[0])->FullText();
     return m_panes[static_cast<std::size_t>(pane)]->text();
 }
 

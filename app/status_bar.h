@@ -1,6 +1,7 @@
-// The main frame's status bar: a stretching message pane (0), the layer pane
-// (1), the CAP, NUM and SCRL indicators (2 to 4) and the mode pane (5, shown
-// beside the layer pane). The board view writes panes 0, 1 and 5 directly;
+// The main frame's status bar: a stretching message pane (0) that cuts a text
+// too long for it rather than widening the window, the layer pane (1), the
+// CAP, NUM and SCRL indicators (2 to 4) and the mode pane (5, shown beside
+// the layer pane). The board view writes panes 0, 1 and 5 directly;
 // the frame writes prompts and "Ready" into pane 0.
 #pragma once
 

@@ -277,6 +277,13 @@ class CDibView : public CScrollView {
     bool SaveProjectAs();
     // What the project file would hold now.
     ProjectData GatherProject() const;
+    // The same without the board, which autosave keeps in a file of its own.
+    ProjectData GatherProjectState() const;
+    // Whether there is anything for GatherProjectState: an other side or a project.
+    bool HasProjectState() const;
+    // A recovered tracing belongs to its project again, whose file last held
+    // `original`: saving the work saves the project.
+    void ResumeProject(const std::string& path, const std::string& original);
     // Gives the view what a project holds beyond its front scan, which the
     // view's document already shows.
     void ApplyProject(const ProjectData& project, const std::string& path);

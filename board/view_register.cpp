@@ -72,7 +72,14 @@ std::string Format(const char* format, double a, double b) {
     return text;
 }
 
-// "Pair 1: 0.32 px 1.6 mil  Pair 2: ...  worst: pair 2", or what is missing.
+std::string ResidualOf(const CDibView& view, const registration::Residual& residual) {
+    return Format("%.2f px %.1f mil", residual.Pixels(),
+                  residual.Mils(view.MilPerPixelX(), view.MilPerPixelY()));
+}
+
+// "4 pairs, worst: pair 2 0.51 px 2.6 mil  |  Pair 1: 0.32 px 1.6 mil  Pair 2: ...",
+// or what is missing. The summary comes first: with many pairs the list is
+// longer than the status line, which cuts it at its end.
 std::string ResidualText(const CDibView& view) {
     const RegistrationSession& session = view.m_Registering;
     if (session.pendingFront)
@@ -83,13 +90,15 @@ std::string ResidualText(const CDibView& view) {
         return "Click a point on the front, then the same point on the back; " +
                std::to_string(session.pairs.size()) + " of at least 3 pairs. Enter keeps, Escape cancels";
     }
-    std::string text;
     const auto& residuals = session.fit->residuals;
+    const int worst = session.fit->worst;
+    std::string text = std::to_string(residuals.size()) + " pairs, worst: pair " +
+                       std::to_string(worst + 1);
+    if (worst >= 0 && static_cast<std::size_t>(worst) < residuals.size())
+        text += " " + ResidualOf(view, residuals[static_cast<std::size_t>(worst)]);
     for (std::size_t i = 0; i < residuals.size(); ++i)
-        text += "Pair " + std::to_string(i + 1) + ": " +
-                Format("%.2f px %.1f mil  ", residuals[i].Pixels(),
-                       residuals[i].Mils(view.MilPerPixelX(), view.MilPerPixelY()));
-    text += "worst: pair " + std::to_string(session.fit->worst + 1);
+        text += (i == 0 ? "  |  Pair " : "  Pair ") + std::to_string(i + 1) + ": " +
+                ResidualOf(view, residuals[i]);
     return text;
 }
 

@@ -257,7 +257,9 @@ std::string FormatProject(const ProjectData& project, const std::string& project
     json board = root.contains("board") && root["board"].is_object() ? root["board"] : json::object();
     board["workFile"] = project.workFile;
     root["board"] = board;
-    return root.dump(2) + "\n";
+    // JSON text is UTF-8; a file name that is not is written with its bad
+    // bytes replaced, rather than failing the whole project.
+    return root.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
 }
 
 ProjectReadResult ParseProject(std::string_view text, const std::string& projectPath) {

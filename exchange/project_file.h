@@ -37,6 +37,7 @@ struct ProjectBack {
     registration::Mirror mirror = registration::Mirror::LeftRight;
     std::vector<registration::PointPair> pairs;
     std::optional<registration::Transform> registered;
+    friend bool operator==(const ProjectBack&, const ProjectBack&) = default;
 };
 
 struct ProjectLayer {

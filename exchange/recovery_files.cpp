@@ -8,6 +8,7 @@
 namespace {
 constexpr std::string_view kManifestSuffix = ".manifest";
 constexpr std::string_view kBoardSuffix = ".dpb";
+constexpr std::string_view kProjectSuffix = ".tvproj";
 
 bool ReadPositive(std::string_view text, int& value) {
     if (text.empty() || text.front() == '0')
@@ -19,7 +20,8 @@ bool ReadPositive(std::string_view text, int& value) {
 
 RecoveryFileNames RecoveryFilesOf(const std::string& directory, int pid, int viewNumber) {
     const std::string stem = directory + "/" + std::to_string(pid) + "-" + std::to_string(viewNumber);
-    return {stem + std::string(kBoardSuffix), stem + std::string(kManifestSuffix)};
+    return {stem + std::string(kBoardSuffix), stem + std::string(kManifestSuffix),
+            stem + std::string(kProjectSuffix)};
 }
 
 bool ParseManifestName(const std::string& name, int& pid, int& viewNumber) {

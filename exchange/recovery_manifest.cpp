@@ -79,10 +79,32 @@ std::string ScaleText(ZoomFactor scale) {
                              : std::to_string(scale.Numerator());
 }
 
-// Every key of the format, in the order written.
-enum Key { kImage, kScanLinesX, kScanLinesY, kScale, kSaved, kRevision, kPads, kTracks, kKeyCount };
+// Every key of the format, in the order written. Those from kFirstOptional
+// on are written only when they hold something, and may be missing.
+enum Key {
+    kImage,
+    kScanLinesX,
+    kScanLinesY,
+    kScale,
+    kSaved,
+    kRevision,
+    kPads,
+    kTracks,
+    kProject,
+    kProjectState,
+    kKeyCount
+};
+constexpr int kFirstOptional = kProject;
 constexpr std::array<std::string_view, kKeyCount> kKeyNames = {
-    "image", "scan-lines-x", "scan-lines-y", "scale", "saved", "revision", "pads", "tracks"};
+    "image", "scan-lines-x", "scan-lines-y", "scale", "saved", "revision", "pads", "tracks",
+    "project", "project-state"};
+
+bool ReadFlag(std::string_view text, bool& flag) {
+    if (text != "0" && text != "1")
+        return false;
+    flag = text == "1";
+    return true;
+}
 
 bool TakeValue(Key key, std::string_view value, RecoveryManifest& m) {
     constexpr std::int64_t kInt64Max = std::numeric_limits<std::int64_t>::max();
@@ -97,6 +119,8 @@ bool TakeValue(Key key, std::string_view value, RecoveryManifest& m) {
                                          m.revision);
     case kPads: return ReadNumber(value, 0, kLargestCount, m.pads);
     case kTracks: return ReadNumber(value, 0, kLargestCount, m.tracks);
+    case kProject: return Unescape(value, m.projectPath);
+    case kProjectState: return ReadFlag(value, m.projectState);
     case kKeyCount: break;
     }
     return false;
@@ -112,12 +136,15 @@ int KeyIndex(std::string_view name) {
 
 std::string FormatRecoveryManifest(const RecoveryManifest& m) {
     const std::array<std::string, kKeyCount> values = {
-        Escape(m.imagePath),         std::to_string(m.scanLinesX), std::to_string(m.scanLinesY),
+        Escape(m.imagePath),    std::to_string(m.scanLinesX), std::to_string(m.scanLinesY),
         ScaleText(m.scale),     std::to_string(m.savedAt),    std::to_string(m.revision),
-        std::to_string(m.pads),      std::to_string(m.tracks)};
+        std::to_string(m.pads), std::to_string(m.tracks),     Escape(m.projectPath),
+        m.projectState ? "1" : ""};
     std::string out(kFirstLine);
     out += '\n';
     for (int k = 0; k < kKeyCount; ++k) {
+        if (k >= kFirstOptional && values[k].empty())
+            continue;
         out += kKeyNames[k];
         out += '=';
         out += values[k];
@@ -167,7 +194,7 @@ std::optional<RecoveryManifest> ParseRecoveryManifest(std::string_view text, std
         error = "it is cut short";
         return std::nullopt;
     }
-    for (int k = 0; k < kKeyCount; ++k) {
+    for (int k = 0; k < kFirstOptional; ++k) {
         if (!seen[k]) {
             error = "\"" + std::string(kKeyNames[k]) + "\" is missing";
             return std::nullopt;

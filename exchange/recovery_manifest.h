@@ -12,10 +12,16 @@
 //   revision=17                    (the board's revision when saved)
 //   pads=20000
 //   tracks=0
+//   project=/home/me/board.tvproj  (only for a tracing of a project)
+//   project-state=1                (only when the project file beside the
+//                                   board holds the other side and the
+//                                   project's own keys)
 //   end                            (a manifest cut short is refused)
 //
-// In the image path a backslash, a line feed and a carriage return are
-// written as \\, \n and \r, so that any file name fits on its line.
+// The last two keys came later and may be left out: manifests without them
+// stand for a plain tracing over one scan, as before. In the paths a
+// backslash, a line feed and a carriage return are written as \\, \n and
+// \r, so that any file name fits on its line.
 #pragma once
 
 #include "board/zoom_factor.h"
@@ -34,6 +40,8 @@ struct RecoveryManifest {
     std::uint64_t revision = 0;
     int pads = 0;
     int tracks = 0;
+    std::string projectPath;   // empty when the tracing has no project file
+    bool projectState = false; // the recovery's project file is to be read
 };
 
 std::string FormatRecoveryManifest(const RecoveryManifest& manifest);
@@ -41,5 +49,5 @@ std::string FormatRecoveryManifest(const RecoveryManifest& manifest);
 // The manifest a text holds, or nothing with `error` saying in a few words
 // what is wrong: a first line other than the format's, a key missing or
 // given twice, a value that is not a number in range, a broken escape.
-// Keys it does not know are passed over.
+// Keys it does not know are passed over; the project keys may be missing.
 std::optional<RecoveryManifest> ParseRecoveryManifest(std::string_view text, std::string& error);

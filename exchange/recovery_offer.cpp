@@ -7,6 +7,8 @@
 #include "exchange/recovery_session.h"
 #include "exchange/text_lines.h"
 #include "exchange/view_board_load.h"
+#include "exchange/view_project.h"
+#include "image/dib_doc.h"
 #include "platform/directory.h"
 #include "platform/user_services.h"
 
@@ -21,6 +23,8 @@ struct Candidate {
     RecoveryFileNames files;
     RecoveryManifest manifest;
     BoardData board;
+    std::optional<ProjectData> project;
+    std::string projectError; // why the project file the manifest names cannot be used
 };
 
 std::string BaseName(const std::string& path) {
@@ -41,6 +45,19 @@ void SayDamaged(const RecoveryFileNames& files, const std::string& why) {
     Services().MessageBox("The recovery file " + files.board + " cannot be used: " + why +
                               ". It is left where it is.",
                           kCaption, MB_OK | MB_ICONSTOP);
+}
+
+// The other side and the project beside the board. The board is recovered
+// without them when they cannot be read.
+void ReadProjectState(Candidate& candidate) {
+    std::string text;
+    if (!ReadWholeFile(candidate.files.project, text)) {
+        candidate.projectError = "The file " + candidate.files.project + " cannot be read.";
+        return;
+    }
+    ProjectReadResult read = ParseProject(text, candidate.files.project);
+    candidate.project = std::move(read.project);
+    candidate.projectError = std::move(read.error);
 }
 
 // The manifest and its board, read whole; nothing (after telling the user)
@@ -66,7 +83,10 @@ std::optional<Candidate> ReadCandidate(const RecoveryFileNames& files) {
         SayDamaged(files, error);
         return std::nullopt;
     }
-    return Candidate{files, std::move(*manifest), std::move(*board)};
+    Candidate candidate{files, std::move(*manifest), std::move(*board), std::nullopt, {}};
+    if (candidate.manifest.projectState)
+        ReadProjectState(candidate);
+    return candidate;
 }
 
 CDibView* OpenFor(const RecoveryManifest& manifest, const RecoveryViewOpener& open) {
@@ -83,6 +103,36 @@ CDibView* OpenFor(const RecoveryManifest& manifest, const RecoveryViewOpener& op
     return open(std::string());
 }
 
+// The other side goes back on the document, unless its scan is gone or
+// cannot be read (its reader then says why).
+void RecoverOtherSide(CDibView& view, const ProjectBack& back) {
+    CDibDoc* doc = view.GetDocument();
+    if (!doc)
+        return;
+    if (!IsRegularFile(back.scan)) {
+        Services().MessageBox("The other side's scan " + back.scan +
+                                  " cannot be opened any more. The tracing is recovered without "
+                                  "the other side.",
+                              kCaption, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    if (PutOtherSide(*doc, back, back.scan))
+        view.Invalidate(false);
+}
+
+// The project the tracing belonged to, and its other side.
+void RecoverProject(CDibView& view, const Candidate& candidate) {
+    if (!candidate.manifest.projectPath.empty())
+        view.ResumeProject(candidate.manifest.projectPath,
+                           candidate.project ? candidate.project->original : std::string());
+    if (candidate.project && candidate.project->back)
+        RecoverOtherSide(view, *candidate.project->back);
+    if (!candidate.project && candidate.manifest.projectState)
+        Services().MessageBox("The other side of the recovered tracing cannot be put back. " +
+                                  candidate.projectError + " The tracing is recovered without it.",
+                              kCaption, MB_OK | MB_ICONEXCLAMATION);
+}
+
 // Puts the board on a view of its image; false when no view could be opened.
 bool Recover(Candidate& candidate, RecoverySession& session, const RecoveryViewOpener& open) {
     CDibView* view = OpenFor(candidate.manifest, open);
@@ -95,6 +145,7 @@ bool Recover(Candidate& candidate, RecoverySession& session, const RecoveryViewO
     RescaleBoard(candidate.board, candidate.manifest.scale, view->m_nScale);
     ReadReport report;
     ReplaceViewBoard(*view, candidate.board, report, board::StepKind::RecoverBoard);
+    RecoverProject(*view, candidate);
     view->MarkBoardModified();
     // The old files go only once the board is safe in new ones.
     session.SaveNow(*view);

@@ -5,6 +5,7 @@
 #include "exchange/recovery_board.h"
 #include "exchange/recovery_manifest.h"
 #include "exchange/text_lines.h"
+#include "exchange/view_project.h"
 #include "platform/directory.h"
 #include "platform/document.h"
 
@@ -28,18 +29,29 @@ RecoveryManifest ManifestOf(const CDibView& view) {
     manifest.revision = view.BoardRevision();
     manifest.pads = view.m_nPadCount;
     manifest.tracks = view.m_nTrackCount;
+    manifest.projectPath = view.ProjectPath();
     return manifest;
 }
 
-// The board first: a manifest always names a board that is complete, and a
-// board newer than its manifest is told apart by its revision.
+// The board and the project first: a manifest always names files that are
+// complete, and a board newer than its manifest is told apart by its
+// revision. A project file no longer wanted goes once the manifest no
+// longer names it.
 bool WriteRecoveryFiles(const std::string& directory, const RecoveryFileNames& files,
-                        const BoardData& board, const RecoveryManifest& manifest) {
+                        const BoardData& board, const RecoveryManifest& manifest,
+                        const std::optional<ProjectData>& project) {
     if (!MakeDirectories(directory))
         return false;
     const auto text = FormatRecoveryBoard(SpanOf(board), manifest.scale, manifest.revision);
-    return text && WriteWholeFile(files.board, *text) &&
-           WriteWholeFile(files.manifest, FormatRecoveryManifest(manifest));
+    if (!text || !WriteWholeFile(files.board, *text))
+        return false;
+    if (project && !WriteWholeFile(files.project, FormatProject(*project, files.project)))
+        return false;
+    if (!WriteWholeFile(files.manifest, FormatRecoveryManifest(manifest)))
+        return false;
+    if (!project)
+        RemoveFile(files.project);
+    return true;
 }
 } // namespace
 
@@ -56,7 +68,8 @@ RecoverySession::~RecoverySession() {
 void RecoverySession::Watch(CDibView& view) {
     if (!Find(view))
         m_watched.push_back({&view, m_nextNumber++, std::nullopt,
-                             std::make_shared<std::atomic<bool>>(false), view.GetScanLines()});
+                             std::make_shared<std::atomic<bool>>(false), view.GetScanLines(), {},
+                             std::nullopt});
 }
 
 RecoverySession::Watched* RecoverySession::Find(const CDibView& view) {
@@ -90,11 +103,17 @@ void RecoverySession::Tick() {
         if (!watched.view->IsBoardModified()) {
             if (watched.savedRevision)
                 Remove(watched);
-        } else if (watched.savedRevision != watched.view->BoardRevision() ||
-                   watched.savedScanLines != watched.view->GetScanLines()) {
+        } else if (MovedSinceSaved(watched)) {
             Save(watched);
         }
     }
+}
+
+bool RecoverySession::MovedSinceSaved(const Watched& watched) {
+    const CDibView& view = *watched.view;
+    return watched.savedRevision != view.BoardRevision() ||
+           watched.savedScanLines != view.GetScanLines() ||
+           watched.savedProjectPath != view.ProjectPath() || watched.savedBack != ProjectBackOf(view);
 }
 
 void RecoverySession::SaveNow(CDibView& view) {
@@ -114,13 +133,19 @@ void RecoverySession::Save(Watched& watched) {
         board.trackSizes.assign(view.m_pTrackSizes, view.m_pTrackSizes + view.m_nTrackCount);
     }
     RecoveryManifest manifest = ManifestOf(view);
+    std::optional<ProjectData> project;
+    if (view.HasProjectState())
+        project = view.GatherProjectState();
+    manifest.projectState = project.has_value();
     watched.savedRevision = manifest.revision;
     watched.savedScanLines = view.GetScanLines();
+    watched.savedProjectPath = manifest.projectPath;
+    watched.savedBack = project ? project->back : std::nullopt;
     m_services.RunInBackground([directory = m_directory,
                                 files = RecoveryFilesOf(m_directory, m_pid, watched.number),
                                 board = std::move(board), manifest = std::move(manifest),
-                                failed = watched.writeFailed] {
-        if (!WriteRecoveryFiles(directory, files, board, manifest))
+                                project = std::move(project), failed = watched.writeFailed] {
+        if (!WriteRecoveryFiles(directory, files, board, manifest, project))
             failed->store(true);
     });
 }
@@ -135,6 +160,7 @@ void RecoverySession::RemoveAfterPendingWrites(const RecoveryFileNames& files) {
         // The manifest first: a board without one is never offered.
         RemoveFile(files.manifest);
         RemoveFile(files.board);
+        RemoveFile(files.project);
     });
 }
 

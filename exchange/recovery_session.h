@@ -1,7 +1,8 @@
 // Autosaving the boards of a running program. Every view is watched from its
 // creation; while its board has unsaved changes, a timer writes it with a
-// manifest into the recovery directory whenever its revision or its
-// document's scan lines moved since its last autosave. Its files go as soon as the board is saved again (or undone
+// manifest into the recovery directory whenever its revision, its
+// document's scan lines, its other side or its project moved since its last
+// autosave. Its files go as soon as the board is saved again (or undone
 // back to its saved state) and when the view is closed.
 //
 // The interface thread only copies the board; formatting and writing run on
@@ -11,6 +12,7 @@
 
 #include "board/scan_lines.h"
 #include "exchange/board_data.h"
+#include "exchange/project_file.h"
 #include "exchange/recovery_files.h"
 #include "platform/session_services.h"
 
@@ -57,9 +59,12 @@ class RecoverySession {
         std::optional<std::uint64_t> savedRevision; // set while its files hold a board
         std::shared_ptr<std::atomic<bool>> writeFailed;
         ScanLines savedScanLines; // those the manifest holds
+        std::string savedProjectPath;
+        std::optional<ProjectBack> savedBack;
     };
 
     Watched* Find(const CDibView& view);
+    static bool MovedSinceSaved(const Watched& watched);
     void Save(Watched& watched);
     void Remove(Watched& watched);
 

@@ -30,6 +30,12 @@ std::string BaseName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// The view's document as the picture document it is in the program; the
+// tests also give views plain documents, which hold no other side.
+const CDibDoc* DibDocumentOf(const CDibView& view) {
+    return dynamic_cast<const CDibDoc*>(static_cast<const CScrollView&>(view).GetDocument());
+}
+
 void Tell(const std::string& text) { Services().MessageBox(text, kCaption, MB_OK | MB_ICONINFORMATION); }
 
 void ApplyLayers(CDibView& view, const ProjectData& project) {
@@ -45,17 +51,7 @@ void ApplyLayers(CDibView& view, const ProjectData& project) {
 bool ApplyOtherSide(CDibView& view, const ProjectBack& back) {
     CDibDoc* doc = view.GetDocument();
     const std::optional<std::string> scan = LocateProjectScan(back.scan, "back");
-    if (!doc || !scan)
-        return false;
-    std::unique_ptr<OtherSide> side = LoadOtherSide(*scan, back.lines);
-    if (!side)
-        return false;
-    side->lines = back.lines;
-    side->mirror = back.mirror;
-    side->pairs = back.pairs;
-    side->registered = back.registered;
-    doc->SetOtherSide(std::move(side));
-    return *scan != back.scan;
+    return doc && scan && PutOtherSide(*doc, back, *scan) && *scan != back.scan;
 }
 
 void ApplyBoard(CDibView& view, const ProjectData& project) {
@@ -81,6 +77,32 @@ std::optional<std::string> LocateProjectScan(const std::string& path, const std:
     return Services().FileDialog(request);
 }
 
+std::optional<ProjectBack> ProjectBackOf(const CDibView& view) {
+    const CDibDoc* doc = DibDocumentOf(view);
+    const OtherSide* side = doc ? doc->GetOtherSide() : nullptr;
+    if (!side)
+        return std::nullopt;
+    ProjectBack back;
+    back.scan = side->scan ? side->scan->GetPathName() : std::string();
+    back.lines = side->lines;
+    back.mirror = side->mirror;
+    back.pairs = side->pairs;
+    back.registered = side->registered;
+    return back;
+}
+
+bool PutOtherSide(CDibDoc& doc, const ProjectBack& back, const std::string& scan) {
+    std::unique_ptr<OtherSide> side = LoadOtherSide(scan, back.lines);
+    if (!side)
+        return false;
+    side->lines = back.lines;
+    side->mirror = back.mirror;
+    side->pairs = back.pairs;
+    side->registered = back.registered;
+    doc.SetOtherSide(std::move(side));
+    return true;
+}
+
 std::optional<ProjectData> ReadProjectForOpening(const std::string& path) {
     std::string text;
     if (!ReadWholeFile(path, text)) {
@@ -96,19 +118,28 @@ std::optional<ProjectData> ReadProjectForOpening(const std::string& path) {
 }
 
 ProjectData CDibView::GatherProject() const {
+    ProjectData project = GatherProjectState();
+    project.workFile = FormatWorkFile(ViewBoard(*this), m_nScale).value_or(std::string());
+    return project;
+}
+
+bool CDibView::HasProjectState() const {
+    const CDibDoc* doc = DibDocumentOf(*this);
+    return (doc && doc->GetOtherSide()) || !m_strProjectPath.empty();
+}
+
+
+void CDibView::ResumeProject(const std::string& path, const std::string& original) {
+    m_strProjectPath = path;
+    m_strProjectOriginal = original;
+}
+
+ProjectData CDibView::GatherProjectState() const {
     ProjectData project;
-    const CDibDoc* doc = GetDocument();
+    const CDibDoc* doc = DibDocumentOf(*this);
     project.frontScan = doc ? doc->GetPathName() : std::string();
     project.frontLines = GetScanLines();
-    if (const OtherSide* side = doc ? doc->GetOtherSide() : nullptr) {
-        ProjectBack back;
-        back.scan = side->scan ? side->scan->GetPathName() : std::string();
-        back.lines = side->lines;
-        back.mirror = side->mirror;
-        back.pairs = side->pairs;
-        back.registered = side->registered;
-        project.back = back;
-    }
+    project.back = ProjectBackOf(*this);
     for (int layer = 0; layer < kLayerColorCount; ++layer)
         project.layers[static_cast<std::size_t>(layer)] = {
             g_crLayerColor[layer], layer > kLayerCount || m_bLayerVisible[layer] == 1};
@@ -116,7 +147,6 @@ ProjectData CDibView::GatherProject() const {
     project.newTrack = g_NewTrackSize;
     project.zoomExponent = m_nScale.Exponent();
     project.scroll = GetScrollPosition();
-    project.workFile = FormatWorkFile(ViewBoard(*this), m_nScale).value_or(std::string());
     project.original = m_strProjectOriginal;
     return project;
 }

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+class CDibDoc;
 class CDibView;
 
 // The scan a project names: its path while the file is there; otherwise
@@ -16,3 +17,11 @@ std::optional<std::string> LocateProjectScan(const std::string& path, const std:
 // Reads a project file for opening; tells the user why and gives nothing
 // when it cannot be read.
 std::optional<ProjectData> ReadProjectForOpening(const std::string& path);
+
+// Gives the document the other side a project holds, its picture read from
+// `scan`; false when it cannot be read (the reader has said why).
+bool PutOtherSide(CDibDoc& doc, const ProjectBack& back, const std::string& scan);
+
+// The other side of the view's document as a project holds it; nothing
+// when it has none.
+std::optional<ProjectBack> ProjectBackOf(const CDibView& view);

@@ -22,7 +22,8 @@ void ManifestRoundTrip(const RecoveryManifest& m) {
     Check(back && back->imagePath == m.imagePath && back->scanLinesX == m.scanLinesX &&
           back->scanLinesY == m.scanLinesY && back->scale == m.scale &&
           back->savedAt == m.savedAt && back->revision == m.revision && back->pads == m.pads &&
-          back->tracks == m.tracks);
+          back->tracks == m.tracks && back->projectPath == m.projectPath &&
+          back->projectState == m.projectState);
 }
 
 void BoardRoundTrip(const BoardData& board, const RecoveryManifest& m) {

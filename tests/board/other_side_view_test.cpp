@@ -231,6 +231,14 @@ TEST_F(OtherSideViewTest, ADraggedMarkMovesItsPairAndShowsItAsTheWorst) {
     EXPECT_DOUBLE_EQ(view->m_Registering.pairs[4].front.x, 146.0);
     ASSERT_TRUE(view->m_Registering.fit);
     EXPECT_EQ(view->m_Registering.fit->worst, 4);
+    // The summary comes first, so that a status line too short for all
+    // pairs still shows the worst.
+    const std::string& status = services.statusPanes[0];
+    EXPECT_EQ(status.rfind("5 pairs, worst: pair 5 ", 0), 0u) << status;
+    const std::size_t list = status.find("  |  Pair 1: ");
+    ASSERT_NE(list, std::string::npos) << status;
+    const std::string worstResidual = status.substr(23, list - 23);
+    EXPECT_NE(status.find("Pair 5: " + worstResidual), std::string::npos) << status;
     // The worst pair's mark is drawn in red.
     host.clientDrawing.ops.clear();
     PictureDC dc;

@@ -110,6 +110,21 @@ TEST(ProjectFile, KeysOfOtherVersionsSurviveARoundTrip) {
     EXPECT_EQ(FormatProject(*read.project, "/p/a.tvproj").find("exposure"), std::string::npos);
 }
 
+// File names on Linux are bytes; JSON text is UTF-8. Such a name must not
+// make saving the project (or its autosave, on the worker) throw.
+TEST(ProjectFile, AScanNameThatIsNotUtf8IsWrittenWithItsBadBytesReplaced) {
+    ProjectData project = SampleProject("/p");
+    project.frontScan = "/p/scan \xff\xfe.bmp";
+    project.back->scan = "/elsewhere/\xc3.bmp";
+    std::string text;
+    ASSERT_NO_THROW(text = FormatProject(project, "/p/a.tvproj"));
+    const ProjectReadResult read = ParseProject(text, "/p/a.tvproj");
+    ASSERT_TRUE(read.project) << read.error;
+    EXPECT_EQ(read.project->frontScan, "/p/scan \xef\xbf\xbd\xef\xbf\xbd.bmp");
+    EXPECT_EQ(read.project->back->scan, "/elsewhere/\xef\xbf\xbd.bmp");
+    EXPECT_EQ(read.project->back->pairs, project.back->pairs);
+}
+
 TEST(ProjectFile, WhatIsNotAProjectOfThisVersionIsRefusedWithAMessage) {
     const std::string good = FormatProject(SampleProject("/p"), "/p/a.tvproj");
     auto with = [&](const std::string& from, const std::string& to) {

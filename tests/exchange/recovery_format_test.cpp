@@ -101,6 +101,46 @@ TEST(RecoveryManifest, RefusesDamageWithAReason) {
         EXPECT_FALSE(Parse(good.substr(0, size))) << "cut at " << size;
 }
 
+// A tracing with a project adds two keys; one without is written exactly as
+// before, and manifests from before read as tracings without a project.
+TEST(RecoveryManifest, ProjectKeysAreAddedOnlyWhenThereIsAProject) {
+    const std::string older = "tracevu recovery 1\nimage=/s/scan.bmp\nscan-lines-x=200\n"
+                              "scan-lines-y=200\nscale=1/2\nsaved=1796678040\nrevision=3\n"
+                              "pads=1\ntracks=0\nend\n";
+    const auto old = Parse(older);
+    ASSERT_TRUE(old);
+    EXPECT_TRUE(old->projectPath.empty());
+    EXPECT_FALSE(old->projectState);
+    EXPECT_EQ(FormatRecoveryManifest(*old), older);
+
+    RecoveryManifest m = SampleManifest();
+    m.projectPath = "/boards/two\nlines\\and\rmore.tvproj";
+    m.projectState = true;
+    const std::string text = FormatRecoveryManifest(m);
+    EXPECT_NE(text.find("project-state=1\n"), std::string::npos) << text;
+    const auto back = Parse(text);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->projectPath, m.projectPath);
+    EXPECT_TRUE(back->projectState);
+    EXPECT_EQ(back->imagePath, m.imagePath);
+
+    // A side without a project file, and a project without a side.
+    m.projectPath.clear();
+    ASSERT_TRUE(Parse(FormatRecoveryManifest(m)));
+    EXPECT_TRUE(Parse(FormatRecoveryManifest(m))->projectState);
+    m.projectPath = "/b.tvproj";
+    m.projectState = false;
+    EXPECT_EQ(FormatRecoveryManifest(m).find("project-state"), std::string::npos);
+    EXPECT_EQ(Parse(FormatRecoveryManifest(m))->projectPath, "/b.tvproj");
+
+    std::string why;
+    EXPECT_FALSE(Parse(Replace(text, "project-state=1", "project-state=2"), &why));
+    EXPECT_NE(why.find("project-state"), std::string::npos) << why;
+    EXPECT_FALSE(Parse(Replace(text, "project-state=1", "project-state=1\nproject-state=1"), &why));
+    EXPECT_NE(why.find("twice"), std::string::npos) << why;
+    EXPECT_FALSE(Parse(Replace(text, "and", "\\x"), &why)); // unknown escape in the project path
+}
+
 TEST(RecoveryBoard, KeepsExactValuesAndStaysAWorkFile) {
     const BoardData board = FractionalBoard();
     const auto text = FormatRecoveryBoard(SpanOf(board), 4, 99);
