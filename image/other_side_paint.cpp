@@ -113,7 +113,7 @@ using pixel_samples::Mix;
 
 // Positions on a side's scan in 1/65536 pixel, pixel k's centre at k.
 using Fixed = std::int64_t;
-constexpr int kFractionBits = 16;
+constexpr int kFractionBits = pixel_samples::kFractionBits;
 constexpr Fixed kOne = Fixed{1} << kFractionBits;
 constexpr Fixed kHalf = kOne / 2;
 // Far beyond any scan, and well inside the range of Fixed.
@@ -132,6 +132,13 @@ Fixed ToFixed(double v) {
 int Whole(Fixed v) { return static_cast<int>(v >> kFractionBits); }
 std::uint32_t Fraction8(Fixed v) { return static_cast<std::uint32_t>((v >> (kFractionBits - 8)) & 0xFF); }
 
+// The blend of a pixel, the one right of it and the two below them, at
+// (u, v) among them.
+std::uint32_t BlendOfFour(std::uint32_t topLeft, std::uint32_t topRight, std::uint32_t bottomLeft,
+                          std::uint32_t bottomRight, Fixed u, Fixed v) {
+    return Mix(Mix(topLeft, topRight, Fraction8(u)), Mix(bottomLeft, bottomRight, Fraction8(u)), Fraction8(v));
+}
+
 // The side's colour at (u, v), or false where it has none; for the pixels
 // near the scan's edges, where each must be checked.
 template <bool Bilinear>
@@ -140,9 +147,7 @@ bool SampleAtEdge(const SidePixels& side, Fixed u, Fixed v, std::uint32_t* colou
     if (Bilinear && u >= 0 && v >= 0 && u <= (w - 1) * kOne && v <= (h - 1) * kOne) {
         const int x0 = Whole(u), y0 = Whole(v);
         const int x1 = std::min(x0 + 1, side.Width() - 1), y1 = std::min(y0 + 1, side.Height() - 1);
-        const std::uint32_t top = Mix(side.At(x0, y0), side.At(x1, y0), Fraction8(u));
-        const std::uint32_t bottom = Mix(side.At(x0, y1), side.At(x1, y1), Fraction8(u));
-        *colour = Mix(top, bottom, Fraction8(v));
+        *colour = BlendOfFour(side.At(x0, y0), side.At(x1, y0), side.At(x0, y1), side.At(x1, y1), u, v);
         return true;
     }
     const Fixed x = (u + kHalf) >> kFractionBits, y = (v + kHalf) >> kFractionBits;
@@ -173,10 +178,8 @@ std::uint32_t SampleWithin(const SidePixels& side, Fixed u, Fixed v) {
         const int x = Whole(u), y = Whole(v);
         const BYTE* row0 = side.Row(y);
         const BYTE* row1 = side.Row(y + 1);
-        const std::uint32_t fx = Fraction8(u);
-        const std::uint32_t top = Mix(SidePixels::Read<K>(row0, x, palette), SidePixels::Read<K>(row0, x + 1, palette), fx);
-        const std::uint32_t bottom = Mix(SidePixels::Read<K>(row1, x, palette), SidePixels::Read<K>(row1, x + 1, palette), fx);
-        return Mix(top, bottom, Fraction8(v));
+        return BlendOfFour(SidePixels::Read<K>(row0, x, palette), SidePixels::Read<K>(row0, x + 1, palette),
+                           SidePixels::Read<K>(row1, x, palette), SidePixels::Read<K>(row1, x + 1, palette), u, v);
     } else {
         return SidePixels::Read<K>(side.Row(Whole(v + kHalf)), Whole(u + kHalf), palette);
     }
@@ -220,19 +223,6 @@ struct BlendOver {
     void operator()(int i, std::uint32_t c) const { out[i] = Mix(out[i], c, share); }
 };
 
-// Asks for the lines of the pixels a later row samples near (u, v): a
-// turned scan's rows cross the window's, so each window row reads new lines
-// of the scan at places the processor cannot foresee.
-template <Kind K>
-void PrefetchAround(const SidePixels& side, Fixed u, Fixed v) {
-    constexpr int kBytes = K == Kind::Bgr24 ? 3 : K == Kind::Bgrx32 ? 4 : 1;
-    const Fixed x = std::clamp<Fixed>(u >> kFractionBits, 0, side.Width() - 1);
-    const Fixed y = std::clamp<Fixed>((v >> kFractionBits) + 1, 0, side.Height() - 1);
-    const BYTE* at = side.Row(static_cast<int>(y)) + x * kBytes;
-    __builtin_prefetch(at);
-    __builtin_prefetch(at + kRun * kBytes);
-}
-
 // Samples n (at most kRun) pixels of a row from i on, at (u, v) stepped by
 // (du, dv).
 template <Kind K, bool Bilinear, typename Put>
@@ -264,8 +254,7 @@ void SampleRun(const SidePixels& side, Fixed u, Fixed v, Fixed du, Fixed dv, int
 // Samples are placed exactly at the ends of spans of 2^spanBits pixels and
 // linearly in between.
 template <Kind K, bool Bilinear, typename Put>
-void WalkRow(const SidePixels& side, RowWalk walk, int count, int spanBits, Put put, Fixed aheadU,
-             Fixed aheadV) {
+void WalkRow(const SidePixels& side, RowWalk walk, int count, int spanBits, Put put) {
     const int span = 1 << spanBits;
     for (int i = 0; i < count; i += span) {
         const int n = std::min(span, count - i);
@@ -277,8 +266,6 @@ void WalkRow(const SidePixels& side, RowWalk walk, int count, int spanBits, Put 
         const Fixed dv = n == span ? (ToFixed(walk.V()) - v) >> spanBits : (ToFixed(walk.V()) - v) / n;
         for (int k = 0; k < n; k += kRun) {
             const int m = std::min(kRun, n - k);
-            if constexpr (K == Kind::Bgr24 || K == Kind::Bgrx32 || K == Kind::Index8)
-                PrefetchAround<K>(side, u + aheadU, v + aheadV);
             SampleRun<K, Bilinear>(side, u, v, du, dv, m, put, i + k);
             u += m * du;
             v += m * dv;
@@ -340,9 +327,6 @@ void CopyRow(const SidePixels& side, const RowWalk& walk, int count, Put put, st
     }
 }
 
-// Rows ahead whose scan lines are asked for while a row is made.
-constexpr int kRowsAhead = 2;
-
 template <bool Bilinear, typename Put>
 void LayerRow(const SideLayer& layer, double fx, double fy, double step, int count, Put put,
               std::uint32_t* spare) {
@@ -352,15 +336,13 @@ void LayerRow(const SideLayer& layer, double fx, double fy, double step, int cou
         CopyRow(side, walk, count, put, spare);
         return;
     }
-    const RowWalk ahead = StartRow(layer.frontToSide, fx, fy + kRowsAhead * step, step);
-    const Fixed aheadU = ToFixed(ahead.U()) - ToFixed(walk.U()), aheadV = ToFixed(ahead.V()) - ToFixed(walk.V());
     const int spanBits = SpanBits(walk, count);
     switch (side.GetKind()) {
-    case Kind::Bits1: WalkRow<Kind::Bits1, Bilinear>(side, walk, count, spanBits, put, aheadU, aheadV); break;
-    case Kind::Bits4: WalkRow<Kind::Bits4, Bilinear>(side, walk, count, spanBits, put, aheadU, aheadV); break;
-    case Kind::Index8: WalkRow<Kind::Index8, Bilinear>(side, walk, count, spanBits, put, aheadU, aheadV); break;
-    case Kind::Bgr24: WalkRow<Kind::Bgr24, Bilinear>(side, walk, count, spanBits, put, aheadU, aheadV); break;
-    case Kind::Bgrx32: WalkRow<Kind::Bgrx32, Bilinear>(side, walk, count, spanBits, put, aheadU, aheadV); break;
+    case Kind::Bits1: WalkRow<Kind::Bits1, Bilinear>(side, walk, count, spanBits, put); break;
+    case Kind::Bits4: WalkRow<Kind::Bits4, Bilinear>(side, walk, count, spanBits, put); break;
+    case Kind::Index8: WalkRow<Kind::Index8, Bilinear>(side, walk, count, spanBits, put); break;
+    case Kind::Bgr24: WalkRow<Kind::Bgr24, Bilinear>(side, walk, count, spanBits, put); break;
+    case Kind::Bgrx32: WalkRow<Kind::Bgrx32, Bilinear>(side, walk, count, spanBits, put); break;
     }
 }
 
