@@ -353,6 +353,38 @@ TEST(OtherSidePaint, BelowZoomOneEachSideIsPaintedFromItsReducedLevel) {
 }
 
 
+namespace {
+
+// Gives the document a back of this picture, registered through the
+// transform; the back's document.
+CDibDoc* GiveBack(CDibDoc& doc, const sides::Paint& paint, const Transform& backToFront) {
+    auto side = std::make_unique<OtherSide>();
+    side->scan = std::make_unique<CDibDoc>();
+    if (!side->scan->AcceptDibBlock(sides::MakeScan(kWidth, kHeight, paint)))
+        return nullptr;
+    side->registered = backToFront;
+    CDibDoc* back = side->scan.get();
+    doc.SetOtherSide(std::move(side));
+    return back;
+}
+
+// The first level of a scan of kWidth x kHeight, reduced whole.
+bool ReduceWhole(HDIB scan, FirstLevelPart& level) {
+    GlobalLockGuard lock(scan);
+    return level.Reduce(lock.get(), lock.size(), CRect(0, 0, kWidth / 2, kHeight / 2));
+}
+
+// The document's picture as PaintSides paints it at half size.
+std::optional<std::vector<std::uint32_t>> PaintedAtHalf(const CDibDoc& doc, const SidesShown& shown) {
+    CanvasDC canvas(kWidth / 2, kHeight / 2);
+    canvas.clipBox = CRect(0, 0, kWidth / 2, kHeight / 2);
+    if (!PaintSides(canvas, doc, shown, ScanLines{200, 200}, -1, nullptr))
+        return std::nullopt;
+    return canvas.pixels;
+}
+
+} // namespace
+
 TEST(OtherSidePaint, AtHalfSizeTheXRayShowsTheFrontReducedAsTheScanIs) {
     // Both sides the same picture, registered without a turn: the x-ray
     // over the front is the front's first level, which a 24-bit scan
@@ -360,27 +392,19 @@ TEST(OtherSidePaint, AtHalfSizeTheXRayShowsTheFrontReducedAsTheScanIs) {
     CDibDoc doc;
     ASSERT_TRUE(doc.AcceptDibBlock(sides::MakeScan(kWidth, kHeight, sides::Front)));
     ASSERT_TRUE(doc.GetPyramid() && doc.GetPyramid()->IsReducedWhenPainted(1));
-    auto side = std::make_unique<OtherSide>();
-    side->scan = std::make_unique<CDibDoc>();
-    ASSERT_TRUE(side->scan->AcceptDibBlock(sides::MakeScan(kWidth, kHeight, sides::Front)));
-    side->registered = Transform();
-    doc.SetOtherSide(std::move(side));
-    const int w = kWidth / 2, h = kHeight / 2;
+    ASSERT_TRUE(GiveBack(doc, sides::Front, Transform()));
     FirstLevelPart level;
-    {
-        GlobalLockGuard scan(doc.GetDibBlock());
-        ASSERT_TRUE(level.Reduce(scan.get(), scan.size(), CRect(0, 0, w, h)));
-    }
+    ASSERT_TRUE(ReduceWhole(doc.GetDibBlock(), level));
     const SidePixels expected(level.Block());
-    CanvasDC canvas(w, h);
-    canvas.clipBox = CRect(0, 0, w, h);
     SidesShown shown;
     shown.xray = true;
-    ASSERT_TRUE(PaintSides(canvas, doc, shown, ScanLines{200, 200}, -1, nullptr));
+    const auto painted = PaintedAtHalf(doc, shown);
+    ASSERT_TRUE(painted);
+    const int w = kWidth / 2, h = kHeight / 2;
     int wrong = 0;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            wrong += !Near(canvas.pixels[std::size_t(y) * w + x], expected.At(x, y));
+            wrong += !Near((*painted)[std::size_t(y) * w + x], expected.At(x, y));
     EXPECT_EQ(wrong, 0);
 }
 
@@ -389,29 +413,21 @@ TEST(OtherSidePaint, AtHalfSizeATurnedBackIsSampledFromItsFirstLevel) {
     // the pieces must give what the whole level gives.
     CDibDoc doc;
     ASSERT_TRUE(doc.AcceptDibBlock(sides::MakeScan(kWidth, kHeight, sides::Front)));
-    auto side = std::make_unique<OtherSide>();
-    side->scan = std::make_unique<CDibDoc>();
-    ASSERT_TRUE(side->scan->AcceptDibBlock(sides::MakeScan(kWidth, kHeight, MirroredFront)));
-    ASSERT_TRUE(side->scan->GetPyramid()->IsReducedWhenPainted(1));
     const Transform frontToBack = TurnedFrontToBack();
-    side->registered = *frontToBack.Inverse();
+    const CDibDoc* back = GiveBack(doc, MirroredFront, *frontToBack.Inverse());
+    ASSERT_TRUE(back);
+    ASSERT_TRUE(back->GetPyramid()->IsReducedWhenPainted(1));
     FirstLevelPart level;
-    {
-        GlobalLockGuard scan(side->scan->GetDibBlock());
-        ASSERT_TRUE(level.Reduce(scan.get(), scan.size(), CRect(0, 0, kWidth / 2, kHeight / 2)));
-    }
-    doc.SetOtherSide(std::move(side));
+    ASSERT_TRUE(ReduceWhole(back->GetDibBlock(), level));
     const SidePixels levelPixels(level.Block());
     const SideLayer wholeLevel{&levelPixels, Transform({0.5, 0, -0.25, 0, 0.5, -0.25, 0, 0, 1}).After(frontToBack)};
-    const int w = kWidth / 2, h = kHeight / 2;
-    const auto expected = Render(wholeLevel, nullptr, 0, -1, CRect(0, 0, w, h));
-    CanvasDC canvas(w, h);
-    canvas.clipBox = CRect(0, 0, w, h);
+    const auto expected = Render(wholeLevel, nullptr, 0, -1, CRect(0, 0, kWidth / 2, kHeight / 2));
     SidesShown shown;
     shown.back = true;
-    ASSERT_TRUE(PaintSides(canvas, doc, shown, ScanLines{200, 200}, -1, nullptr));
+    const auto painted = PaintedAtHalf(doc, shown);
+    ASSERT_TRUE(painted);
     int wrong = 0;
     for (std::size_t i = 0; i < expected.size(); ++i)
-        wrong += !Near(canvas.pixels[i], expected[i]);
+        wrong += !Near((*painted)[i], expected[i]);
     EXPECT_EQ(wrong, 0);
 }
